@@ -1,0 +1,33 @@
+#pragma once
+// Files the programs read: the skin folder, firmware images, the program's own folder. Paths are UTF-8.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+struct FileContents {
+  bool ok = false;
+  std::vector<uint8_t> bytes;
+  std::string error;  // the system's description of the failure when !ok
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Folder of the running executable, without a trailing backslash.
+  virtual std::string ProgramFolder() = 0;
+
+  // Full paths of the files in `folder`, in the order the file system lists them; empty when it cannot be read.
+  virtual std::vector<std::string> ListFiles(std::string_view folder) = 0;
+
+  // True when `path` names an existing file, read-only, hidden and system files included.
+  virtual bool FileExists(std::string_view path) = 0;
+
+  virtual FileContents ReadWholeFile(std::string_view path) = 0;
+};
+
+}  // namespace platform
