@@ -1,0 +1,13 @@
+#include <windows.h>
+
+#include "config_tool/win32/main_window_win32.h"
+#include "platform/win32/message_loop.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+  win32::InitControlLibraries();
+  quorvel_win32::MainWindowWin32 mainWindow;
+  if (!mainWindow.Create()) return 1;
+  ::ShowWindow(mainWindow.Handle(), show);
+  ::UpdateWindow(mainWindow.Handle());
+  return win32::RunMessageLoop();
+}

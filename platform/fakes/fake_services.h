@@ -1,0 +1,105 @@
+#pragma once
+// Recording fakes of the small platform services.
+#include <map>
+#include <string>
+
+#include "platform/interfaces/dialogs.h"
+#include "platform/interfaces/file_system.h"
+#include "platform/interfaces/process_launcher.h"
+#include "platform/interfaces/skin_engine.h"
+#include "platform/interfaces/spooler.h"
+#include "platform/interfaces/text_codec.h"
+#include "platform/interfaces/wmi.h"
+
+namespace fakes {
+
+class FakeSpooler : public platform::Spooler {
+ public:
+  struct Job {
+    std::string printer;
+    std::string document;
+    std::vector<uint8_t> bytes;
+  };
+  std::vector<std::string> printers;
+  std::vector<Job> jobs;
+
+  std::vector<std::string> ListPrinters() override { return printers; }
+  platform::RawJobResult SendRawJob(std::string_view printerName, std::string_view documentName,
+                                    std::span<const uint8_t> bytes) override;
+};
+
+class FakeWmi : public platform::Wmi {
+ public:
+  bool reachable = true;
+  std::vector<std::string> dependents;  // "Dependent" of each Win32_USBControllerDevice
+  std::vector<std::string> queries;
+
+  std::optional<std::vector<std::string>> QueryProperty(std::string_view query, std::string_view property) override;
+};
+
+class FakeProcessLauncher : public platform::ProcessLauncher {
+ public:
+  struct Start {
+    std::string commandLine;
+    platform::ShowState show;
+  };
+  bool startable = true;
+  std::vector<Start> starts;
+
+  bool Start(std::string_view commandLine, platform::ShowState show) override {
+    starts.push_back({std::string(commandLine), show});
+    return startable;
+  }
+};
+
+class FakeSkinEngine : public platform::SkinEngine {
+ public:
+  std::vector<std::string> calls;  // "Attach", "AttachEx(path,password)", "SetAero(n)"
+
+  void Attach() override { calls.push_back("Attach"); }
+  void AttachEx(std::string_view skinFile, std::string_view password) override {
+    calls.push_back("AttachEx(" + std::string(skinFile) + "," + std::string(password) + ")");
+  }
+  void SetAero(int on) override { calls.push_back("SetAero(" + std::to_string(on) + ")"); }
+};
+
+class FakeFileSystem : public platform::FileSystem {
+ public:
+  std::string programFolder = "C:\\Tools";
+  std::map<std::string, std::vector<uint8_t>> files;  // full path -> contents, in listing order of the map
+  std::vector<std::string> listingOrder;              // when set, ListFiles lists in this order
+  std::map<std::string, std::string> unreadable;      // path -> system error text
+
+  std::string ProgramFolder() override { return programFolder; }
+  std::vector<std::string> ListFiles(std::string_view folder) override;
+  bool FileExists(std::string_view path) override { return files.contains(std::string(path)); }
+  platform::FileContents ReadWholeFile(std::string_view path) override;
+};
+
+class FakeDialogs : public platform::Dialogs {
+ public:
+  struct Message {
+    std::string text;
+    std::string title;
+  };
+  std::vector<Message> messages;
+  std::vector<platform::OpenFileRequest> fileRequests;
+  std::optional<std::string> nextChosenFile;
+
+  void ShowMessage(std::string_view text, std::string_view title) override {
+    messages.push_back({std::string(text), std::string(title)});
+  }
+  std::optional<std::string> ChooseFileToOpen(const platform::OpenFileRequest& request) override {
+    fileRequests.push_back(request);
+    return nextChosenFile;
+  }
+};
+
+// ASCII passes unchanged; a few GBK characters are known so that tests can check double-byte handling.
+class FakeTextCodec : public platform::TextCodec {
+ public:
+  std::string AnsiToUtf8(std::string_view ansi) override;
+  std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override;
+};
+
+}  // namespace fakes

@@ -1,0 +1,79 @@
+#pragma once
+// Window-procedure trampoline: the HWND's user data points at the C++ object that handles its messages.
+#include <windows.h>
+
+namespace win32 {
+
+template <typename Derived>
+class BaseWindow {
+ public:
+  BaseWindow() = default;
+  BaseWindow(const BaseWindow&) = delete;
+  BaseWindow& operator=(const BaseWindow&) = delete;
+  virtual ~BaseWindow() {
+    if (hwnd_) {
+      ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+      ::DestroyWindow(hwnd_);
+    }
+  }
+
+  HWND Handle() const { return hwnd_; }
+
+ protected:
+  // Registers the class once and creates the window; the Derived object must outlive it.
+  bool CreateTopLevel(const wchar_t* className, DWORD style, int clientWidth, int clientHeight, HBRUSH background) {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    if (!::GetClassInfoExW(instance, className, &windowClass)) {
+      windowClass.cbSize = sizeof(windowClass);
+      windowClass.lpfnWndProc = &BaseWindow::WindowProc;
+      windowClass.hInstance = instance;
+      windowClass.lpszClassName = className;
+      windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+      windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+      windowClass.hbrBackground = background;
+      if (!::RegisterClassExW(&windowClass)) return false;
+    }
+    RECT frame{0, 0, clientWidth, clientHeight};
+    ::AdjustWindowRectEx(&frame, style, FALSE, 0);
+    int width = frame.right - frame.left;
+    int height = frame.bottom - frame.top;
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    int left = work.left + ((work.right - work.left) - width) / 2;
+    int top = work.top + ((work.bottom - work.top) - height) / 2;
+    return ::CreateWindowExW(0, className, L"", style, left, top, width, height, nullptr, nullptr, instance, this) !=
+           nullptr;
+  }
+
+  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+  LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    BaseWindow* self = nullptr;
+    if (message == WM_NCCREATE) {
+      auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+      self = static_cast<BaseWindow*>(create->lpCreateParams);
+      self->hwnd_ = hwnd;
+      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+      self = reinterpret_cast<BaseWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    LRESULT result = self->HandleMessage(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      self->hwnd_ = nullptr;
+    }
+    return result;
+  }
+
+  HWND hwnd_ = nullptr;
+};
+
+}  // namespace win32

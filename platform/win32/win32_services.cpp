@@ -1,0 +1,146 @@
+#include "platform/win32/win32_services.h"
+
+#include <commdlg.h>
+
+#include "platform/win32/text_conversion.h"
+
+namespace win32 {
+
+bool Win32ProcessLauncher::Start(std::string_view commandLine, platform::ShowState show) {
+  std::wstring line = Utf8ToWide(commandLine);  // CreateProcessW may write into its command line
+  line.push_back(L'\0');
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(show);
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return false;
+  }
+  UniqueKernelHandle processHandle(process.hProcess);
+  UniqueKernelHandle threadHandle(process.hThread);
+  return true;
+}
+
+std::string Win32FileSystem::ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  size_t slash = path.find_last_of(L"\\/");
+  return WideToUtf8(slash == std::wstring::npos ? path : path.substr(0, slash));
+}
+
+std::vector<std::string> Win32FileSystem::ListFiles(std::string_view folder) {
+  std::string prefix(folder);
+  if (!prefix.empty() && prefix.back() != '\\') prefix += '\\';
+  WIN32_FIND_DATAW found{};
+  UniqueFind search(::FindFirstFileW(Utf8ToWide(prefix + "*").c_str(), &found));
+  std::vector<std::string> files;
+  if (!search) return files;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(prefix + WideToUtf8(found.cFileName));
+  } while (::FindNextFileW(search.Get(), &found));
+  return files;
+}
+
+bool Win32FileSystem::FileExists(std::string_view path) {
+  DWORD attributes = ::GetFileAttributesW(Utf8ToWide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+namespace {
+std::string SystemErrorText(DWORD code) {
+  wchar_t* message = nullptr;
+  DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+  std::wstring text = length ? std::wstring(message, length) : L"Error " + std::to_wstring(code);
+  if (message) ::LocalFree(message);
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n')) text.pop_back();
+  return WideToUtf8(text);
+}
+}  // namespace
+
+platform::FileContents Win32FileSystem::ReadWholeFile(std::string_view path) {
+  UniqueFile file(::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return {false, {}, SystemErrorText(::GetLastError())};
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.Get(), &size)) return {false, {}, SystemErrorText(::GetLastError())};
+  if (size.QuadPart > 0x7FFFFFFF) return {false, {}, SystemErrorText(ERROR_NOT_ENOUGH_MEMORY)};
+  platform::FileContents contents{true, std::vector<uint8_t>(static_cast<size_t>(size.QuadPart)), {}};
+  DWORD read = 0;
+  if (!contents.bytes.empty() &&
+      (!::ReadFile(file.Get(), contents.bytes.data(), static_cast<DWORD>(contents.bytes.size()), &read, nullptr) ||
+       read != contents.bytes.size())) {
+    return {false, {}, SystemErrorText(::GetLastError())};
+  }
+  return contents;
+}
+
+void Win32Dialogs::ShowMessage(std::string_view text, std::string_view title) {
+  ::MessageBoxW(owner_, Utf8ToWide(text).c_str(), Utf8ToWide(title).c_str(), MB_OK);
+}
+
+std::optional<std::string> Win32Dialogs::ChooseFileToOpen(const platform::OpenFileRequest& request) {
+  // "A|*.a|B|*.b" becomes the NUL-separated, double-NUL-terminated form the dialog wants.
+  std::wstring filter = Utf8ToWide(request.filter);
+  for (wchar_t& c : filter) {
+    if (c == L'|') c = L'\0';
+  }
+  filter.append(2, L'\0');
+  std::wstring title = Utf8ToWide(request.title);
+  std::wstring folder = Utf8ToWide(request.initialFolder);
+  std::wstring file = Utf8ToWide(request.fileName);
+  file.resize(32768, L'\0');
+
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = owner_;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = static_cast<DWORD>(request.filterIndex);
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  dialog.lpstrTitle = title.c_str();
+  dialog.Flags = OFN_EXPLORER | (request.hideReadOnly ? OFN_HIDEREADONLY : 0);
+  if (!::GetOpenFileNameW(&dialog)) return std::nullopt;
+  return WideToUtf8(file.c_str());
+}
+
+std::string Win32TextCodec::AnsiToUtf8(std::string_view ansi) { return win32::AnsiToUtf8(ansi); }
+
+std::optional<std::string> Win32TextCodec::Utf8ToAnsi(std::string_view utf8) { return win32::Utf8ToAnsi(utf8); }
+
+Win32SkinEngine::Win32SkinEngine(std::string_view programFolder) {
+  std::wstring path = Utf8ToWide(programFolder) + L"\\SkinH_VB6.dll";
+  module_.Reset(::LoadLibraryW(path.c_str()));
+  if (!module_) return;
+  attach_ = reinterpret_cast<AttachFn>(reinterpret_cast<void*>(::GetProcAddress(module_.Get(), "SkinH_Attach")));
+  attachEx_ =
+      reinterpret_cast<AttachExFn>(reinterpret_cast<void*>(::GetProcAddress(module_.Get(), "SkinH_AttachEx")));
+  setAero_ = reinterpret_cast<SetAeroFn>(reinterpret_cast<void*>(::GetProcAddress(module_.Get(), "SkinH_SetAero")));
+}
+
+void Win32SkinEngine::Attach() {
+  if (attach_) attach_();
+}
+
+void Win32SkinEngine::AttachEx(std::string_view skinFile, std::string_view password) {
+  if (!attachEx_) return;
+  std::string file = win32::Utf8ToAnsi(skinFile).value_or("");
+  std::string secret = win32::Utf8ToAnsi(password).value_or("");
+  attachEx_(file.c_str(), secret.c_str());
+}
+
+void Win32SkinEngine::SetAero(int on) {
+  if (setAero_) setAero_(on);
+}
+
+}  // namespace win32
