@@ -1,0 +1,75 @@
+// Win32Spooler against Wine's spooler: a printer whose port is mapped to a file receives raw jobs there.
+#include <windows.h>
+#include <winspool.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "platform/win32/text_conversion.h"
+#include "platform/win32/win32_spooler.h"
+
+namespace {
+
+const wchar_t kDriver[] = L"Wine PostScript Driver";
+
+bool AddTestPrinter(const std::wstring& name, const std::wstring& port) {
+  DRIVER_INFO_3W driver{};
+  driver.cVersion = 3;
+  driver.pName = const_cast<wchar_t*>(kDriver);
+  driver.pDriverPath = const_cast<wchar_t*>(L"wineps.drv");
+  driver.pDataFile = const_cast<wchar_t*>(L"wineps.drv");
+  driver.pConfigFile = const_cast<wchar_t*>(L"wineps.drv");
+  driver.pDefaultDataType = const_cast<wchar_t*>(L"RAW");
+  ::AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), 0);  // already there is fine
+
+  PRINTER_INFO_2W printer{};
+  printer.pPrinterName = const_cast<wchar_t*>(name.c_str());
+  printer.pDriverName = const_cast<wchar_t*>(kDriver);
+  printer.pPortName = const_cast<wchar_t*>(port.c_str());
+  printer.pPrintProcessor = const_cast<wchar_t*>(L"winprint");
+  printer.pDatatype = const_cast<wchar_t*>(L"RAW");
+  printer.Attributes = PRINTER_ATTRIBUTE_LOCAL | PRINTER_ATTRIBUTE_RAW_ONLY;
+  HANDLE handle = ::AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
+  if (handle) ::ClosePrinter(handle);
+  return handle != nullptr || ::GetLastError() == ERROR_PRINTER_ALREADY_EXISTS;
+}
+
+// The end-to-end runner maps the port to this unix file before the test starts.
+std::string OutputFileFromWindows() {
+  const char* unixPath = std::getenv("SPOOLER_OUT_UNIX");
+  if (!unixPath) return {};
+  std::string path = std::string("Z:") + unixPath;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+TEST(Win32Spooler, ListsPrintersByNameIncludingChineseNames) {
+  ASSERT_TRUE(AddTestPrinter(L"KESTRAMO \u6D4B\u8BD5", L"LPT1:"));
+  auto names = win32::Win32Spooler().ListPrinters();
+  EXPECT_NE(std::find(names.begin(), names.end(), "KESTRAMO 测试"), names.end());
+}
+
+TEST(Win32Spooler, RawJobArrivesUnchanged) {
+  std::string output = OutputFileFromWindows();
+  if (output.empty()) GTEST_SKIP() << "SPOOLER_OUT_UNIX not set";
+  ASSERT_TRUE(AddTestPrinter(L"Vollenby RawTest", L"USB001"));
+  const uint8_t bytes[] = {'R', 'E', 'T', 'U', 'R', 'N', ' ', 'V', 'A', 'L', 'U', 'E', 0x0D, 0x0A, 0x00, 0xFF, 0x80, 0x1B, 0x40};
+  auto result = win32::Win32Spooler().SendRawJob("Vollenby RawTest", "AAAAAA", bytes);
+  EXPECT_TRUE(result.opened);
+  EXPECT_EQ(result.bytesWritten, sizeof(bytes));
+
+  std::ifstream file(output, std::ios::binary);
+  std::vector<uint8_t> received((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(received, std::vector<uint8_t>(std::begin(bytes), std::end(bytes)));
+}
+
+TEST(Win32Spooler, UnknownOrEmptyPrinterNameIsNotOpened) {
+  const uint8_t bytes[] = {0x1B};
+  EXPECT_FALSE(win32::Win32Spooler().SendRawJob("No Such Printer 42", "AAAAAA", bytes).opened);
+  EXPECT_FALSE(win32::Win32Spooler().SendRawJob("", "AAAAAA", bytes).opened);
+}
+
+}  // namespace
