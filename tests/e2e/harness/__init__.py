@@ -1,0 +1,1 @@
+"""End-to-end harness: the real Windows programs under Wine, a simulated printer, a GUI driver."""

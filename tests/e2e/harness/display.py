@@ -1,0 +1,43 @@
+"""An X display for Wine: the caller's $DISPLAY, or a private headless Xvfb."""
+import os
+import subprocess
+
+
+class Display:
+    def __init__(self, use_existing=False):
+        self._xvfb = None
+        if use_existing and os.environ.get("DISPLAY"):
+            self.name = os.environ["DISPLAY"]
+            return
+        read_end, write_end = os.pipe()
+        # -displayfd lets Xvfb pick a free display number and tell us which.
+        self._xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as reader:
+            number = reader.readline().strip()
+        if not number:
+            self._xvfb.kill()
+            raise RuntimeError("Xvfb did not start")
+        self.name = ":" + number
+
+    @property
+    def headless(self):
+        return self._xvfb is not None
+
+    def screenshot(self, path):
+        """Saves what the whole screen shows as a PNG."""
+        path.parent.mkdir(parents=True, exist_ok=True)
+        dump = subprocess.run(["xwd", "-root", "-silent", "-display", self.name], capture_output=True, check=True)
+        subprocess.run(["convert", "xwd:-", str(path)], input=dump.stdout, check=True)
+        return path
+
+    def close(self):
+        if self._xvfb:
+            self._xvfb.terminate()
+            try:
+                self._xvfb.wait(5)
+            except subprocess.TimeoutExpired:
+                self._xvfb.kill()
+            self._xvfb = None

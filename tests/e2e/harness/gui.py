@@ -1,0 +1,62 @@
+"""The GUI driver, a Win32 program of ours that finds, reads and operates windows of the programs under test."""
+import json
+
+from . import paths
+
+
+class GuiError(AssertionError):
+    pass
+
+
+class GuiDriver:
+    def __init__(self, session):
+        self.session = session
+        self.exe = paths.tool_exe("gui_driver.exe")
+
+    def _call(self, *args, timeout=60):
+        code, out, err = self.session.run(self.exe, *args, timeout=timeout)
+        if code != 0:
+            raise GuiError(f"gui_driver {' '.join(map(str, args))} failed ({code}): {err.strip()}")
+        return out
+
+    def _json(self, *args):
+        return json.loads(self._call(*args))
+
+    def wait(self, title, timeout_ms=15000):
+        self._call("wait", "--title", title, "--timeout", timeout_ms)
+
+    def gone(self, title, timeout_ms=10000):
+        self._call("gone", "--title", title, "--timeout", timeout_ms)
+
+    def windows(self):
+        return self._json("list")
+
+    def dump(self, title):
+        """The window and its controls; controls are also indexed by name under 'by_name'."""
+        window = self._json("dump", "--title", title)
+        window["by_name"] = {c["name"]: c for c in window["controls"] if c.get("name")}
+        return window
+
+    def click(self, title, name):
+        self._call("click", "--title", title, "--name", name)
+
+    def select(self, title, name, index):
+        self._call("select", "--title", title, "--name", name, "--index", index)
+
+    def double_click(self, title, name, index):
+        self._call("dblclick", "--title", title, "--name", name, "--index", index)
+
+    def check(self, title, name, value):
+        self._call("check", "--title", title, "--name", name, "--value", value)
+
+    def type(self, title, name, text):
+        self._call("type", "--title", title, "--name", name, "--text", text)
+
+    def close(self, title):
+        self._call("close", "--title", title)
+
+    def message_box(self, press_ok=True, timeout_ms=10000):
+        args = ["msgbox", "--timeout", timeout_ms]
+        if press_ok:
+            args += ["--press", "ok"]
+        return self._json(*args)

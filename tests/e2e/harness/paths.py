@@ -1,0 +1,42 @@
+"""Where the built programs and the artefacts are, from the environment the test runner sets."""
+import os
+from pathlib import Path
+
+REPO_ROOT = Path(__file__).resolve().parents[3]
+
+
+def _dir(variable, default):
+    return Path(os.environ.get(variable, default)).resolve()
+
+
+def windows_build():
+    return _dir("WINDOWS_BUILD_DIR", REPO_ROOT / "build" / "mingw")
+
+
+def native_build():
+    return _dir("NATIVE_BUILD_DIR", REPO_ROOT / "build" / "linux")
+
+
+def artifacts():
+    return _dir("ARTIFACTS_DIR", REPO_ROOT / "artifacts" / "e2e")
+
+
+def quorvel_exe():
+    return windows_build() / "config_tool" / "win32" / "Quorvel.exe"
+
+
+def omblet_exe():
+    return windows_build() / "driver_installer" / "win32" / "Omblet.exe"
+
+
+def tool_exe(name):
+    """A Win32 test program: gui_driver.exe, record_stub.exe, spooler_setup.exe, raw_probe.exe."""
+    for folder in ("tools/gui_driver", "tools/win32_test_programs", "tests/win32"):
+        candidate = windows_build() / folder / name
+        if candidate.exists():
+            return candidate
+    raise FileNotFoundError(f"{name} not built in {windows_build()}")
+
+
+def printer_sim():
+    return native_build() / "tools" / "printer_sim" / "printer_sim"

@@ -1,0 +1,116 @@
+"""A fresh Wine prefix with its display, fixtures and the programs started in it."""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+from . import paths
+from .display import Display
+
+USB_PRINTER_CLASS = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}"
+
+
+class WineSession:
+    """One prefix per test class: LANG=zh_CN.UTF-8, a display, and cleanup of everything it started."""
+
+    def __init__(self, name, use_existing_display=False):
+        self.name = name
+        self.artifacts = paths.artifacts() / name
+        self.artifacts.mkdir(parents=True, exist_ok=True)
+        self.root = Path(tempfile.mkdtemp(prefix=f"e2e-{name}-"))
+        self.prefix = self.root / "prefix"
+        self.display = Display(use_existing_display)
+        self._processes = []
+        self._closers = []
+        self.env = dict(os.environ)
+        self.env.update({
+            "WINEPREFIX": str(self.prefix),
+            "WINEDEBUG": "-all",
+            "LANG": "zh_CN.UTF-8",
+            "LC_ALL": "zh_CN.UTF-8",
+            "DISPLAY": self.display.name,
+            # No Mono or Gecko install prompts: the programs need neither.
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        })
+        self._boot()
+
+    # --- prefix -------------------------------------------------------------------------------------------------
+    def _boot(self):
+        started = time.monotonic()
+        subprocess.run(["wineboot", "-i"], env=self.env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=180)
+        # Without a window manager, Wine draws the frames itself, so captions show up in screenshots.
+        self.reg_add(r"HKCU\Software\Wine\X11 Driver", "Managed", "REG_SZ", "N")
+        self.reg_add(r"HKCU\Software\Wine\X11 Driver", "Decorated", "REG_SZ", "N")
+        self.boot_seconds = time.monotonic() - started
+
+    def reg_add(self, key, name, kind, data):
+        subprocess.run(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", str(data), "/f"],
+                       env=self.env, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
+    def drive_c(self, windows_folder):
+        """The unix folder of a C:\\ path inside the prefix."""
+        relative = windows_folder.replace("\\", "/").split(":", 1)[1].strip("/")
+        return self.prefix / "drive_c" / relative
+
+    @staticmethod
+    def windows_path(unix_path):
+        """How a Windows program names a unix path (Wine's Z: drive)."""
+        return "Z:" + str(unix_path).replace("/", "\\")
+
+    def dosdevice(self, device_path):
+        """The prefix entry that a \\\\?\\ device path opens."""
+        name = device_path[4:] if device_path.startswith("\\\\?\\") else device_path
+        return self.prefix / "dosdevices" / name.lower()
+
+    def install_program(self, exe, windows_folder="C:\\Quorvel", with_data=True):
+        """Copies a program (and the shipped QRX and skin folders) into the prefix; returns its Windows path."""
+        folder = self.drive_c(windows_folder)
+        folder.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(exe, folder / Path(exe).name)
+        if with_data:
+            for data in ("QRX", "skin"):
+                source = paths.REPO_ROOT / "shipped" / data
+                if source.exists():
+                    shutil.copytree(source, folder / data, dirs_exist_ok=True)
+        return windows_folder + "\\" + Path(exe).name
+
+    # --- programs -----------------------------------------------------------------------------------------------
+    def start(self, program, *args, log_name=None):
+        """Starts a Windows program without waiting; it is ended when the session closes."""
+        output = open(self.artifacts / (log_name or "wine-output.log"), "ab")
+        process = subprocess.Popen(["wine", str(program), *map(str, args)], env=self.env,
+                                   stdout=output, stderr=subprocess.STDOUT)
+        self._processes.append((process, output))
+        return process
+
+    def run(self, program, *args, timeout=60):
+        """Runs a Windows console program to its end and returns its exit code and UTF-8 output."""
+        result = subprocess.run(["wine", str(program), *map(str, args)], env=self.env,
+                                capture_output=True, timeout=timeout)
+        return result.returncode, result.stdout.decode("utf-8", "replace"), result.stderr.decode("utf-8", "replace")
+
+    def on_close(self, closer):
+        self._closers.append(closer)
+
+    def screenshot(self, name):
+        return self.display.screenshot(self.artifacts / f"{name}.png")
+
+    def close(self):
+        for closer in reversed(self._closers):
+            closer()
+        for process, output in self._processes:
+            if process.poll() is None:
+                process.terminate()
+        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for process, output in self._processes:
+            try:
+                process.wait(5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+            output.close()
+        self.display.close()
+        if not os.environ.get("E2E_KEEP_PREFIX"):
+            shutil.rmtree(self.root, ignore_errors=True)
