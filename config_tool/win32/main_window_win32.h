@@ -4,19 +4,31 @@
 #include "config_tool/main_window/main_window.h"
 #include "platform/win32/base_window.h"
 #include "platform/win32/win32_controls.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_spooler.h"
 
 namespace quorvel_win32 {
 
 // Creates the configuration window and its controls and forwards their events to quorvel::MainWindow.
 class MainWindowWin32 : public win32::BaseWindow<MainWindowWin32> {
  public:
+  explicit MainWindowWin32(quorvel::ProcessState& process);
+  ~MainWindowWin32() override;
   bool Create();
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  std::unique_ptr<win32::Win32Window> window_;
+  struct Controls;
+  void CreateControls();
+  void OnCommand(int id, int notification);
+
+  quorvel::ProcessState& process_;
+  HFONT font_ = nullptr;
+  win32::Win32Registry registry_;
+  win32::Win32Spooler spooler_;
+  std::unique_ptr<Controls> controls_;
   std::unique_ptr<quorvel::MainWindow> logic_;
 };
 
