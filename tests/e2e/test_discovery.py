@@ -17,7 +17,7 @@ class Discovery(WineTestCase):
         fixtures.register_usb_printer(cls.session, UNKNOWN, enum_index=0, port_number=5)
         fixtures.register_usb_printer(cls.session, KNOWN, enum_index=2, port_number=100)
         fixtures.add_windows_printer(cls.session, "KESTRAMO K-108", "USB001")
-        fixtures.add_windows_printer(cls.session, "Vollenby LP-420B", "USB002")
+        fixtures.add_windows_printer(cls.session, "Vollenby LP-420B", "USB001")
         fixtures.add_windows_printer(cls.session, "Office kestramo", "LPT1:")
         cls.process = cls.session.start(cls.session.install_program(paths.quorvel_exe()))
         cls.gui.wait(CAPTION)
