@@ -31,10 +31,10 @@ std::string DevicePathOf(std::string_view instance) {
 }
 
 void PrinterDiscovery::FindPrinters() {
-  controls_.detectedList.Clear();
-  controls_.debugView.SetText(ByLanguage(process_, "寻找打印机..", "Find printers.."));
-  controls_.interfaces.Clear();
-  controls_.detectedList.Clear();
+  controls_.list3.Clear();
+  controls_.richTextBox1.SetText(ByLanguage(process_, "寻找打印机..", "Find printers.."));
+  controls_.list4.Clear();
+  controls_.list3.Clear();
   fields_.detectedInterfaceRow = -1;
 
   for (std::string_view index : {"0", "1", "2", "3"}) {
@@ -42,7 +42,7 @@ void PrinterDiscovery::FindPrinters() {
     if (fields_.instanceMissing) continue;
 
     fields_.devicePath = DevicePathOf(instance);
-    controls_.interfaces.Add(fields_.devicePath);
+    controls_.list4.Add(fields_.devicePath);
     fields_.interfaceKeyName = "##?#" + instance + "#" + std::string(kUsbPrinterClass);
 
     // Every "VID" and "PID" tag counts, in any letter case; the last one of each wins.
@@ -61,15 +61,15 @@ void PrinterDiscovery::FindPrinters() {
     }
     if (vendorFound && productFound) {
       IdentifyModel(product, vendor, fields_, IdentityControls());
-      fields_.detectedInterfaceRow = controls_.detectedList.Count() > 0 ? controls_.interfaces.Count() - 1 : -1;
+      fields_.detectedInterfaceRow = controls_.list3.Count() > 0 ? controls_.list4.Count() - 1 : -1;
     }
   }
 
   controls_.window.Repaint();
-  if (controls_.interfaces.Count() > 0) {
+  if (controls_.list4.Count() > 0) {
     ShowPrinterPort();
   } else {
-    controls_.portLabel.SetText("");
+    controls_.label4.SetText("");
   }
   ListBrandPrinters();
 }
@@ -88,16 +88,16 @@ void PrinterDiscovery::ShowPrinterPort() {
   std::string key = std::string(kPrinterClassKey) + "\\" + fields_.interfaceKeyName + "\\#\\Device Parameters";
   std::optional<platform::RegistryValue> value = registry_.ReadValue(key, "Port Number");
   std::optional<uint32_t> number = value ? RegistryNumber(*value) : std::nullopt;
-  controls_.portLabel.SetText(number ? PortNameFor(*number) : "");
+  controls_.label4.SetText(number ? PortNameFor(*number) : "");
 }
 
 void PrinterDiscovery::ListBrandPrinters() {
-  controls_.brandPrinters.Clear();
+  controls_.comboPrinter.Clear();
   for (const std::string& name : spooler_.ListPrinters()) {
     for (std::string_view brand : kBrandWords) {
       if (std::string_view(name).starts_with(brand)) {
-        controls_.brandPrinters.Add(name);
-        controls_.brandPrinters.Select(0);
+        controls_.comboPrinter.Add(name);
+        controls_.comboPrinter.Select(0);
         break;
       }
     }
@@ -106,12 +106,12 @@ void PrinterDiscovery::ListBrandPrinters() {
 
 // The detected list holds the model of one printer: make that printer's interface the current one.
 void PrinterDiscovery::OnDetectedListClick(int row) {
-  if (row < 0 || row >= controls_.detectedList.Count()) return;
-  controls_.chosenModel.SetText(controls_.detectedList.Item(row));
+  if (row < 0 || row >= controls_.list3.Count()) return;
+  controls_.label1.SetText(controls_.list3.Item(row));
   int interfaceRow = fields_.detectedInterfaceRow >= 0 ? fields_.detectedInterfaceRow : row;
-  if (interfaceRow >= controls_.interfaces.Count()) return;
-  controls_.interfaces.Select(interfaceRow);
-  fields_.devicePath = controls_.interfaces.Item(interfaceRow);
+  if (interfaceRow >= controls_.list4.Count()) return;
+  controls_.list4.Select(interfaceRow);
+  fields_.devicePath = controls_.list4.Item(interfaceRow);
   fields_.interfaceKeyName = ReplaceAll(fields_.devicePath, '\\', '#');
   ShowPrinterPort();
 }

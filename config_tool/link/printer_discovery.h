@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "config_tool/main_window_context.h"
 #include "config_tool/params/model_identity.h"
 #include "config_tool/shared_state.h"
 #include "platform/interfaces/controls.h"
@@ -12,17 +13,6 @@
 
 namespace quorvel {
 
-struct DiscoveryControls {
-  platform::Window& window;
-  platform::ListBox& modelList;     // List2
-  platform::ListBox& detectedList;  // List3
-  platform::ListBox& interfaces;    // List4, "打印机枚举列表"
-  platform::Label& portLabel;       // Label4
-  platform::Label& chosenModel;     // Label1
-  platform::ComboBox& brandPrinters;  // ComboPrinter, "驱动修改端口"
-  platform::RichText& debugView;    // RichTextBox1, "调试信息"
-  platform::CheckBox& thermalOnly;  // Check4
-};
 
 inline constexpr std::string_view kUsbprintEnumKey = "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum";
 inline constexpr std::string_view kPrinterClassKey =
@@ -41,7 +31,7 @@ std::string DevicePathOf(std::string_view instance);  // instance text with "#" 
 
 class PrinterDiscovery {
  public:
-  PrinterDiscovery(const DiscoveryControls& controls, MainWindowFields& fields, const ProcessState& process,
+  PrinterDiscovery(const MainWindowControls& controls, MainWindowFields& fields, const ProcessState& process,
                    platform::Registry& registry, platform::Spooler& spooler)
       : controls_(controls), fields_(fields), process_(process), registry_(registry), spooler_(spooler) {}
 
@@ -53,10 +43,10 @@ class PrinterDiscovery {
 
  private:
   ModelIdentityControls IdentityControls() const {
-    return {controls_.window, controls_.modelList, controls_.detectedList, controls_.thermalOnly};
+    return {controls_.window, controls_.list2, controls_.list3, controls_.check4};
   }
 
-  const DiscoveryControls& controls_;
+  const MainWindowControls& controls_;
   MainWindowFields& fields_;
   const ProcessState& process_;
   platform::Registry& registry_;

@@ -1,5 +1,6 @@
 #pragma once
 // In-memory controls and windows: they hold what a real control would show, for tests to read and set.
+#include <map>
 #include <vector>
 
 #include "platform/interfaces/controls.h"
@@ -128,12 +129,26 @@ class FakeWindow : public platform::Window {
   bool Enabled() const override { return enabled_; }
   void Repaint() override { ++repaints; }
   void Close() override { closed = true; }
+  void SetTopmost() override { topmost = true; }
   int repaints = 0;
   bool closed = false;
+  bool topmost = false;
 
  private:
   std::string caption_;
   bool enabled_ = true;
+};
+
+class FakeCaptions : public platform::Captions {
+ public:
+  void SetCaption(std::string_view controlName, std::string_view text) override {
+    captions[std::string(controlName)] = std::string(text);
+  }
+  std::string Caption(std::string_view controlName) const override {
+    auto it = captions.find(std::string(controlName));
+    return it == captions.end() ? std::string() : it->second;
+  }
+  std::map<std::string, std::string> captions;
 };
 
 class FakeTimer : public platform::Timer {

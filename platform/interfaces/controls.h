@@ -73,6 +73,14 @@ class ProgressBar : public Control {
   virtual int Maximum() const = 0;
 };
 
+// Captions of a window's fixed controls (frames, labels that never change, buttons), set by control name.
+class Captions {
+ public:
+  virtual ~Captions() = default;
+  virtual void SetCaption(std::string_view controlName, std::string_view text) = 0;
+  virtual std::string Caption(std::string_view controlName) const = 0;
+};
+
 // A top-level window as its logic sees it.
 class Window {
  public:
@@ -83,6 +91,7 @@ class Window {
   virtual bool Enabled() const = 0;
   virtual void Repaint() = 0;
   virtual void Close() = 0;
+  virtual void SetTopmost() = 0;  // in front of all other windows, position and size unchanged
 };
 
 }  // namespace platform

@@ -109,6 +109,39 @@ int Win32ProgressBar::Maximum() const {
   return static_cast<int>(::SendMessageW(hwnd_, PBM_GETRANGE, FALSE, 0));
 }
 
+std::string ControlName(HWND control) {
+  auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(::GetPropW(control, L"CtlName")));
+  wchar_t name[256] = {};
+  if (!atom || !::GlobalGetAtomNameW(atom, name, 256)) return {};
+  return WideToUtf8(name);
+}
+
+HWND Win32Captions::Find(std::string_view controlName) const {
+  struct Search {
+    std::string_view name;
+    HWND found;
+  } search{controlName, nullptr};
+  ::EnumChildWindows(
+      window_,
+      [](HWND child, LPARAM context) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(context);
+        if (ControlName(child) != s->name) return TRUE;
+        s->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void Win32Captions::SetCaption(std::string_view controlName, std::string_view text) {
+  if (HWND control = Find(controlName)) SetWindowTextUtf8(control, text);
+}
+
+std::string Win32Captions::Caption(std::string_view controlName) const {
+  HWND control = Find(controlName);
+  return control ? WindowText(control) : std::string();
+}
+
 void Win32Timer::SetInterval(uint32_t milliseconds) {
   interval_ = milliseconds;
   Apply();

@@ -116,10 +116,28 @@ class Win32Window : public platform::Window {
   bool Enabled() const override { return ::IsWindowEnabled(hwnd_) != FALSE; }
   void Repaint() override { ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); }
   void Close() override { ::PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+  void SetTopmost() override {
+    ::SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  }
 
  private:
   HWND hwnd_;
 };
+
+// Captions of the named child controls of one window.
+class Win32Captions : public platform::Captions {
+ public:
+  explicit Win32Captions(HWND window) : window_(window) {}
+  void SetCaption(std::string_view controlName, std::string_view text) override;
+  std::string Caption(std::string_view controlName) const override;
+
+ private:
+  HWND Find(std::string_view controlName) const;
+  HWND window_;
+};
+
+// The name a control was created with ("" when it has none).
+std::string ControlName(HWND control);
 
 // A window timer identified by its window and id; its WM_TIMER goes to that window.
 class Win32Timer : public platform::Timer {

@@ -2,6 +2,7 @@
 // The main window's core on fakes: every control and service a test may look at.
 #include "config_tool/main_window/main_window.h"
 #include "platform/fakes/fake_controls.h"
+#include "platform/fakes/fake_device_files.h"
 #include "platform/fakes/fake_registry.h"
 #include "platform/fakes/fake_services.h"
 
@@ -11,32 +12,58 @@ inline constexpr const char* kEnumKey = "SYSTEM\\CurrentControlSet\\Services\\us
 inline constexpr const char* kClassKey =
     "SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
 
+struct RecordingHost : quorvel::MainWindowHost {
+  void OpenSettingsWait() override { ++waitWindowsOpened; }
+  int waitWindowsOpened = 0;
+};
+
 struct MainWindowFixture {
   fakes::FakeWindow window;
-  fakes::FakeLabel frame4, frame5, frame6, frame7, frame12, label1, label4;
+  fakes::FakeCaptions captions;
+  fakes::FakeLabel label1, label4;
   fakes::FakeListBox list2, list3, list4;
-  fakes::FakeComboBox comboPrinter;
+  fakes::FakeComboBox comboPrinter, combo4, combo5, combo6, combo7, combo8;
   fakes::FakeRichText richTextBox1;
-  fakes::FakeCheckBox check4;
+  fakes::FakeCheckBox check1, check2, check4, check5, checkCloseOutSensor;
+  std::vector<fakes::FakeOptionButton*> sensorGroup, usbGroup;
+  fakes::FakeOptionButton option1{&sensorGroup}, option2{&sensorGroup}, option3{&sensorGroup};
+  fakes::FakeOptionButton option4{&usbGroup}, option5{&usbGroup};
+  fakes::FakeTimer timer3, timer4;
   fakes::FakeRegistry registry;
   fakes::FakeSpooler spooler;
+  fakes::FakeDeviceFiles devices;
+  RecordingHost host;
   quorvel::ProcessState process;
 
-  quorvel::MainWindowControls controls{window, frame4, frame5,       frame6,       frame7, frame12, list2,
-                                       list3,  list4,  label1,       label4,       comboPrinter,   richTextBox1,
-                                       check4};
-  quorvel::MainWindow mainWindow{controls, {registry, spooler}, process};
+  quorvel::MainWindowControls controls{
+      window,  captions, list2,   list3,   list4,   label1,  label4,  comboPrinter,        richTextBox1,
+      check1,  check2,   check4,  check5,  checkCloseOutSensor,       option1, option2,  option3, option4,
+      option5, combo4,   combo5,  combo6,  combo7,  combo8,  timer3,  timer4};
+  quorvel::MainWindow mainWindow{controls, {registry, spooler, devices}, process, host};
 
   // A printer as the usbprint service records it: its Enum value and, when given, its interface's Port Number.
   void AttachPrinter(const std::string& index, const std::string& instance, std::optional<uint32_t> port = {}) {
     registry.SetString(kEnumKey, index, instance);
     if (port) {
-      std::string keyName = "##?#" + instance + "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
-      for (char& c : keyName) {
-        if (c == '\\') c = '#';
-      }
-      registry.SetDword(std::string(kClassKey) + "\\" + keyName + "\\#\\Device Parameters", "Port Number", *port);
+      registry.SetDword(std::string(kClassKey) + "\\" + InterfaceKeyName(instance) + "\\#\\Device Parameters",
+                        "Port Number", *port);
     }
+  }
+
+  static std::string InterfaceKeyName(const std::string& instance) {
+    std::string name = "##?#" + instance + "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+    for (char& c : name) {
+      if (c == '\\') c = '#';
+    }
+    return name;
+  }
+
+  static std::string DevicePath(const std::string& instance) {
+    std::string path = "\\\\?\\" + instance + "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+    for (size_t i = 4; i < path.size(); ++i) {
+      if (path[i] == '\\') path[i] = '#';
+    }
+    return path;
   }
 };
 

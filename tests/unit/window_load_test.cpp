@@ -11,7 +11,7 @@ TEST(MainWindowLoad, CaptionsListsAndDiscoveryWithNoPrinterAttached) {
   f.mainWindow.Load();
 
   EXPECT_EQ(f.window.Caption(), "热敏打印机参数设置工具V1.0--2017-12-12");
-  EXPECT_EQ(f.frame7.Text(), "自动识别打印机型号（已经连接）");
+  EXPECT_EQ(f.captions.Caption("Frame7"), "自动识别打印机型号（已经连接）");
   EXPECT_EQ(f.check4.Value(), platform::CheckValue::Checked);
   EXPECT_EQ(f.list4.Count(), 0);
   EXPECT_EQ(f.list3.Count(), 0);

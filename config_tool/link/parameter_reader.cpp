@@ -1,0 +1,52 @@
+#include "config_tool/link/parameter_reader.h"
+
+#include "config_tool/params/command_set.h"
+
+namespace quorvel {
+
+void ParameterReader::ReadParameters() {
+  discovery_.FindPrinters();
+  controls_.window.Repaint();
+  if (controls_.list3.Count() == 0) {
+    controls_.richTextBox1.SetText(ByLanguage(process_, "没有查询到打印机", "No printer linked"));
+    controls_.label4.SetText("");
+    return;
+  }
+
+  // A reply still awaited from an earlier command would swallow this command's answer: drop it first.
+  channel_.CloseReply();
+  const std::vector<uint8_t> query = ToBytes(CommandLine(command::kReturnValue));
+  if (channel_.WriteOnce(fields_.devicePath, query) == WriteResult::OpenFailed ||
+      !channel_.OpenReply(fields_.devicePath)) {
+    controls_.richTextBox1.SetText(ByLanguage(process_, "打开打印机失败", "Cannot open the printer"));
+    return;
+  }
+  controls_.timer4.SetEnabled(true);
+  controls_.timer4.SetInterval(kReplyDelayMs);
+  discovery_.ListBrandPrinters();
+}
+
+void ParameterReader::OnTimer4Tick() {
+  controls_.timer4.SetEnabled(false);
+  if (!channel_.ReplyOpen()) return;
+  std::optional<std::array<uint8_t, kFrameSize>> frame = channel_.CollectFrame(kFrameChecks);
+  controls_.richTextBox1.SetText("");
+  if (!frame) {
+    controls_.richTextBox1.SetText("读取失败\r\n");
+    return;
+  }
+  decoder_.Decode(*frame);
+}
+
+void ParameterReader::OnTimer3Tick() {
+  if (controls_.check2.Value() == platform::CheckValue::Checked) {
+    ReadParameters();
+    controls_.timer3.SetInterval(kAutoReadIntervalMs);
+  }
+  if (process_.paramsReadDone == 0) {
+    ReadParameters();
+    process_.paramsReadDone = 1;
+  }
+}
+
+}  // namespace quorvel

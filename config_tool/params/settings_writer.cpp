@@ -1,0 +1,56 @@
+#include "config_tool/params/settings_writer.h"
+
+namespace quorvel {
+
+PrinterSettings SettingsFromControls(const MainWindowControls& c) {
+  PrinterSettings settings;
+  settings.sensorType = c.option1.Selected() ? 0 : c.option2.Selected() ? 1 : c.option3.Selected() ? 2 : -1;
+  settings.compatibility = c.check1.Value() == platform::CheckValue::Checked;  // a greyed box counts as off
+  settings.usbHandshake = c.option4.Selected();
+  settings.speedLimit = c.combo4.Selected() != 0;
+  settings.frontSensor = c.combo5.Selected() == 0;
+  settings.externalPower = c.combo6.Selected() == 0;
+  settings.headProtection = c.combo7.Selected() == 0;
+  settings.offsetIndex = c.combo8.Selected() < 0 ? 0 : c.combo8.Selected();
+  settings.constantDensity = c.check5.Value() != platform::CheckValue::Unchecked;  // greyed counts as on
+  settings.frontSensorOff = c.checkCloseOutSensor.Value() != platform::CheckValue::Unchecked;
+  return settings;
+}
+
+void SettingsWriter::Report(std::string_view chinese, std::string_view english) {
+  controls_.richTextBox1.SetText(ByLanguage(process_, chinese, english));
+}
+
+void SettingsWriter::Set() {
+  fields_.settingsWriteActive = 1;
+  discovery_.FindPrinters();
+  if (controls_.list4.Count() < 1) {
+    controls_.label4.SetText("");
+    reloadWindow_();
+    // After the reload, so that the fresh window still tells why nothing was written.
+    controls_.richTextBox1.SetText(std::string(ByLanguage(process_, "没有查询到打印机!", "no printer linked!")) + "\n");
+    fields_.settingsWriteActive = 0;
+    return;
+  }
+
+  const std::string batch = SettingsBatch(SettingsFromControls(controls_));
+  switch (channel_.WriteOnce(fields_.devicePath, ToBytes(batch))) {
+    case WriteResult::OpenFailed:
+      Report("打开打印机失败", "Cannot open the printer");
+      fields_.settingsWriteActive = 0;
+      return;
+    case WriteResult::WriteFailed:
+    case WriteResult::ShortWrite:
+      Report("设置写入失败", "Settings write failed");
+      fields_.settingsWriteActive = 0;
+      return;
+    case WriteResult::Written:
+      break;
+  }
+  controls_.window.SetEnabled(false);
+  host_.OpenSettingsWait();
+  process_.paramsReadDone = 1;  // no automatic read while the printer applies the settings
+  fields_.settingsWriteActive = 0;
+}
+
+}  // namespace quorvel
