@@ -1,0 +1,173 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "tools/printer_sim/answer_mode.h"
+#include "tools/printer_sim/printer_state.h"
+
+namespace {
+
+using printer_sim::PrinterState;
+
+TEST(PrinterState, FrameCarriesTheFieldsBetweenItsMarkers) {
+  PrinterState state;
+  ASSERT_FALSE(state.Set("pid", "7584"));
+  ASSERT_FALSE(state.Set("sensor_type", "2"));
+  auto frame = state.Frame();
+  EXPECT_EQ(frame[0], 0x40);
+  EXPECT_EQ(frame[63], 0x40);
+  EXPECT_EQ(std::string(frame.begin() + 1, frame.begin() + 3), "15");
+  EXPECT_EQ(std::string(frame.begin() + 9, frame.begin() + 13), "7584");
+  EXPECT_EQ(frame[14], 2);  // raw value, not a digit
+  EXPECT_EQ(std::string(frame.begin() + 34, frame.begin() + 42), "20171106");
+}
+
+TEST(PrinterState, SettingCommandsChangeTheirFields) {
+  PrinterState state;
+  EXPECT_TRUE(state.Apply("LIMITED 10002011"));
+  EXPECT_EQ(state.Get("speed_limit"), "1");
+  EXPECT_EQ(state.Get("front_sensor"), "0");
+  EXPECT_EQ(state.Get("external_power"), "0");
+  EXPECT_EQ(state.Get("head_protection"), "0");
+  EXPECT_EQ(state.Get("offset_index"), "20");
+  EXPECT_EQ(state.Get("density"), "1");
+  EXPECT_EQ(state.Get("sensor_off"), "1");
+  EXPECT_TRUE(state.Apply("SENSORTYPE 1"));
+  EXPECT_EQ(state.Frame()[14], 1);
+  EXPECT_TRUE(state.Apply("SUPPORT 1"));
+  EXPECT_EQ(state.Get("compat"), "1");
+  EXPECT_TRUE(state.Apply("USBHANDC"));
+  EXPECT_EQ(state.Get("usb_handshake"), "0");
+}
+
+TEST(PrinterState, MalformedCommandsLeaveTheStateAlone) {
+  PrinterState state;
+  std::string before = state.Dump();
+  for (const char* line : {"LIMITED 1000201", "LIMITED 1000201x", "SENSORTYPE", "SENSORTYPE 12", "SUPPORT 2",
+                           "usbhando", "HELLO"}) {
+    EXPECT_FALSE(state.Apply(line)) << line;
+  }
+  EXPECT_EQ(state.Dump(), before);
+}
+
+TEST(PrinterState, ValuesMustFitTheirFields) {
+  PrinterState state;
+  EXPECT_TRUE(state.Set("pid", "75841"));
+  EXPECT_TRUE(state.Set("offset_index", "256"));
+  EXPECT_TRUE(state.Set("offset_index", "x"));
+  EXPECT_TRUE(state.Set("nonsense", "1"));
+  EXPECT_FALSE(state.Set("byte62", "255"));
+}
+
+TEST(LineSplitter, JoinsPiecesAndSplitsSeveralLines) {
+  printer_sim::LineSplitter splitter;
+  EXPECT_TRUE(splitter.Feed("RETURN VA").empty());
+  EXPECT_EQ(splitter.Feed("LUE\r\nSUPPORT 1\r\nUSBH"), (std::vector<std::string>{"RETURN VALUE", "SUPPORT 1"}));
+  EXPECT_EQ(splitter.Feed("ANDO\n"), std::vector<std::string>{"USBHANDO"});
+  EXPECT_EQ(splitter.Feed("\r\n"), std::vector<std::string>{""});
+}
+
+TEST(AnswerMode, ParsesBothSpellings) {
+  EXPECT_EQ(printer_sim::ParseAnswerMode("late:250")->value, 250);
+  EXPECT_EQ(printer_sim::ParseAnswerMode("short 10")->kind, printer_sim::AnswerMode::Short);
+  EXPECT_FALSE(printer_sim::ParseAnswerMode("short:65"));
+  EXPECT_FALSE(printer_sim::ParseAnswerMode("late:-1"));
+  EXPECT_FALSE(printer_sim::ParseAnswerMode("loud"));
+}
+
+// The real program on a real pseudo-terminal.
+class RunningSimulator : public ::testing::Test {
+ protected:
+  void Start(std::vector<std::string> extra) {
+    dir_ = std::filesystem::temp_directory_path() / ("printer_sim_test_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir_);
+    link_ = dir_ / "device";
+    std::vector<std::string> args = {PRINTER_SIM_PATH, "--link", link_, "--ready", dir_ / "ready",
+                                     "--state-file", dir_ / "state", "--log", dir_ / "log"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      std::vector<char*> argv;
+      for (auto& arg : args) argv.push_back(arg.data());
+      argv.push_back(nullptr);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    for (int i = 0; i < 200 && !std::filesystem::exists(dir_ / "ready"); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(std::filesystem::exists(dir_ / "ready"));
+    fd_ = ::open(link_.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd_, 0);
+  }
+  void TearDown() override {
+    if (fd_ >= 0) ::close(fd_);
+    if (pid_ > 0) {
+      ::kill(pid_, SIGTERM);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link_)));  // link removed on exit
+    std::filesystem::remove_all(dir_);
+  }
+  void Send(const std::string& text) { ASSERT_EQ(::write(fd_, text.data(), text.size()), (ssize_t)text.size()); }
+  std::string ReadFor(int milliseconds) {
+    std::string received;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < end && received.size() < 64) {
+      pollfd p{fd_, POLLIN, 0};
+      if (::poll(&p, 1, 20) > 0) {
+        char buffer[128];
+        ssize_t n = ::read(fd_, buffer, sizeof(buffer));
+        if (n > 0) received.append(buffer, static_cast<size_t>(n));
+      }
+    }
+    return received;
+  }
+  std::string FileText(const char* name) {
+    std::ifstream file(dir_ / name);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+
+  std::filesystem::path dir_, link_;
+  pid_t pid_ = -1;
+  int fd_ = -1;
+};
+
+TEST_F(RunningSimulator, AnswersReturnValueWithItsFrameAndAppliesSettings) {
+  Start({"--set", "pid=7584"});
+  Send("SUPPORT 1\r\nRETURN VALUE\r\n");
+  std::string frame = ReadFor(2000);
+  ASSERT_EQ(frame.size(), 64u);
+  EXPECT_EQ(frame[0], '@');
+  EXPECT_EQ(frame[63], '@');
+  EXPECT_EQ(frame.substr(9, 4), "7584");
+  EXPECT_EQ(frame[15], '1');
+  EXPECT_NE(FileText("state").find("compat=1\n"), std::string::npos);
+  EXPECT_NE(FileText("log").find("rx 53 55 50 50 4f 52 54 20 31 0d 0a"), std::string::npos);
+}
+
+TEST_F(RunningSimulator, ShortAndSilentModesAnswerLessOrNothing) {
+  Start({"--mode", "short:10", "--control", (std::filesystem::temp_directory_path() /
+                                             ("printer_sim_ctl_" + std::to_string(::getpid()))).string()});
+  Send("RETURN VALUE\r\n");
+  EXPECT_EQ(ReadFor(500).size(), 10u);
+  std::ofstream(std::filesystem::temp_directory_path() / ("printer_sim_ctl_" + std::to_string(::getpid())))
+      << "mode silent\n";
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  Send("RETURN VALUE\r\n");
+  EXPECT_EQ(ReadFor(500).size(), 0u);
+}
+
+}  // namespace
