@@ -1,0 +1,252 @@
+// gui_driver: finds, reads and operates the windows of another program in the same Wine prefix.
+//   gui_driver wait|gone|dump|close --title T [--timeout MS]
+//   gui_driver click|select|dblclick|check|type --title T (--name N | --id ID | --text CAPTION) [...]
+//   gui_driver msgbox [--press ok] [--timeout MS]
+//   gui_driver list
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cwctype>
+#include <string>
+#include <vector>
+
+#include "tools/win32_common/tool_io.h"
+
+namespace {
+
+using tool_io::JsonString;
+using tool_io::Utf8;
+
+std::wstring Text(HWND hwnd) {
+  int length = static_cast<int>(::SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0));
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  LRESULT copied = ::SendMessageW(hwnd, WM_GETTEXT, static_cast<WPARAM>(length + 1),
+                                  reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(copied));
+  return text;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[256] = {};
+  ::GetClassNameW(hwnd, name, 256);
+  return name;
+}
+
+bool ClassIs(HWND hwnd, std::wstring_view prefix) {
+  std::wstring name = ClassOf(hwnd);
+  if (name.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    if (std::towlower(name[i]) != std::towlower(prefix[i])) return false;
+  }
+  return true;
+}
+
+std::wstring NameOf(HWND control) {
+  auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(::GetPropW(control, L"CtlName")));
+  wchar_t name[256] = {};
+  if (!atom || !::GlobalGetAtomNameW(atom, name, 256)) return {};
+  return name;
+}
+
+std::vector<HWND> TopWindows() {
+  std::vector<HWND> windows;
+  ::EnumWindows([](HWND hwnd, LPARAM list) -> BOOL {
+    if (::IsWindowVisible(hwnd)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> children;
+  ::EnumChildWindows(parent, [](HWND hwnd, LPARAM list) -> BOOL {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&children));
+  return children;
+}
+
+HWND FindTitled(const std::wstring& title) {
+  for (HWND hwnd : TopWindows()) {
+    wchar_t text[512] = {};
+    ::GetWindowTextW(hwnd, text, 512);
+    if (title == text) return hwnd;
+  }
+  return nullptr;
+}
+
+DWORD TimeoutOf(const std::vector<std::wstring>& args) {
+  return static_cast<DWORD>(std::wcstoul(tool_io::Option(args, L"--timeout", L"5000").c_str(), nullptr, 10));
+}
+
+HWND WaitTitled(const std::vector<std::wstring>& args) {
+  std::wstring title = tool_io::Option(args, L"--title");
+  if (title.empty()) tool_io::Fail("--title is required", 2);
+  DWORD start = ::GetTickCount();
+  for (;;) {
+    if (HWND hwnd = FindTitled(title)) return hwnd;
+    if (::GetTickCount() - start > TimeoutOf(args)) tool_io::Fail("no window titled " + Utf8(title), 1);
+    ::Sleep(50);
+  }
+}
+
+HWND FindControl(HWND window, const std::vector<std::wstring>& args) {
+  std::wstring name = tool_io::Option(args, L"--name");
+  std::wstring id = tool_io::Option(args, L"--id");
+  std::wstring caption = tool_io::Option(args, L"--text");
+  for (HWND child : Children(window)) {
+    if (!name.empty() && NameOf(child) == name) return child;
+    if (!id.empty() && ::GetDlgCtrlID(child) == _wtoi(id.c_str())) return child;
+    if (!caption.empty() && Text(child) == caption) return child;
+  }
+  tool_io::Fail("no such control", 1);
+  return nullptr;
+}
+
+void Notify(HWND control, int code) {
+  ::SendMessageW(::GetParent(control), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), code),
+                 reinterpret_cast<LPARAM>(control));
+}
+
+std::string Rect(HWND hwnd) {
+  RECT r{};
+  ::GetWindowRect(hwnd, &r);
+  return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+         std::to_string(r.bottom) + "]";
+}
+
+std::string Items(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage) {
+  std::string json = "[";
+  int count = static_cast<int>(::SendMessageW(control, countMessage, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    int length = static_cast<int>(::SendMessageW(control, lengthMessage, static_cast<WPARAM>(i), 0));
+    std::wstring item(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    ::SendMessageW(control, textMessage, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
+    item.resize(static_cast<size_t>(length > 0 ? length : 0));
+    json += (i ? "," : "") + JsonString(Utf8(item));
+  }
+  return json + "]";
+}
+
+std::string DumpControl(HWND control) {
+  std::wstring name = NameOf(control);
+  std::string json = "{\"name\":" + (name.empty() ? std::string("null") : JsonString(Utf8(name))) +
+                     ",\"id\":" + std::to_string(::GetDlgCtrlID(control)) +
+                     ",\"class\":" + JsonString(Utf8(ClassOf(control))) +
+                     ",\"text\":" + JsonString(Utf8(Text(control))) +
+                     ",\"enabled\":" + (::IsWindowEnabled(control) ? "true" : "false") +
+                     ",\"visible\":" + (::IsWindowVisible(control) ? "true" : "false") + ",\"rect\":" + Rect(control);
+  if (ClassIs(control, L"ListBox")) {
+    json += ",\"items\":" + Items(control, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT) +
+            ",\"selected\":" + std::to_string(static_cast<int>(::SendMessageW(control, LB_GETCURSEL, 0, 0)));
+  } else if (ClassIs(control, L"ComboBox")) {
+    json += ",\"items\":" + Items(control, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT) +
+            ",\"selected\":" + std::to_string(static_cast<int>(::SendMessageW(control, CB_GETCURSEL, 0, 0)));
+  } else if (ClassIs(control, L"Button")) {
+    json += ",\"checked\":" + std::to_string(static_cast<int>(::SendMessageW(control, BM_GETCHECK, 0, 0)));
+  } else if (ClassIs(control, L"msctls_progress32")) {
+    json += ",\"progress\":{\"pos\":" + std::to_string(::SendMessageW(control, PBM_GETPOS, 0, 0)) +
+            ",\"min\":" + std::to_string(::SendMessageW(control, PBM_GETRANGE, TRUE, 0)) +
+            ",\"max\":" + std::to_string(::SendMessageW(control, PBM_GETRANGE, FALSE, 0)) + "}";
+  }
+  return json + "}";
+}
+
+std::string DumpWindow(HWND window) {
+  std::string json = "{\"title\":" + JsonString(Utf8(Text(window))) + ",\"class\":" +
+                     JsonString(Utf8(ClassOf(window))) + ",\"enabled\":" +
+                     (::IsWindowEnabled(window) ? "true" : "false") + ",\"visible\":" +
+                     (::IsWindowVisible(window) ? "true" : "false") + ",\"topmost\":" +
+                     ((::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? "true" : "false") +
+                     ",\"rect\":" + Rect(window) + ",\"controls\":[";
+  bool first = true;
+  for (HWND child : Children(window)) {
+    json += (first ? "" : ",") + DumpControl(child);
+    first = false;
+  }
+  return json + "]}\n";
+}
+
+int MessageBoxCommand(const std::vector<std::wstring>& args) {
+  DWORD start = ::GetTickCount();
+  for (;;) {
+    for (HWND hwnd : TopWindows()) {
+      if (ClassOf(hwnd) != L"#32770") continue;
+      HWND text = ::GetDlgItem(hwnd, 0xFFFF);
+      tool_io::Print("{\"title\":" + JsonString(Utf8(Text(hwnd))) + ",\"text\":" +
+                     JsonString(Utf8(text ? Text(text) : L"")) + "}\n");
+      if (tool_io::Option(args, L"--press") == L"ok") {
+        HWND button = ::GetDlgItem(hwnd, IDOK);
+        if (!button) button = ::GetDlgItem(hwnd, IDCANCEL);
+        ::PostMessageW(button, BM_CLICK, 0, 0);
+        for (int i = 0; i < 100 && ::IsWindow(hwnd); ++i) ::Sleep(50);
+      }
+      return 0;
+    }
+    if (::GetTickCount() - start > TimeoutOf(args)) tool_io::Fail("no message box", 1);
+    ::Sleep(50);
+  }
+}
+
+int Run(const std::vector<std::wstring>& args) {
+  if (args.empty()) tool_io::Fail("usage: gui_driver COMMAND [options]", 2);
+  const std::wstring& command = args[0];
+  if (command == L"list") {
+    std::string json = "[";
+    for (HWND hwnd : TopWindows()) {
+      DWORD pid = 0;
+      ::GetWindowThreadProcessId(hwnd, &pid);
+      json += (json.size() > 1 ? "," : "") + std::string("{\"title\":") + JsonString(Utf8(Text(hwnd))) +
+              ",\"class\":" + JsonString(Utf8(ClassOf(hwnd))) + ",\"pid\":" + std::to_string(pid) + "}";
+    }
+    tool_io::Print(json + "]\n");
+    return 0;
+  }
+  if (command == L"msgbox") return MessageBoxCommand(args);
+  if (command == L"gone") {
+    std::wstring title = tool_io::Option(args, L"--title");
+    DWORD start = ::GetTickCount();
+    while (FindTitled(title)) {
+      if (::GetTickCount() - start > TimeoutOf(args)) tool_io::Fail("window still there", 1);
+      ::Sleep(50);
+    }
+    return 0;
+  }
+  HWND window = WaitTitled(args);
+  if (command == L"wait") return 0;
+  if (command == L"dump") {
+    tool_io::Print(DumpWindow(window));
+    return 0;
+  }
+  if (command == L"close") {
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  HWND control = FindControl(window, args);
+  int index = _wtoi(tool_io::Option(args, L"--index", L"0").c_str());
+  if (command == L"click") {
+    ::PostMessageW(control, BM_CLICK, 0, 0);  // posted: a message box the click opens must not block us
+  } else if (command == L"select" || command == L"dblclick") {
+    bool combo = ClassIs(control, L"ComboBox");
+    ::SendMessageW(control, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    Notify(control, combo ? CBN_SELCHANGE : LBN_SELCHANGE);
+    if (command == L"dblclick") Notify(control, combo ? CBN_DBLCLK : LBN_DBLCLK);
+  } else if (command == L"check") {
+    int wanted = _wtoi(tool_io::Option(args, L"--value", L"1").c_str());
+    for (int i = 0; i < 3 && ::SendMessageW(control, BM_GETCHECK, 0, 0) != wanted; ++i) {
+      ::SendMessageW(control, BM_CLICK, 0, 0);
+    }
+    if (::SendMessageW(control, BM_GETCHECK, 0, 0) != wanted) tool_io::Fail("check state not reached", 1);
+  } else if (command == L"type") {
+    std::wstring text = tool_io::Option(args, L"--text");
+    ::SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    Notify(control, EN_CHANGE);
+  } else {
+    tool_io::Fail("unknown command " + Utf8(command), 2);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main() { return Run(tool_io::Arguments()); }
