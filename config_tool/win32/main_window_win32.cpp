@@ -6,61 +6,112 @@ namespace {
 constexpr int kClientWidthTwips = 14310;
 constexpr int kClientHeightTwips = 9990;
 constexpr DWORD kFixedSingleNoMinMax = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr UINT_PTR kTimer3 = 3, kTimer4 = 4;
 
 enum ControlId : int {
-  kFrame4 = 1004, kFrame5, kFrame6, kFrame7, kFrame12,
+  kFrame = 1000,  // frames and fixed labels take ids from here on
   kList2 = 1102, kList3, kList4,
   kLabel1 = 1201, kLabel4 = 1204,
-  kComboPrinter = 1301,
+  kComboPrinter = 1301, kCombo4 = 1304, kCombo5, kCombo6, kCombo7, kCombo8,
   kRichTextBox1 = 1401,
-  kCheck4 = 1504,
+  kCheck1 = 1501, kCheck2, kCheck4 = 1504, kCheck5, kCheckCloseOutSensor,
+  kOption1 = 1601, kOption2, kOption3, kOption4, kOption5,
+  kCommand4 = 1704, kCommand8 = 1708,
 };
 
-constexpr DWORD kFrameStyle = WS_VISIBLE | BS_GROUPBOX;
+constexpr DWORD kVisible = WS_VISIBLE;
+constexpr DWORD kFrameStyle = WS_VISIBLE | WS_GROUP | BS_GROUPBOX;
 constexpr DWORD kListStyle = WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+constexpr DWORD kDropList = WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST;
+constexpr DWORD kCheckStyle = WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
+constexpr DWORD kOptionStyle = WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON;
+constexpr DWORD kButtonStyle = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 
 }  // namespace
 
-// Layout in twips (left, top, width, height) inside the 14310 x 9990 client area. The enumerated-printer list,
-// the brand printer list and the status line sit at the bottom edge, practically out of sight.
+// Layout in twips (left, top, width, height) inside the 14310 x 9990 client area. Creation order keeps each
+// frame's option buttons together, so that they exclude each other. The enumerated-printer list, the brand
+// printer list and the status line sit at the bottom edge, practically out of sight.
 struct MainWindowWin32::Controls {
-  explicit Controls(HWND w)
-      : window(w),
-        frame4(win32::CreateNamedControl(w, L"BUTTON", "Frame4", kFrame4, kFrameStyle, "", {120, 120, 3600, 5400})),
-        frame5(win32::CreateNamedControl(w, L"BUTTON", "Frame5", kFrame5, kFrameStyle, "", {120, 9960, 8700, 1200})),
-        frame6(win32::CreateNamedControl(w, L"BUTTON", "Frame6", kFrame6, kFrameStyle, "", {9000, 120, 5190, 9600})),
-        frame7(win32::CreateNamedControl(w, L"BUTTON", "Frame7", kFrame7, kFrameStyle, "", {3840, 120, 5040, 2400})),
-        frame12(win32::CreateNamedControl(w, L"BUTTON", "Frame12", kFrame12, kFrameStyle, "", {9000, 9840, 5190, 800})),
-        list2(win32::CreateNamedControl(w, L"LISTBOX", "List2", kList2, kListStyle, "", {240, 420, 3360, 4980})),
-        list3(win32::CreateNamedControl(w, L"LISTBOX", "List3", kList3, kListStyle, "", {3960, 780, 3000, 1600})),
-        list4(win32::CreateNamedControl(w, L"LISTBOX", "List4", kList4, kListStyle, "", {240, 10200, 8400, 900})),
-        label1(win32::CreateNamedControl(w, L"STATIC", "Label1", kLabel1, WS_VISIBLE, "", {120, 10320, 3000, 300})),
-        label4(win32::CreateNamedControl(w, L"STATIC", "Label4", kLabel4, WS_VISIBLE, "", {7080, 800, 1680, 300})),
-        comboPrinter(win32::CreateNamedControl(w, L"COMBOBOX", "ComboPrinter", kComboPrinter,
-                                               WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN, "", {9120, 10100, 3500, 2400})),
-        richTextBox1(win32::CreateNamedControl(w, L"RICHEDIT50W", "RichTextBox1", kRichTextBox1,
-                                               WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
-                                               "", {9120, 420, 4950, 9180}, WS_EX_CLIENTEDGE)),
-        check4(win32::CreateNamedControl(w, L"BUTTON", "Check4", kCheck4, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
-                                         "", {3960, 420, 3000, 300})) {}
+  explicit Controls(HWND w) : hwnd(w), window(w), captions(w) {}
 
+  HWND Make(const wchar_t* cls, const char* name, int id, DWORD style, RECT twips, DWORD exStyle = 0) {
+    return win32::CreateNamedControl(hwnd, cls, name, id, style, "", twips, exStyle);
+  }
+  HWND Frame(const char* name, RECT twips) { return Make(L"BUTTON", name, nextFrameId++, kFrameStyle, twips); }
+
+  HWND hwnd;
+  int nextFrameId = kFrame;
   win32::Win32Window window;
-  win32::Win32Label frame4, frame5, frame6, frame7, frame12;
-  win32::Win32ListBox list2, list3, list4;
-  win32::Win32Label label1, label4;
-  win32::Win32ComboBox comboPrinter;
-  win32::Win32RichText richTextBox1;
-  win32::Win32CheckBox check4;
+  win32::Win32Captions captions;
+  std::vector<HWND> sensorGroup, usbGroup;
+
+  // Left column: models and the detected printer.
+  HWND f4 = Frame("Frame4", {120, 120, 3600, 5000});
+  win32::Win32ListBox list2{Make(L"LISTBOX", "List2", kList2, kListStyle, {240, 400, 3360, 4600})};
+  HWND f7 = Frame("Frame7", {120, 5240, 3600, 2500});
+  win32::Win32CheckBox check4{Make(L"BUTTON", "Check4", kCheck4, kCheckStyle, {240, 5520, 3300, 300})};
+  win32::Win32ListBox list3{Make(L"LISTBOX", "List3", kList3, kListStyle, {240, 5880, 2300, 1700})};
+  win32::Win32Label label4{Make(L"STATIC", "Label4", kLabel4, kVisible, {2640, 5900, 1000, 300})};
+
+  // Middle column: the settings.
+  HWND f2 = Frame("Frame2", {3840, 120, 5040, 650});
+  win32::Win32OptionButton option1{Make(L"BUTTON", "Option1", kOption1, kOptionStyle | WS_GROUP, {3960, 380, 1300, 300}), &sensorGroup};
+  win32::Win32OptionButton option2{Make(L"BUTTON", "Option2", kOption2, kOptionStyle, {5400, 380, 1300, 300}), &sensorGroup};
+  win32::Win32OptionButton option3{Make(L"BUTTON", "Option3", kOption3, kOptionStyle, {6840, 380, 1800, 300}), &sensorGroup};
+  HWND f9 = Frame("Frame9", {3840, 860, 5040, 650});
+  win32::Win32OptionButton option4{Make(L"BUTTON", "Option4", kOption4, kOptionStyle | WS_GROUP, {3960, 1120, 1300, 300}), &usbGroup};
+  win32::Win32OptionButton option5{Make(L"BUTTON", "Option5", kOption5, kOptionStyle, {5400, 1120, 1300, 300}), &usbGroup};
+  HWND f3 = Frame("Frame3", {3840, 1600, 5040, 650});
+  win32::Win32CheckBox check1{Make(L"BUTTON", "Check1", kCheck1, kCheckStyle | WS_GROUP, {3960, 1860, 4800, 300})};
+  HWND f10 = Frame("Frame10", {3840, 2340, 5040, 650});
+  win32::Win32ComboBox combo4{Make(L"COMBOBOX", "Combo4", kCombo4, kDropList | WS_GROUP, {3960, 2580, 4800, 2400})};
+  HWND f11 = Frame("Frame11", {3840, 3080, 5040, 650});
+  win32::Win32ComboBox combo5{Make(L"COMBOBOX", "Combo5", kCombo5, kDropList | WS_GROUP, {3960, 3320, 4800, 2400})};
+  HWND f13 = Frame("Frame13", {3840, 3820, 5040, 650});
+  win32::Win32ComboBox combo6{Make(L"COMBOBOX", "Combo6", kCombo6, kDropList | WS_GROUP, {3960, 4060, 2300, 2400})};
+  win32::Win32ComboBox combo7{Make(L"COMBOBOX", "Combo7", kCombo7, kDropList, {6400, 4060, 2360, 2400})};
+  HWND f14 = Frame("Frame14", {3840, 4560, 5040, 650});
+  HWND label5 = Make(L"STATIC", "Label5", nextFrameId++, kVisible | WS_GROUP, {3960, 4830, 300, 300});
+  win32::Win32ComboBox combo8{Make(L"COMBOBOX", "Combo8", kCombo8, kDropList, {4320, 4800, 2400, 4000})};
+  HWND f15 = Frame("Frame15", {3840, 5300, 5040, 650});
+  win32::Win32CheckBox check5{Make(L"BUTTON", "Check5", kCheck5, kCheckStyle | WS_GROUP, {3960, 5560, 4800, 300})};
+  HWND f17 = Frame("Frame17", {3840, 6040, 5040, 650});
+  win32::Win32CheckBox checkCloseOutSensor{
+      Make(L"BUTTON", "CheckCloseOutSensor", kCheckCloseOutSensor, kCheckStyle | WS_GROUP, {3960, 6300, 4800, 300})};
+  HWND command8 = Make(L"BUTTON", "Command8", kCommand8, kButtonStyle | WS_GROUP, {3840, 6960, 2900, 560});
+  HWND command4 = Make(L"BUTTON", "Command4", kCommand4, kButtonStyle, {6900, 6960, 1980, 560});
+
+  // Right column: the debug view.
+  HWND f6 = Frame("Frame6", {9000, 120, 5190, 9600});
+  win32::Win32RichText richTextBox1{Make(L"RICHEDIT50W", "RichTextBox1", kRichTextBox1,
+                                         WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
+                                         {9120, 400, 4950, 8800}, WS_EX_CLIENTEDGE)};
+  win32::Win32CheckBox check2{Make(L"BUTTON", "Check2", kCheck2, kCheckStyle | WS_GROUP, {9120, 9300, 4950, 300})};
+
+  // Bottom edge.
+  HWND f5 = Frame("Frame5", {120, 9960, 8700, 1200});
+  win32::Win32ListBox list4{Make(L"LISTBOX", "List4", kList4, kListStyle, {240, 10200, 8400, 900})};
+  HWND f12 = Frame("Frame12", {9000, 9840, 5190, 800});
+  win32::Win32ComboBox comboPrinter{
+      Make(L"COMBOBOX", "ComboPrinter", kComboPrinter, kDropList | WS_GROUP, {9120, 10100, 3500, 2400})};
+  win32::Win32Label label1{Make(L"STATIC", "Label1", kLabel1, kVisible, {120, 10320, 3000, 300})};
+
+  win32::Win32Timer timer3{hwnd, kTimer3};
+  win32::Win32Timer timer4{hwnd, kTimer4};
 
   quorvel::MainWindowControls Bind() {
-    return {window, frame4, frame5, frame6, frame7,       frame12,      list2,
-            list3,  list4,  label1, label4, comboPrinter, richTextBox1, check4};
+    return {window,  captions, list2,  list3,  list4,  label1, label4, comboPrinter, richTextBox1,
+            check1,  check2,   check4, check5, checkCloseOutSensor,    option1,      option2,
+            option3, option4,  option5, combo4, combo5, combo6, combo7, combo8,      timer3, timer4};
   }
 };
 
-MainWindowWin32::MainWindowWin32(quorvel::ProcessState& process) : process_(process) {}
+MainWindowWin32::MainWindowWin32(quorvel::ProcessState& process, platform::SkinEngine& skin)
+    : process_(process), skin_(skin) {}
 
 MainWindowWin32::~MainWindowWin32() {
+  waitWindow_.reset();
   logic_.reset();
   controls_.reset();
   if (font_) ::DeleteObject(font_);
@@ -75,14 +126,37 @@ void MainWindowWin32::CreateControls() {
   font_ = ::CreateFontW(-win32::TwipsToPixels(180), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体");
   controls_ = std::make_unique<Controls>(Handle());
-  logic_ = std::make_unique<quorvel::MainWindow>(controls_->Bind(),
-                                                 quorvel::MainWindowServices{registry_, spooler_}, process_);
+  logic_ = std::make_unique<quorvel::MainWindow>(
+      controls_->Bind(), quorvel::MainWindowServices{registry_, spooler_, devices_}, process_, *this);
+}
+
+void MainWindowWin32::OpenSettingsWait() {
+  waitWindow_ = std::make_unique<SettingsWaitWin32>(
+      quorvel::SettingsWaitTargets{controls_->window, controls_->timer3, process_}, skin_);
+  waitWindow_->Create(Handle());
 }
 
 void MainWindowWin32::OnCommand(int id, int notification) {
   if (!logic_) return;
-  if (id == kCheck4 && notification == BN_CLICKED) logic_->OnCheck4Click();
-  if (id == kList3 && notification == LBN_SELCHANGE) logic_->OnList3Click();
+  switch (id) {
+    case kCheck4:
+      if (notification == BN_CLICKED) logic_->OnCheck4Click();
+      break;
+    case kList3:
+      if (notification == LBN_SELCHANGE) logic_->OnList3Click();
+      break;
+    case kCombo6:
+      if (notification == CBN_SELCHANGE) logic_->OnCombo6Click();
+      break;
+    case kCommand8:
+      if (notification == BN_CLICKED) logic_->OnCommand8Click();
+      break;
+    case kCommand4:
+      if (notification == BN_CLICKED) logic_->OnCommand4Click();
+      break;
+    default:
+      break;
+  }
 }
 
 LRESULT MainWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -95,6 +169,10 @@ LRESULT MainWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
       return reinterpret_cast<LRESULT>(font_);
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_TIMER:
+      if (logic_ && wParam == kTimer3) logic_->OnTimer3Tick();
+      if (logic_ && wParam == kTimer4) logic_->OnTimer4Tick();
       return 0;
     case WM_DESTROY:
       ::PostQuitMessage(0);

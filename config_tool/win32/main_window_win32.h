@@ -2,17 +2,20 @@
 #include <memory>
 
 #include "config_tool/main_window/main_window.h"
+#include "config_tool/win32/settings_wait_win32.h"
+#include "platform/interfaces/skin_engine.h"
 #include "platform/win32/base_window.h"
 #include "platform/win32/win32_controls.h"
+#include "platform/win32/win32_device_files.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_spooler.h"
 
 namespace quorvel_win32 {
 
 // Creates the configuration window and its controls and forwards their events to quorvel::MainWindow.
-class MainWindowWin32 : public win32::BaseWindow<MainWindowWin32> {
+class MainWindowWin32 : public win32::BaseWindow<MainWindowWin32>, public quorvel::MainWindowHost {
  public:
-  explicit MainWindowWin32(quorvel::ProcessState& process);
+  MainWindowWin32(quorvel::ProcessState& process, platform::SkinEngine& skin);
   ~MainWindowWin32() override;
   bool Create();
 
@@ -23,13 +26,17 @@ class MainWindowWin32 : public win32::BaseWindow<MainWindowWin32> {
   struct Controls;
   void CreateControls();
   void OnCommand(int id, int notification);
+  void OpenSettingsWait() override;
 
   quorvel::ProcessState& process_;
+  platform::SkinEngine& skin_;
   HFONT font_ = nullptr;
   win32::Win32Registry registry_;
   win32::Win32Spooler spooler_;
+  win32::Win32DeviceFiles devices_;
   std::unique_ptr<Controls> controls_;
   std::unique_ptr<quorvel::MainWindow> logic_;
+  std::unique_ptr<SettingsWaitWin32> waitWindow_;
 };
 
 }  // namespace quorvel_win32

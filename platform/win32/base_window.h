@@ -21,7 +21,8 @@ class BaseWindow {
 
  protected:
   // Registers the class once and creates the window; the Derived object must outlive it.
-  bool CreateTopLevel(const wchar_t* className, DWORD style, int clientWidth, int clientHeight, HBRUSH background) {
+  bool CreateTopLevel(const wchar_t* className, DWORD style, int clientWidth, int clientHeight, HBRUSH background,
+                      HWND owner = nullptr) {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -43,7 +44,7 @@ class BaseWindow {
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     int left = work.left + ((work.right - work.left) - width) / 2;
     int top = work.top + ((work.bottom - work.top) - height) / 2;
-    return ::CreateWindowExW(0, className, L"", style, left, top, width, height, nullptr, nullptr, instance, this) !=
+    return ::CreateWindowExW(0, className, L"", style, left, top, width, height, owner, nullptr, instance, this) !=
            nullptr;
   }
 
