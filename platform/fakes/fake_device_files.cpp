@@ -11,12 +11,18 @@ class FakeDeviceFile : public platform::DeviceFile {
     ++endpoint_.opens;
     ++endpoint_.openHandles;
   }
-  ~FakeDeviceFile() override { --endpoint_.openHandles; }
+  // Closing cancels a pending read first, as the interface promises.
+  ~FakeDeviceFile() override {
+    CancelRead();
+    --endpoint_.openHandles;
+  }
   FakeDeviceFile(const FakeDeviceFile&) = delete;
   FakeDeviceFile& operator=(const FakeDeviceFile&) = delete;
 
   std::optional<uint32_t> Write(std::span<const uint8_t> bytes) override {
     endpoint_.writes.emplace_back(bytes.begin(), bytes.end());
+    if (endpoint_.failWrites) return std::nullopt;
+    if (endpoint_.writeResult) return endpoint_.writeResult;
     return static_cast<uint32_t>(bytes.size());
   }
 
@@ -33,6 +39,7 @@ class FakeDeviceFile : public platform::DeviceFile {
   platform::ReadProgress CheckRead() override {
     platform::ReadProgress progress{state_, {}};
     if (state_ == platform::ReadState::Idle) return progress;
+    ++endpoint_.checks;
     size_t available = std::min(length_, endpoint_.reply.size());
     progress.bytes.assign(endpoint_.reply.begin(), endpoint_.reply.begin() + static_cast<long>(available));
     if (state_ == platform::ReadState::Pending && available == length_) {

@@ -16,6 +16,9 @@ struct FakeEndpoint {
   int openHandles = 0;  // handles currently open
   int readsStarted = 0;
   int cancels = 0;
+  int checks = 0;                            // CheckRead calls on a started read
+  std::optional<uint32_t> writeResult;       // when set, what every Write reports (nullopt in it: a failure)
+  bool failWrites = false;
 };
 
 class FakeDeviceFiles : public platform::DeviceFiles {

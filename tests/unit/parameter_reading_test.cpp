@@ -1,0 +1,171 @@
+// The read command, its timers, the decoder's effect on the controls, the Set button and the wait window.
+#include <gtest/gtest.h>
+
+#include "config_tool/console/settings_wait_window.h"
+#include "tests/unit/main_window_fixture.h"
+
+namespace {
+
+const std::string kInstance = "USB\\VID_1A86&PID_2000\\READ01";
+const std::string kQuery = "RETURN VALUE\r\n";
+
+std::vector<uint8_t> Frame(const std::function<void(std::vector<uint8_t>&)>& edit = {}) {
+  std::vector<uint8_t> frame(64, '0');
+  frame[0] = frame[63] = '@';
+  std::string fields = "151806072000";
+  std::copy(fields.begin(), fields.end(), frame.begin() + 1);
+  std::string length = "20171106";
+  std::copy(length.begin(), length.end(), frame.begin() + 34);
+  frame[14] = 1;
+  frame[59] = 11;
+  frame[57] = '0';  // internal power
+  if (edit) edit(frame);
+  return frame;
+}
+
+struct Reading : ::testing::Test {
+  test_support::MainWindowFixture f;
+  fakes::FakeEndpoint* printer = nullptr;
+  void SetUp() override {
+    f.AttachPrinter("0", kInstance, 1);
+    printer = &f.devices.Endpoint(test_support::MainWindowFixture::DevicePath(kInstance));
+    f.mainWindow.Load();
+  }
+  std::string Written(size_t i) const { return std::string(printer->writes[i].begin(), printer->writes[i].end()); }
+};
+
+TEST_F(Reading, ReadSendsTheQueryAndTheTickDecodesIntoEveryControl) {
+  f.mainWindow.OnCommand8Click();
+  ASSERT_EQ(printer->writes.size(), 1u);
+  EXPECT_EQ(Written(0), kQuery);
+  EXPECT_TRUE(f.timer4.Running());
+  EXPECT_EQ(f.timer4.Interval(), 1000u);
+
+  printer->reply = Frame();
+  f.mainWindow.OnTimer4Tick();
+  EXPECT_FALSE(f.timer4.Enabled());
+  EXPECT_EQ(printer->openHandles, 0);  // the reply handle is closed after decoding
+  EXPECT_EQ(f.richTextBox1.Text().substr(0, 14), "Read correct!\r");
+  EXPECT_NE(f.richTextBox1.Text().find("USBPID:2000(KESTRAMO K-108)"), std::string::npos);
+  EXPECT_TRUE(f.option5.Selected());  // handshake '0'
+  EXPECT_TRUE(f.option2.Selected());  // black mark
+  EXPECT_EQ(f.combo8.Text(), "+2 mm");
+  EXPECT_EQ(f.combo6.Selected(), 1);
+  EXPECT_TRUE(f.combo7.Enabled());  // internal power makes the protection choice available
+  EXPECT_EQ(f.combo7.Selected(), 1);
+}
+
+TEST_F(Reading, AFrameWithoutItsEndMarkerIsNeverAccepted) {
+  f.mainWindow.OnCommand8Click();
+  printer->reply = Frame([](auto& frame) { frame[63] = 'X'; });
+  f.mainWindow.OnTimer4Tick();
+  EXPECT_EQ(f.richTextBox1.Text(), "读取失败\r\n");
+  EXPECT_EQ(printer->checks, 1001);
+  EXPECT_EQ(printer->openHandles, 0);
+  EXPECT_FALSE(f.option2.Selected());  // controls keep their values
+}
+
+TEST_F(Reading, NoIdentifiedPrinterWritesNothing) {
+  f.registry.SetString(test_support::kEnumKey, "0", "USB\\VID_1A86&PID_9999\\UNKNOWN");
+  f.mainWindow.OnCommand8Click();
+  EXPECT_EQ(f.richTextBox1.Text(), "No printer linked");
+  EXPECT_TRUE(f.devices.openLog.empty());
+}
+
+TEST_F(Reading, APrinterThatCannotBeOpenedIsReported) {
+  printer->openable = false;
+  f.process.language = 1;
+  f.mainWindow.OnCommand8Click();
+  EXPECT_EQ(f.richTextBox1.Text(), "打开打印机失败");
+  EXPECT_FALSE(f.timer4.Enabled());
+}
+
+TEST_F(Reading, ASecondReadCancelsTheFirstBeforeWriting) {
+  f.mainWindow.OnCommand8Click();
+  f.mainWindow.OnCommand8Click();
+  EXPECT_EQ(printer->cancels, 1);
+  EXPECT_EQ(printer->openHandles, 1);
+  EXPECT_EQ(printer->writes.size(), 2u);
+}
+
+TEST_F(Reading, AutomaticReadFollowsItsTickBoxAndThePendingFlag) {
+  f.check2.SetValue(platform::CheckValue::Grayed);
+  f.mainWindow.OnTimer3Tick();
+  EXPECT_TRUE(printer->writes.empty());
+
+  f.check2.SetValue(platform::CheckValue::Checked);
+  f.process.paramsReadDone = 0;
+  f.mainWindow.OnTimer3Tick();
+  EXPECT_EQ(printer->writes.size(), 2u);  // two read commands in one tick...
+  EXPECT_EQ(f.process.paramsReadDone, 1);
+  printer->reply = Frame();
+  f.mainWindow.OnTimer4Tick();
+  f.mainWindow.OnTimer4Tick();
+  EXPECT_EQ(printer->checks, 1);  // ...and one decoding
+}
+
+TEST_F(Reading, SetWritesTheBatchAndOpensTheWaitWindow) {
+  f.mainWindow.OnCommand4Click();
+  ASSERT_EQ(printer->writes.size(), 1u);
+  EXPECT_EQ(Written(0), "SENSORTYPE 0\r\nSUPPORT 0\r\nUSBHANDO\r\nLIMITED 01110000\r\n");
+  EXPECT_FALSE(f.window.Enabled());
+  EXPECT_EQ(f.host.waitWindowsOpened, 1);
+  EXPECT_EQ(f.mainWindow.Fields().settingsWriteActive, 0);
+}
+
+TEST_F(Reading, SetReadsGreyedBoxesAsTheyCount) {
+  f.check1.SetValue(platform::CheckValue::Grayed);
+  f.check5.SetValue(platform::CheckValue::Grayed);
+  f.option1.SetSelected(false);
+  f.mainWindow.OnCommand4Click();
+  EXPECT_EQ(Written(0), "\r\nSUPPORT 0\r\nUSBHANDO\r\nLIMITED 01110010\r\n");
+}
+
+TEST_F(Reading, AFailedOrShortWriteIsReportedAndNothingWaits) {
+  printer->writeResult = 10;
+  f.mainWindow.OnCommand4Click();
+  EXPECT_EQ(f.richTextBox1.Text(), "Settings write failed");
+  EXPECT_TRUE(f.window.Enabled());
+  EXPECT_EQ(f.host.waitWindowsOpened, 0);
+  EXPECT_EQ(f.mainWindow.Fields().settingsWriteActive, 0);
+}
+
+TEST_F(Reading, SetWithoutAnyPrinterReloadsTheWindowAndSaysWhy) {
+  f.registry.RemoveValue(test_support::kEnumKey, "0");
+  f.check5.SetValue(platform::CheckValue::Checked);
+  f.mainWindow.OnCommand4Click();
+  EXPECT_TRUE(printer->writes.empty());
+  EXPECT_EQ(f.richTextBox1.Text(), "no printer linked!\n");
+  EXPECT_EQ(f.check5.Value(), platform::CheckValue::Unchecked);  // freshly loaded
+  EXPECT_EQ(f.list2.Count(), 76);
+}
+
+TEST(SettingsWait, HoldsAboutFifteenSecondsThenGivesTheWindowBack) {
+  fakes::FakeWindow wait, main;
+  fakes::FakeProgressBar bar;
+  fakes::FakeTimer timer1, timer3;
+  fakes::FakeSkinEngine skin;
+  quorvel::ProcessState process;
+  process.paramsReadDone = 1;
+  main.SetEnabled(false);
+  quorvel::SettingsWaitWindow window({wait, bar, timer1}, {main, timer3, process}, skin);
+  window.Load();
+  EXPECT_TRUE(wait.topmost);
+  EXPECT_EQ(timer1.Interval(), 5u);
+  EXPECT_EQ(skin.calls, std::vector<std::string>{"SetAero(1)"});
+  int ticks = 0;
+  while (timer1.Running() && ticks < 1000) {
+    window.OnTimer1Tick();
+    ++ticks;
+    if (timer1.Running()) EXPECT_EQ(timer1.Interval(), 100u);
+  }
+  EXPECT_EQ(ticks, 149);
+  EXPECT_EQ(bar.Maximum(), 150);
+  EXPECT_EQ(bar.Position(), 149);
+  EXPECT_TRUE(main.Enabled());
+  EXPECT_EQ(timer3.Interval(), 3000u);
+  EXPECT_EQ(process.paramsReadDone, 0);
+  EXPECT_TRUE(wait.closed);
+}
+
+}  // namespace
