@@ -1,0 +1,121 @@
+"""Reading the printer's parameters, writing new settings and reading them back, against the simulator."""
+import time
+import unittest
+
+from harness import fixtures, paths
+from harness.case import WineTestCase
+from harness.printer import SimulatedPrinter
+
+CAPTION = "热敏打印机参数设置工具V1.0--2017-12-12"
+WAIT_CAPTION = "参数设置中，请稍候"
+INSTANCE = "USB\\VID_1A86&PID_2000\\PARAM001"
+
+
+class QuorvelCase(WineTestCase):
+    printer_mode = None
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.printer = SimulatedPrinter(
+            cls.session, INSTANCE, mode=cls.printer_mode, pid="2000", sensor_type="1", usb_handshake="0",
+            compat="1", speed_limit="1", front_sensor="0", external_power="0", head_protection="0",
+            offset_index="11", density="1", sensor_off="1", temperature="036")
+        fixtures.register_usb_printer(cls.session, INSTANCE, enum_index=0, port_number=1)
+        cls.process = cls.session.start(cls.session.install_program(paths.quorvel_exe()))
+        cls.gui.wait(CAPTION)
+
+    def controls(self):
+        return self.gui.dump(CAPTION)["by_name"]
+
+    def wait_for(self, condition, timeout=10, what="condition"):
+        deadline = time.monotonic() + timeout
+        while True:
+            controls = self.controls()
+            if condition(controls):
+                return controls
+            if time.monotonic() > deadline:
+                self.fail(f"timed out waiting for {what}; debug view: {controls['RichTextBox1']['text']!r}")
+            time.sleep(0.3)
+
+
+class ReadAndWrite(QuorvelCase):
+    def test_1_read_shows_the_report_and_every_setting(self):
+        self.gui.click(CAPTION, "Command8")
+        c = self.wait_for(lambda c: c["RichTextBox1"]["text"].startswith("Read correct!"), what="the report")
+        report = c["RichTextBox1"]["text"]
+        self.assertIn("Sofeware Version：V1.5\r\n", report)
+        self.assertIn("USBPID:2000(KESTRAMO K-108)\r\n", report)
+        self.assertIn("Sensor type：black mark\r\n", report)
+        self.assertIn("printer head temprature:036degree centigrade\r\n", report)
+        self.assertIn("Out sensor：closed\r\n", report)
+        self.assertEqual(c["Option2"]["checked"], 1)
+        self.assertEqual(c["Option5"]["checked"], 1)
+        self.assertEqual(c["Check1"]["checked"], 1)
+        self.assertEqual(c["Combo4"]["selected"], 1)
+        self.assertEqual(c["Combo5"]["selected"], 1)
+        self.assertEqual(c["Combo6"]["selected"], 1)
+        self.assertEqual(c["Combo7"]["selected"], 1)
+        self.assertTrue(c["Combo7"]["enabled"])
+        self.assertEqual(c["Combo8"]["items"][c["Combo8"]["selected"]], "+2 mm")
+        self.assertEqual(c["Check5"]["checked"], 1)
+        self.assertEqual(c["CheckCloseOutSensor"]["checked"], 1)
+        self.assertTrue(self.printer.received().endswith(b"RETURN VALUE\r\n"))
+        self.session.screenshot("report")
+
+    def test_2_set_writes_the_batch_waits_and_reads_back(self):
+        self.gui.click(CAPTION, "Option1")
+        self.gui.click(CAPTION, "Option4")
+        self.gui.check(CAPTION, "Check1", 0)
+        self.gui.select(CAPTION, "Combo4", 0)
+        self.gui.select(CAPTION, "Combo5", 0)
+        self.gui.select(CAPTION, "Combo6", 0)
+        self.gui.select(CAPTION, "Combo8", 7)
+        self.gui.check(CAPTION, "Check5", 0)
+        before = len(self.printer.received())
+        self.gui.click(CAPTION, "Command4")
+        self.gui.wait(WAIT_CAPTION)
+        deadline = time.monotonic() + 5
+        while len(self.printer.received()) == before and time.monotonic() < deadline:
+            time.sleep(0.1)
+        self.assertEqual(self.printer.received()[before:],
+                         b"SENSORTYPE 0\r\nSUPPORT 0\r\nUSBHANDO\r\nLIMITED 01100701\r\n")
+        self.assertFalse(self.gui.dump(CAPTION)["enabled"])
+        wait = self.gui.dump(WAIT_CAPTION)
+        self.assertTrue(wait["topmost"])
+        first = wait["by_name"]["ProgressBar1"]["progress"]
+        self.assertEqual(first["max"], 150)
+        self.session.screenshot("settings-wait")
+        time.sleep(1.5)
+        later = self.gui.dump(WAIT_CAPTION)["by_name"]["ProgressBar1"]["progress"]["pos"]
+        self.assertGreater(later, first["pos"])
+
+        self.gui.gone(WAIT_CAPTION, timeout_ms=25000)
+        self.assertTrue(self.gui.dump(CAPTION)["enabled"])
+        state = self.printer.state()
+        self.assertEqual((state["sensor_type"], state["offset_index"], state["head_protection"]), ("0", "7", "0"))
+        c = self.wait_for(lambda c: "Sensor type：GAP" in c["RichTextBox1"]["text"], timeout=8, what="the read-back")
+        self.assertEqual(c["Option1"]["checked"], 1)
+        self.assertEqual(c["Combo8"]["items"][c["Combo8"]["selected"]], "-14 mm")
+
+
+class SilentPrinter(QuorvelCase):
+    printer_mode = "silent"
+
+    def test_read_fails_visibly(self):
+        self.gui.click(CAPTION, "Command8")
+        self.wait_for(lambda c: c["RichTextBox1"]["text"] == "读取失败\r\n", what="the failure text")
+
+    def test_unplugged_printer_cannot_be_opened(self):
+        link = self.session.dosdevice(self.printer.device_path)
+        target = link.resolve()
+        link.unlink()
+        try:
+            self.gui.click(CAPTION, "Command8")
+            self.wait_for(lambda c: c["RichTextBox1"]["text"] == "Cannot open the printer", what="the open failure")
+        finally:
+            link.symlink_to(target)
+
+
+if __name__ == "__main__":
+    unittest.main()
