@@ -95,6 +95,7 @@ class Simulator {
     ::unlink(o_.link.c_str());
     if (::symlink(slaveName.c_str(), o_.link.c_str()) != 0) return Fail("symlink " + o_.link);
     UniqueFd control = OpenControl();
+    if (!o_.control.empty() && control.get() < 0) return Fail("control fifo " + o_.control);
     WriteState();
     if (!o_.ready.empty()) std::ofstream(o_.ready) << slaveName << "\n";
 
@@ -119,7 +120,7 @@ class Simulator {
   UniqueFd OpenControl() {
     if (o_.control.empty()) return UniqueFd();
     ::unlink(o_.control.c_str());
-    ::mkfifo(o_.control.c_str(), 0600);
+    if (::mkfifo(o_.control.c_str(), 0600) != 0) return UniqueFd();
     // Opened for writing too, so that writers coming and going never give us end-of-file.
     return UniqueFd(::open(o_.control.c_str(), O_RDWR | O_NONBLOCK));
   }
@@ -133,7 +134,7 @@ class Simulator {
     if (o_.stateFile.empty()) return;
     std::string temporary = o_.stateFile + ".tmp";
     std::ofstream(temporary) << o_.state.Dump();
-    std::rename(temporary.c_str(), o_.stateFile.c_str());
+    if (std::rename(temporary.c_str(), o_.stateFile.c_str()) != 0) Log("state-file-error " + o_.stateFile);
   }
 
   void Receive(int master) {
