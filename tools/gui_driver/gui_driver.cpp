@@ -240,7 +240,8 @@ int Run(const std::vector<std::wstring>& args) {
   } else if (command == L"type") {
     std::wstring text = tool_io::Option(args, L"--text");
     ::SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    Notify(control, EN_CHANGE);
+    // An edit control reports the change itself; a rich edit does so only when asked, so we tell its parent.
+    if (!ClassIs(control, L"Edit")) Notify(control, EN_CHANGE);
   } else {
     tool_io::Fail("unknown command " + Utf8(command), 2);
   }
