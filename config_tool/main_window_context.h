@@ -1,5 +1,6 @@
 #pragma once
 // What the main window's parts work on: its controls, its timers and the platform services.
+#include "config_tool/console/skin_procedures.h"
 #include "platform/interfaces/controls.h"
 #include "platform/interfaces/device_file.h"
 #include "platform/interfaces/registry.h"
@@ -11,6 +12,7 @@ namespace quorvel {
 struct MainWindowControls {
   platform::Window& window;
   platform::Captions& captions;  // frames, fixed labels and buttons, by name
+  platform::ListBox& list1;      // skin list
   platform::ListBox& list2;      // model list, "PID 类型"
   platform::ListBox& list3;      // detected printer model
   platform::ListBox& list4;      // enumerated printer interfaces
@@ -28,6 +30,8 @@ struct MainWindowControls {
   platform::OptionButton& option3;  // sensor: continuous
   platform::OptionButton& option4;  // USB positioning on
   platform::OptionButton& option5;  // USB positioning off
+  platform::ComboBox& combo1;       // print start position, shown only
+  platform::ComboBox& combo2;       // tear-off position, shown only
   platform::ComboBox& combo4;       // speed limit
   platform::ComboBox& combo5;       // front sensor
   platform::ComboBox& combo6;       // mechanism power supply
@@ -41,6 +45,7 @@ struct MainWindowServices {
   platform::Registry& registry;
   platform::Spooler& spooler;
   platform::DeviceFiles& devices;
+  SkinServices skins;
 };
 
 // Windows the main window opens.

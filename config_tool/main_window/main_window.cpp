@@ -9,6 +9,18 @@ namespace {
 
 // Captions of the window's frames, fixed labels and buttons.
 constexpr std::pair<std::string_view, std::string_view> kCaptions[] = {
+    {"Frame8", "打印头打印长度（寿命）"},
+    {"Frame16", "Style"},
+    {"Frame18", "打印偏移量"},
+    {"LabelLength", "0.000m"},
+    {"Label6", "Y"},
+    {"Command1", "选择皮肤"},
+    {"Command2", "透明边框"},
+    {"Command3", "取消透明"},
+    {"Command5", "安装406DPI驱动"},
+    {"Command6", "文件打印"},
+    {"Command7", "安装驱动"},
+    {"Command10", "设置端口"},
     {"Frame2", "传感器类型"},
     {"Frame3", "驱动兼容性"},
     {"Frame4", "PID 类型"},
@@ -28,6 +40,11 @@ constexpr std::pair<std::string_view, std::string_view> kCaptions[] = {
     {"Command8", "读参数（全部参数）"},
 };
 
+std::string PositionItem(int index) {
+  if (index == 0) return "默认位置";
+  return index <= 10 ? "+" + std::to_string(index) + " mm" : "-" + std::to_string(index - 10) + " mm";
+}
+
 std::string OffsetItem(int index) {
   if (index == 0) return "0 mm";
   return index <= 10 ? "-" + std::to_string(2 * index) + " mm" : "+" + std::to_string(2 * (index - 10)) + " mm";
@@ -43,7 +60,8 @@ MainWindow::MainWindow(const MainWindowControls& controls, const MainWindowServi
       discovery_(controls_, fields_, process_, services.registry, services.spooler),
       decoder_(controls_, fields_, process_, [this] { OnCombo6Click(); }),
       reader_(controls_, fields_, process_, discovery_, channel_, decoder_),
-      writer_(controls_, fields_, process_, discovery_, channel_, host, [this] { Reload(); }) {}
+      writer_(controls_, fields_, process_, discovery_, channel_, host, [this] { Reload(); }),
+      skins_(controls_.list1, controls_.window, services.skins) {}
 
 void MainWindow::Load() {
   fields_.settingsWriteActive = 0;
@@ -54,6 +72,33 @@ void MainWindow::Load() {
   controls_.check4.SetValue(platform::CheckValue::Checked);
   OnCheck4Click();
 
+  // The language flag is left as the launcher set it: messages follow the user's choice, captions stay Chinese.
+  SetCaptions();
+  FillLists();
+
+  discovery_.ListBrandPrinters();
+
+  controls_.timer3.SetEnabled(true);
+  controls_.timer3.SetInterval(kAutoReadIntervalMs);
+  process_.paramsReadDone = 1;  // no read pending at start-up
+
+  controls_.label1.SetText("");
+  controls_.richTextBox1.SetText("");
+  controls_.option4.SetSelected(true);
+
+  skins_.Start(DressedWindow::MainWindow);
+
+  controls_.option1.SetSelected(true);
+  FillPositionLists();
+
+  controls_.list2.Clear();
+  for (std::string_view model : kModelList) controls_.list2.Add(model);
+  for (int i = 0; i < controls_.list2.Count(); ++i) {
+    if (controls_.list2.Item(i) == kDefaultModel) controls_.list2.Select(i);
+  }
+}
+
+void MainWindow::SetCaptions() {
   controls_.window.SetCaption(kMainWindowCaption);
   for (const auto& [name, caption] : kCaptions) controls_.captions.SetCaption(name, caption);
   controls_.check1.SetText("驱动兼容性（打开执行页擦除命令）");
@@ -66,23 +111,16 @@ void MainWindow::Load() {
   controls_.option3.SetText("连续打印");
   controls_.option4.SetText("打开");
   controls_.option5.SetText("关闭");
-  FillLists();
+}
 
-  discovery_.ListBrandPrinters();
-
-  controls_.timer3.SetEnabled(true);
-  controls_.timer3.SetInterval(kAutoReadIntervalMs);
-  process_.paramsReadDone = 1;  // no read pending at start-up
-
-  controls_.label1.SetText("");
-  controls_.richTextBox1.SetText("");
-  controls_.option4.SetSelected(true);
-  controls_.option1.SetSelected(true);
-
-  controls_.list2.Clear();
-  for (std::string_view model : kModelList) controls_.list2.Add(model);
-  for (int i = 0; i < controls_.list2.Count(); ++i) {
-    if (controls_.list2.Item(i) == kDefaultModel) controls_.list2.Select(i);
+// The start and tear-off positions are shown only; nothing reads or sends them.
+void MainWindow::FillPositionLists() {
+  controls_.captions.SetCaption("Frame1", "打印起始位置 撕纸位置");
+  controls_.captions.SetCaption("Label2", "撕纸位置");
+  controls_.captions.SetCaption("Label3", "打印位置");
+  for (platform::ComboBox* combo : {&controls_.combo1, &controls_.combo2}) {
+    for (int i = 0; i <= 20; ++i) combo->Add(PositionItem(i));
+    combo->Select(0);
   }
 }
 
@@ -127,8 +165,10 @@ void MainWindow::Reload() {
   controls_.timer4.SetEnabled(false);
   controls_.timer4.SetInterval(0);
   fields_ = MainWindowFields{};
-  for (platform::ListBox* list : {&controls_.list2, &controls_.list3, &controls_.list4}) list->Clear();
-  for (platform::ComboBox* combo : {&controls_.comboPrinter, &controls_.combo4, &controls_.combo5, &controls_.combo6,
+  for (platform::ListBox* list : {&controls_.list1, &controls_.list2, &controls_.list3, &controls_.list4}) {
+    list->Clear();
+  }
+  for (platform::ComboBox* combo : {&controls_.comboPrinter, &controls_.combo1, &controls_.combo2, &controls_.combo4, &controls_.combo5, &controls_.combo6,
                                     &controls_.combo7, &controls_.combo8}) {
     combo->Clear();
     combo->SetEnabled(true);

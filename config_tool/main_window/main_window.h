@@ -2,6 +2,7 @@
 // The configuration window's behaviour: its load, its handlers and its timer ticks.
 #include <string_view>
 
+#include "config_tool/console/skin_procedures.h"
 #include "config_tool/link/device_channel.h"
 #include "config_tool/link/parameter_reader.h"
 #include "config_tool/link/printer_discovery.h"
@@ -29,11 +30,17 @@ class MainWindow {
   void OnCommand4Click() { writer_.Set(); }
   void OnTimer3Tick() { reader_.OnTimer3Tick(); }
   void OnTimer4Tick() { reader_.OnTimer4Tick(); }
+  void OnCommand1Click() { skins_.ChooseAndApply(); }
+  void OnCommand2Click() { skins_.SetTransparentBorder(true); }
+  void OnCommand3Click() { skins_.SetTransparentBorder(false); }
+  void OnList1DoubleClick() { skins_.ApplySelected(); }
 
   const MainWindowFields& Fields() const { return fields_; }
 
  private:
+  void SetCaptions();
   void FillLists();
+  void FillPositionLists();
   // Unloading and showing the window again: everything back to its state before the load, then the load.
   void Reload();
 
@@ -45,6 +52,7 @@ class MainWindow {
   ReplyDecoder decoder_;
   ParameterReader reader_;
   SettingsWriter writer_;
+  SkinProcedures skins_;
 };
 
 }  // namespace quorvel

@@ -21,8 +21,8 @@ struct MainWindowFixture {
   fakes::FakeWindow window;
   fakes::FakeCaptions captions;
   fakes::FakeLabel label1, label4;
-  fakes::FakeListBox list2, list3, list4;
-  fakes::FakeComboBox comboPrinter, combo4, combo5, combo6, combo7, combo8;
+  fakes::FakeListBox list1, list2, list3, list4;
+  fakes::FakeComboBox comboPrinter, combo1, combo2, combo4, combo5, combo6, combo7, combo8;
   fakes::FakeRichText richTextBox1;
   fakes::FakeCheckBox check1, check2, check4, check5, checkCloseOutSensor;
   std::vector<fakes::FakeOptionButton*> sensorGroup, usbGroup;
@@ -32,14 +32,17 @@ struct MainWindowFixture {
   fakes::FakeRegistry registry;
   fakes::FakeSpooler spooler;
   fakes::FakeDeviceFiles devices;
+  fakes::FakeSkinEngine skin;
+  fakes::FakeFileSystem files;
+  fakes::FakeDialogs dialogs;
   RecordingHost host;
   quorvel::ProcessState process;
 
   quorvel::MainWindowControls controls{
-      window,  captions, list2,   list3,   list4,   label1,  label4,  comboPrinter,        richTextBox1,
+      window,  captions, list1,   list2,   list3,   list4,   label1,  label4,  comboPrinter,  richTextBox1,
       check1,  check2,   check4,  check5,  checkCloseOutSensor,       option1, option2,  option3, option4,
-      option5, combo4,   combo5,  combo6,  combo7,  combo8,  timer3,  timer4};
-  quorvel::MainWindow mainWindow{controls, {registry, spooler, devices}, process, host};
+      option5, combo1,   combo2,  combo4,  combo5,  combo6,  combo7,  combo8,  timer3,  timer4};
+  quorvel::MainWindow mainWindow{controls, {registry, spooler, devices, {skin, files, dialogs}}, process, host};
 
   // A printer as the usbprint service records it: its Enum value and, when given, its interface's Port Number.
   void AttachPrinter(const std::string& index, const std::string& instance, std::optional<uint32_t> port = {}) {

@@ -157,7 +157,9 @@ TEST(SettingsWait, HoldsAboutFifteenSecondsThenGivesTheWindowBack) {
   while (timer1.Running() && ticks < 1000) {
     window.OnTimer1Tick();
     ++ticks;
-    if (timer1.Running()) EXPECT_EQ(timer1.Interval(), 100u);
+    if (timer1.Running()) {
+      EXPECT_EQ(timer1.Interval(), 100u);
+    }
   }
   EXPECT_EQ(ticks, 149);
   EXPECT_EQ(bar.Maximum(), 150);
