@@ -8,6 +8,8 @@
 #include "platform/win32/win32_controls.h"
 #include "platform/win32/win32_device_files.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/unique_handles.h"
+#include "platform/win32/win32_services.h"
 #include "platform/win32/win32_spooler.h"
 
 namespace quorvel_win32 {
@@ -30,10 +32,13 @@ class MainWindowWin32 : public win32::BaseWindow<MainWindowWin32>, public quorve
 
   quorvel::ProcessState& process_;
   platform::SkinEngine& skin_;
-  HFONT font_ = nullptr;
+  win32::UniqueGdiObject windowFont_;   // frames
+  win32::UniqueGdiObject controlFont_;  // everything else
   win32::Win32Registry registry_;
   win32::Win32Spooler spooler_;
   win32::Win32DeviceFiles devices_;
+  win32::Win32FileSystem files_;
+  win32::Win32Dialogs dialogs_;
   std::unique_ptr<Controls> controls_;
   std::unique_ptr<quorvel::MainWindow> logic_;
   std::unique_ptr<SettingsWaitWin32> waitWindow_;

@@ -1,17 +1,56 @@
 #include <windows.h>
 
+#include <memory>
+
 #include "config_tool/shared_state.h"
+#include "config_tool/win32/handheld_win32.h"
+#include "config_tool/win32/launcher_win32.h"
 #include "config_tool/win32/main_window_win32.h"
 #include "platform/win32/message_loop.h"
 #include "platform/win32/win32_services.h"
 
+namespace {
+
+// The program's windows. The launcher opens the next one; the program ends when the last window is closed.
+class QuorvelWindows : public quorvel::LauncherHost {
+ public:
+  explicit QuorvelWindows(int show) : show_(show), skin_(win32::Win32FileSystem().ProgramFolder()) {}
+
+  bool Start() {
+    launcher_ = std::make_unique<quorvel_win32::LauncherWin32>(process_, skin_, *this);
+    return launcher_->Create() && Show(launcher_->Handle());
+  }
+
+  void OpenMainWindow() override {
+    if (!mainWindow_) mainWindow_ = std::make_unique<quorvel_win32::MainWindowWin32>(process_, skin_);
+    if (mainWindow_->Create()) Show(mainWindow_->Handle());
+  }
+
+  void OpenHandheldWindow() override {
+    if (!handheld_) handheld_ = std::make_unique<quorvel_win32::HandheldWin32>();
+    if (handheld_->Create()) Show(handheld_->Handle());
+  }
+
+ private:
+  bool Show(HWND window) const {
+    ::ShowWindow(window, show_);
+    ::UpdateWindow(window);
+    return true;
+  }
+
+  int show_;
+  quorvel::ProcessState process_;
+  win32::Win32SkinEngine skin_;
+  std::unique_ptr<quorvel_win32::LauncherWin32> launcher_;
+  std::unique_ptr<quorvel_win32::MainWindowWin32> mainWindow_;
+  std::unique_ptr<quorvel_win32::HandheldWin32> handheld_;
+};
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   win32::InitControlLibraries();
-  quorvel::ProcessState process;
-  win32::Win32SkinEngine skin(win32::Win32FileSystem().ProgramFolder());
-  quorvel_win32::MainWindowWin32 mainWindow(process, skin);
-  if (!mainWindow.Create()) return 1;
-  ::ShowWindow(mainWindow.Handle(), show);
-  ::UpdateWindow(mainWindow.Handle());
+  QuorvelWindows windows(show);
+  if (!windows.Start()) return 1;
   return win32::RunMessageLoop();
 }

@@ -4,6 +4,9 @@
 
 namespace win32 {
 
+// Top-level windows of the process that are alive: the program ends when the last one is gone, whichever it is.
+inline int liveTopLevelWindows = 0;
+
 template <typename Derived>
 class BaseWindow {
  public:
@@ -14,6 +17,7 @@ class BaseWindow {
     if (hwnd_) {
       ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
       ::DestroyWindow(hwnd_);
+      if (--liveTopLevelWindows == 0) ::PostQuitMessage(0);
     }
   }
 
@@ -62,6 +66,7 @@ class BaseWindow {
       self = static_cast<BaseWindow*>(create->lpCreateParams);
       self->hwnd_ = hwnd;
       ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+      ++liveTopLevelWindows;
     } else {
       self = reinterpret_cast<BaseWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
@@ -70,6 +75,7 @@ class BaseWindow {
     if (message == WM_NCDESTROY) {
       ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       self->hwnd_ = nullptr;
+      if (--liveTopLevelWindows == 0) ::PostQuitMessage(0);
     }
     return result;
   }

@@ -74,11 +74,18 @@ struct FindTraits {
   static void Close(Handle handle) { ::FindClose(handle); }
 };
 
+struct GdiObjectTraits {
+  using Handle = HGDIOBJ;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { ::DeleteObject(handle); }
+};
+
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueKernelHandle = UniqueResource<KernelHandleTraits>;
 using UniqueRegKey = UniqueResource<RegKeyTraits>;
 using UniquePrinter = UniqueResource<PrinterTraits>;
 using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueFind = UniqueResource<FindTraits>;
+using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
 
 }  // namespace win32

@@ -17,6 +17,12 @@ int TwipsToPixels(int twips) {
   return ::MulDiv(twips, dpi, 1440);
 }
 
+HFONT CreatePointFont(const wchar_t* face, int tenthsOfPoint, bool bold, BYTE charset) {
+  // Twentieths of a point are twips, so the height comes out of the same scaling as the layout.
+  return ::CreateFontW(-TwipsToPixels(tenthsOfPoint * 2), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                       charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+}
+
 HWND CreateNamedControl(HWND parent, const wchar_t* windowClass, const char* name, int id, DWORD style,
                         std::string_view text, RECT twips, DWORD exStyle) {
   HWND control = ::CreateWindowExW(exStyle, windowClass, Utf8ToWide(text).c_str(), WS_CHILD | style,

@@ -13,6 +13,9 @@ namespace win32 {
 // Twips (1/1440 inch) to pixels at the screen's resolution.
 int TwipsToPixels(int twips);
 
+// A font of `points` (in tenths of a point, so 105 is 10.5 pt) at the screen's resolution.
+HFONT CreatePointFont(const wchar_t* face, int tenthsOfPoint, bool bold, BYTE charset);
+
 // Creates a child control tagged with its name (window property "CtlName" holding a global atom), so that
 // test tools can find it from another process.
 HWND CreateNamedControl(HWND parent, const wchar_t* windowClass, const char* name, int id, DWORD style,

@@ -1,7 +1,7 @@
 """Quorvel finds the printers the usbprint service recorded, names the model and lists the brand printers."""
 import unittest
 
-from harness import fixtures, paths
+from harness import fixtures, quorvel
 from harness.case import WineTestCase
 from harness.printer import device_path
 
@@ -19,8 +19,7 @@ class Discovery(WineTestCase):
         fixtures.add_windows_printer(cls.session, "KESTRAMO K-108", "USB001")
         fixtures.add_windows_printer(cls.session, "Vollenby LP-420B", "USB001")
         fixtures.add_windows_printer(cls.session, "Office kestramo", "LPT1:")
-        cls.process = cls.session.start(cls.session.install_program(paths.quorvel_exe()))
-        cls.gui.wait(CAPTION)
+        cls.process = quorvel.open_main_window(cls.session, cls.gui)
 
     def test_lists_printers_model_port_and_brand_printers(self):
         controls = self.gui.dump(CAPTION)["by_name"]

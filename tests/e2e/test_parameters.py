@@ -2,7 +2,7 @@
 import time
 import unittest
 
-from harness import fixtures, paths
+from harness import fixtures, quorvel
 from harness.case import WineTestCase
 from harness.printer import SimulatedPrinter
 
@@ -22,8 +22,7 @@ class QuorvelCase(WineTestCase):
             compat="1", speed_limit="1", front_sensor="0", external_power="0", head_protection="0",
             offset_index="11", density="1", sensor_off="1", temperature="036")
         fixtures.register_usb_printer(cls.session, INSTANCE, enum_index=0, port_number=1)
-        cls.process = cls.session.start(cls.session.install_program(paths.quorvel_exe()))
-        cls.gui.wait(CAPTION)
+        cls.process = quorvel.open_main_window(cls.session, cls.gui)
 
     def controls(self):
         return self.gui.dump(CAPTION)["by_name"]

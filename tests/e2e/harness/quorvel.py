@@ -1,0 +1,49 @@
+"""Starting the configuration tool the way a user does: through its launcher."""
+import shutil
+
+from . import paths
+
+LAUNCHER = "版本(Version)"
+MAIN = "热敏打印机参数设置工具V1.0--2017-12-12"
+HANDHELD = "蓝牙打印机参数设置"
+LANGUAGE_OPTION = {"English": "Option2", "中文": "Option1"}
+ENTRY_BUTTON = {MAIN: "Command1", HANDHELD: "Command2"}
+SKIN_ENGINE_DLL = "SkinH_VB6.dll"
+
+
+def install(session, folder="C:\\Quorvel", skin_files=(), recording_skin_engine=False):
+    """Copies Quorvel into the prefix, with extra (empty) skin files and, if asked, the recording skin engine."""
+    program = session.install_program(paths.quorvel_exe(), folder)
+    skin_folder = session.drive_c(folder) / "skin"
+    skin_folder.mkdir(exist_ok=True)
+    for name in skin_files:
+        (skin_folder / name).write_bytes(b"")
+    if recording_skin_engine:
+        shutil.copy2(paths.tool_exe("skin_recorder.dll"), session.drive_c(folder) / SKIN_ENGINE_DLL)
+    return program
+
+
+def skin_calls(session, folder="C:\\Quorvel"):
+    log = session.drive_c(folder) / "skin_calls.log"
+    return log.read_text(encoding="utf-8").splitlines() if log.exists() else []
+
+
+def start(session, gui, folder="C:\\Quorvel", **install_args):
+    """Installs and starts Quorvel; returns the process once its launcher shows."""
+    process = session.start(install(session, folder, **install_args))
+    gui.wait(LAUNCHER)
+    return process
+
+
+def enter(gui, language="English", window=MAIN):
+    """Picks the language in the launcher and opens `window` (the main or the handheld window)."""
+    gui.click(LAUNCHER, LANGUAGE_OPTION[language])
+    gui.click(LAUNCHER, ENTRY_BUTTON[window])
+    gui.wait(window)
+    gui.gone(LAUNCHER)
+
+
+def open_main_window(session, gui, language="English", folder="C:\\Quorvel"):
+    process = start(session, gui, folder)
+    enter(gui, language)
+    return process
