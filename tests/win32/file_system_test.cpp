@@ -1,0 +1,68 @@
+// Win32FileSystem on real files in a scratch folder of the temp directory.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/win32/text_conversion.h"
+#include "platform/win32/win32_services.h"
+
+namespace {
+
+class FileSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    folder_ = std::wstring(temp) + L"quorvel_fs_test_皮肤";
+    Clean();
+    ::CreateDirectoryW(folder_.c_str(), nullptr);
+  }
+  void TearDown() override { Clean(); }
+
+  void Clean() {
+    for (const wchar_t* name : {L"\\skinh.she", L"\\china.she", L"\\sub\\x.she"}) {
+      std::wstring path = folder_ + name;
+      ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileW(path.c_str());
+    }
+    ::RemoveDirectoryW((folder_ + L"\\sub").c_str());
+    ::RemoveDirectoryW(folder_.c_str());
+  }
+
+  void Make(const std::wstring& name, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+    HANDLE file = ::CreateFileW((folder_ + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    ::CloseHandle(file);
+    ::SetFileAttributesW((folder_ + L"\\" + name).c_str(), attributes);
+  }
+
+  std::string Folder() const { return win32::WideToUtf8(folder_); }
+
+  std::wstring folder_;
+  win32::Win32FileSystem files_;
+};
+
+TEST_F(FileSystemTest, HiddenSystemAndReadOnlyFilesExistAndAreListed) {
+  Make(L"skinh.she", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
+  Make(L"china.she");
+  ::CreateDirectoryW((folder_ + L"\\sub").c_str(), nullptr);
+  Make(L"sub\\x.she");
+
+  EXPECT_TRUE(files_.FileExists(Folder() + "\\skinh.she"));
+  EXPECT_FALSE(files_.FileExists(Folder() + "\\missing.she"));
+  EXPECT_FALSE(files_.FileExists(Folder() + "\\sub"));  // a folder is not a file
+
+  std::vector<std::string> listed = files_.ListFiles(Folder() + "\\");
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, (std::vector<std::string>{Folder() + "\\china.she", Folder() + "\\skinh.she"}));
+}
+
+TEST_F(FileSystemTest, MissingFolderListsNothing) {
+  EXPECT_TRUE(files_.ListFiles(Folder() + "\\nothing-here").empty());
+}
+
+}  // namespace
