@@ -4,6 +4,7 @@
 #include "platform/interfaces/controls.h"
 #include "platform/interfaces/device_file.h"
 #include "platform/interfaces/registry.h"
+#include "platform/interfaces/shell_launcher.h"
 #include "platform/interfaces/spooler.h"
 #include "platform/interfaces/timer.h"
 
@@ -46,6 +47,7 @@ struct MainWindowServices {
   platform::Spooler& spooler;
   platform::DeviceFiles& devices;
   SkinServices skins;
+  platform::ShellLauncher& shell;
 };
 
 // Windows the main window opens.
@@ -53,6 +55,8 @@ class MainWindowHost {
  public:
   virtual ~MainWindowHost() = default;
   virtual void OpenSettingsWait() = 0;
+  // Shows the command console, creating it when it is not open; never a second one.
+  virtual void OpenConsole() = 0;
 };
 
 }  // namespace quorvel

@@ -61,7 +61,9 @@ MainWindow::MainWindow(const MainWindowControls& controls, const MainWindowServi
       decoder_(controls_, fields_, process_, [this] { OnCombo6Click(); }),
       reader_(controls_, fields_, process_, discovery_, channel_, decoder_),
       writer_(controls_, fields_, process_, discovery_, channel_, host, [this] { Reload(); }),
-      skins_(controls_.list1, controls_.window, services.skins) {}
+      skins_(controls_.list1, controls_.window, services.skins),
+      installation_(controls_, process_, discovery_, {services.shell, services.skins.files, services.skins.dialogs},
+                    host) {}
 
 void MainWindow::Load() {
   fields_.settingsWriteActive = 0;

@@ -6,6 +6,7 @@
 #include "config_tool/link/device_channel.h"
 #include "config_tool/link/parameter_reader.h"
 #include "config_tool/link/printer_discovery.h"
+#include "config_tool/main_window/driver_installation.h"
 #include "config_tool/main_window_context.h"
 #include "config_tool/params/reply_decoder.h"
 #include "config_tool/params/settings_writer.h"
@@ -34,6 +35,9 @@ class MainWindow {
   void OnCommand2Click() { skins_.SetTransparentBorder(true); }
   void OnCommand3Click() { skins_.SetTransparentBorder(false); }
   void OnList1DoubleClick() { skins_.ApplySelected(); }
+  void OnCommand5Click() { installation_.OnCommand5Click(); }
+  void OnCommand6Click() { installation_.OnCommand6Click(); }
+  void OnCommand7Click() { installation_.OnCommand7Click(); }
 
   const MainWindowFields& Fields() const { return fields_; }
 
@@ -53,6 +57,7 @@ class MainWindow {
   ParameterReader reader_;
   SettingsWriter writer_;
   SkinProcedures skins_;
+  DriverInstallation installation_;
 };
 
 }  // namespace quorvel

@@ -61,6 +61,11 @@ class FakeComboBox : public FakeListBase<platform::ComboBox> {
  public:
   void SetText(std::string_view text) override { text_ = std::string(text); }
   std::string Text() const override { return Selected() == platform::kNoSelection ? text_ : Item(Selected()); }
+  // Emptying a drop-down list empties what it shows, too.
+  void Clear() override {
+    FakeListBase::Clear();
+    text_.clear();
+  }
   void Select(int index) override {
     FakeListBase::Select(index);
     if (Selected() != platform::kNoSelection) text_ = Item(Selected());

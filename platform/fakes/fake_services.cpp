@@ -8,8 +8,9 @@ namespace fakes {
 platform::RawJobResult FakeSpooler::SendRawJob(std::string_view printerName, std::string_view documentName,
                                                std::span<const uint8_t> bytes) {
   if (std::find(printers.begin(), printers.end(), printerName) == printers.end()) return {};
+  if (acceptLimit && bytes.size() > *acceptLimit) return {true, false, *acceptLimit};  // refused, job deleted
   jobs.push_back({std::string(printerName), std::string(documentName), {bytes.begin(), bytes.end()}});
-  return {true, static_cast<uint32_t>(bytes.size())};
+  return {true, true, static_cast<uint32_t>(bytes.size())};
 }
 
 std::optional<std::vector<std::string>> FakeWmi::QueryProperty(std::string_view query, std::string_view property) {

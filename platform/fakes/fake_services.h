@@ -22,6 +22,7 @@ class FakeSpooler : public platform::Spooler {
   };
   std::vector<std::string> printers;
   std::vector<Job> jobs;
+  std::optional<uint32_t> acceptLimit;  // when set, the spooler takes no more than this many bytes of a job
 
   std::vector<std::string> ListPrinters() override { return printers; }
   platform::RawJobResult SendRawJob(std::string_view printerName, std::string_view documentName,

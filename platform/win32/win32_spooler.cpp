@@ -34,14 +34,24 @@ platform::RawJobResult Win32Spooler::SendRawJob(std::string_view printerName, st
   std::string document = Utf8ToAnsi(documentName).value_or("");
   DOC_INFO_1A info{};
   info.pDocName = document.data();  // no output file, the printer's default data type
-  platform::RawJobResult result{true, 0};
+  platform::RawJobResult result{true, false, 0};
   if (::StartDocPrinterA(printer.Get(), 1, reinterpret_cast<BYTE*>(&info)) == 0) return result;
-  ::StartPagePrinter(printer.Get());
+  bool ok = ::StartPagePrinter(printer.Get()) != FALSE;
   DWORD written = 0;
-  ::WritePrinter(printer.Get(), const_cast<uint8_t*>(bytes.data()), static_cast<DWORD>(bytes.size()), &written);
+  if (ok) {
+    ok = ::WritePrinter(printer.Get(), const_cast<uint8_t*>(bytes.data()), static_cast<DWORD>(bytes.size()),
+                        &written) != FALSE &&
+         written == bytes.size();
+  }
   result.bytesWritten = written;
-  ::EndPagePrinter(printer.Get());
-  ::EndDocPrinter(printer.Get());
+  if (!ok) {
+    // Half a firmware image is worse than none: the job goes, nothing of it prints.
+    ::AbortPrinter(printer.Get());
+    return result;
+  }
+  ok = ::EndPagePrinter(printer.Get()) != FALSE;
+  ok = ::EndDocPrinter(printer.Get()) != FALSE && ok;
+  result.completed = ok;
   return result;
 }
 

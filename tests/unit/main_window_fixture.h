@@ -5,6 +5,7 @@
 #include "platform/fakes/fake_device_files.h"
 #include "platform/fakes/fake_registry.h"
 #include "platform/fakes/fake_services.h"
+#include "platform/fakes/fake_shell_launcher.h"
 
 namespace test_support {
 
@@ -14,7 +15,9 @@ inline constexpr const char* kClassKey =
 
 struct RecordingHost : quorvel::MainWindowHost {
   void OpenSettingsWait() override { ++waitWindowsOpened; }
+  void OpenConsole() override { ++consolesOpened; }
   int waitWindowsOpened = 0;
+  int consolesOpened = 0;
 };
 
 struct MainWindowFixture {
@@ -35,6 +38,7 @@ struct MainWindowFixture {
   fakes::FakeSkinEngine skin;
   fakes::FakeFileSystem files;
   fakes::FakeDialogs dialogs;
+  fakes::FakeShellLauncher shell;
   RecordingHost host;
   quorvel::ProcessState process;
 
@@ -42,7 +46,7 @@ struct MainWindowFixture {
       window,  captions, list1,   list2,   list3,   list4,   label1,  label4,  comboPrinter,  richTextBox1,
       check1,  check2,   check4,  check5,  checkCloseOutSensor,       option1, option2,  option3, option4,
       option5, combo1,   combo2,  combo4,  combo5,  combo6,  combo7,  combo8,  timer3,  timer4};
-  quorvel::MainWindow mainWindow{controls, {registry, spooler, devices, {skin, files, dialogs}}, process, host};
+  quorvel::MainWindow mainWindow{controls, {registry, spooler, devices, {skin, files, dialogs}, shell}, process, host};
 
   // A printer as the usbprint service records it: its Enum value and, when given, its interface's Port Number.
   void AttachPrinter(const std::string& index, const std::string& instance, std::optional<uint32_t> port = {}) {

@@ -60,6 +60,7 @@ TEST(Win32Spooler, RawJobArrivesUnchanged) {
   auto result = win32::Win32Spooler().SendRawJob("Vollenby RawTest", "AAAAAA", bytes);
   EXPECT_TRUE(result.opened);
   EXPECT_EQ(result.bytesWritten, sizeof(bytes));
+  EXPECT_TRUE(result.completed);
 
   std::ifstream file(output, std::ios::binary);
   std::vector<uint8_t> received((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

@@ -1,0 +1,222 @@
+#include "config_tool/console/command_console.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "config_tool/console/usb_probe.h"
+#include "config_tool/link/raw_spooler_job.h"
+
+namespace quorvel {
+namespace {
+
+struct CommandEntry {
+  std::string_view entry;
+  std::string_view command;  // empty: the heading
+};
+
+constexpr CommandEntry kCommandList[] = {
+    {"命令：", ""},
+    {"下载程序", "PROGRAME UPGRADE"},
+    {"返回参数", "RETURN VALUE"},
+    {"打印自检页", "PTESTPAGE"},
+    {"打开ＵＳＢ定位", "USBHANDO"},
+    {"关闭ＵＳＢ定位", "USBHANDC"},
+};
+
+constexpr uint32_t kTimedSendFirstMs = 1, kTimedSendMs = 100;
+
+}  // namespace
+
+CommandConsole::CommandConsole(const ConsoleControls& controls, const ConsoleServices& services)
+    : controls_(controls), services_(services), skins_(controls_.list1, controls_.window, services.skins) {}
+
+void CommandConsole::Load(int widthTwips, int heightTwips) {
+  width_ = widthTwips;
+  height_ = heightTwips;
+  controls_.window.SetCaption(kConsoleCaption);
+  const std::pair<std::string_view, std::string_view> captions[] = {
+      {"Command4", "发送"},     {"Command5", "打开文件"}, {"Command6", "刷新"},     {"Command7", "清除"},
+      {"Command8", "检测PID"},  {"CommandC", "添加命令"}, {"Command1", "选择皮肤"}, {"Command2", "透明边框"},
+      {"Command3", "取消透明"}, {"Label1", "打印机"},     {"Label3", "调试信息返回端口"}};
+  for (const auto& [name, caption] : captions) controls_.captions.SetCaption(name, caption);
+  controls_.checkHexMode.SetText("HEX发送模式");
+  controls_.check1.SetText("定时发送");
+  controls_.label2.SetText("######");
+
+  controls_.timer3.SetEnabled(false);
+  FillPrinters();
+  skins_.Start(DressedWindow::Console);
+  geometry_.text1.left = 1500;
+  geometry_.text1.width = 10 * width_ - 3000;
+  geometry_.command5.top = geometry_.command4.top;
+  controls_.progressBar1.SetRange(0, 100);
+  controls_.progressBar1.SetPosition(0);
+  controls_.progressBar1.SetVisible(false);
+  controls_.text1.SetTextColor(kSendBoxColor);
+  controls_.window.Repaint();
+  OnTextBoxClick(TextBox::Send);
+  controls_.checkHexMode.SetValue(platform::CheckValue::Unchecked);
+  controls_.list2.SetVisible(false);
+}
+
+void CommandConsole::OnResize(int widthTwips, int heightTwips) {
+  width_ = widthTwips;
+  height_ = heightTwips;
+  LayOutNow();
+  controls_.list2.SetVisible(false);
+}
+
+void CommandConsole::FillPrinters() {
+  controls_.comboPrinter.Clear();
+  for (const std::string& printer : services_.spooler.ListPrinters()) {
+    controls_.comboPrinter.Add(printer);
+    controls_.comboPrinter.Select(0);
+  }
+}
+
+bool CommandConsole::Send() {
+  if (sending_) return false;
+  sending_ = true;
+  buffer_.Restart();
+  const std::string text = controls_.text1.Text();
+  const bool built = controls_.checkHexMode.Value() == platform::CheckValue::Checked
+                         ? EncodeHexMode(text, buffer_)
+                         : EncodeTextMode(services_.codec, text, buffer_);
+  bool sent = false;
+  if (!built) {
+    services_.dialogs.ShowMessage(kBadFormatText, "提示");
+  } else {
+    sent = SendRawToPrinter(services_.spooler, services_.dialogs, controls_.comboPrinter.Text(), buffer_.Filled(),
+                            sentCount_);
+  }
+  if (!sent && controls_.check1.Value() == platform::CheckValue::Checked) {
+    // One message is enough: a failing timed send stops instead of asking again every 100 ms.
+    controls_.check1.SetValue(platform::CheckValue::Unchecked);
+    controls_.timer3.SetEnabled(false);
+  }
+  sending_ = false;
+  return sent;
+}
+
+void CommandConsole::OnCheck1Click() {
+  if (controls_.check1.Value() == platform::CheckValue::Checked) {
+    controls_.timer3.SetInterval(kTimedSendFirstMs);
+    controls_.timer3.SetEnabled(true);
+  } else {
+    controls_.timer3.SetEnabled(false);
+  }
+}
+
+void CommandConsole::OnTimer3Tick() {
+  if (sending_) return;  // a message box of the previous send is still open
+  controls_.timer3.SetInterval(kTimedSendMs);
+  Send();
+}
+
+void CommandConsole::OnCommandCClick() {
+  controls_.tascii.SetVisible(false);
+  controls_.list2.SetVisible(true);
+  controls_.list2.Clear();
+  for (const CommandEntry& entry : kCommandList) controls_.list2.Add(entry.entry);
+}
+
+void CommandConsole::OnList2DoubleClick() {
+  const int selected = controls_.list2.Selected();
+  if (selected < 0 || selected >= static_cast<int>(std::size(kCommandList))) return;
+  const std::string_view command = kCommandList[selected].command;
+  if (command.empty()) return;
+  controls_.text1.SetText(controls_.text1.Text() + std::string(command) + "\r\n");
+}
+
+void CommandConsole::OnCommand6Click() { FillPrinters(); }
+
+void CommandConsole::OnCommand7Click() {
+  controls_.text1.SetText("");
+  controls_.tascii.SetText("");
+  controls_.txtre.SetText("");
+}
+
+void CommandConsole::OnCommand8Click() {
+  ProbeUsbIdentity(services_.wmi, controls_.window, controls_.txtre, controls_.label2);
+}
+
+void CommandConsole::OnTextBoxClick(TextBox box) {
+  if (box == TextBox::Send) {
+    state_ = ViewState::Enlarged;
+    controls_.tascii.SetVisible(false);
+    controls_.txtre.SetVisible(false);
+    geometry_.text1.left = 2000;
+    geometry_.text1.width = 10 * width_ - 4000;
+    return;
+  }
+  if (state_ == ViewState::SideBySide) {
+    state_ = ViewState::Enlarged;
+    controls_.text1.SetVisible(box == TextBox::Send);
+    controls_.tascii.SetVisible(box == TextBox::Characters);
+    controls_.txtre.SetVisible(box == TextBox::Receive);
+    Box& clicked = box == TextBox::Characters ? geometry_.tascii : geometry_.txtre;
+    clicked.left = 2000;
+    clicked.width = 10 * width_ - 4000;
+  } else {
+    state_ = ViewState::SideBySide;
+    ShowBoxes();
+  }
+  LayOutNow();
+  controls_.list2.SetVisible(false);
+}
+
+void CommandConsole::ShowBoxes() {
+  controls_.text1.SetVisible(true);
+  controls_.tascii.SetVisible(true);
+  controls_.txtre.SetVisible(true);
+}
+
+void CommandConsole::OnCommand5Click() {
+  controls_.tascii.SetVisible(true);
+  controls_.list2.SetVisible(false);
+  LoadFile();
+}
+
+void CommandConsole::LoadFile() {
+  platform::OpenFileRequest request;
+  request.title = "打开二进制文件";
+  request.filter = "AllFile(*.*)|*.*|";
+  std::optional<std::string> chosen = services_.dialogs.ChooseFileToOpen(request);
+  if (!chosen || chosen->empty()) {
+    services_.dialogs.ShowMessage("Please select file", "Tips");
+    return;
+  }
+  controls_.progressBar1.SetRange(0, 100);
+  controls_.progressBar1.SetPosition(0);
+  controls_.progressBar1.SetVisible(true);
+  platform::FileContents file = services_.files.ReadWholeFile(*chosen);
+  if (!file.ok || file.bytes.empty()) {
+    controls_.progressBar1.SetVisible(false);
+    services_.dialogs.ShowMessage(file.ok ? "The file is empty." : file.error, "error");
+    return;
+  }
+  controls_.text1.SetText("");
+
+  const std::span<const uint8_t> image(file.bytes);
+  std::string hex, characters;
+  hex.reserve(3 * image.size());
+  characters.reserve(image.size());
+  int shownPercent = 0;
+  for (size_t done = 0; done < image.size();) {
+    const size_t chunk = std::min<size_t>(kRepaintEveryBytes, image.size() - done);
+    AppendHexText(image.subspan(done, chunk), hex);
+    AppendCharacterText(image.subspan(done, chunk), characters);
+    done += chunk;
+    if (chunk == static_cast<size_t>(kRepaintEveryBytes)) {
+      // The bar follows the work, so a long load shows how far it is.
+      const int percent = static_cast<int>(done * 100 / image.size());
+      if (percent != shownPercent) controls_.progressBar1.SetPosition(shownPercent = percent);
+      controls_.window.Repaint();
+    }
+  }
+  controls_.text1.SetText(hex);
+  controls_.tascii.SetText(characters);
+  controls_.progressBar1.SetVisible(false);
+}
+
+}  // namespace quorvel

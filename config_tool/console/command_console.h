@@ -1,0 +1,95 @@
+#pragma once
+// The command console (Form1): raw sends through the spooler, the command list, file loads and the USB probe.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "config_tool/console/console_encoding.h"
+#include "config_tool/console/console_layout.h"
+#include "config_tool/console/skin_procedures.h"
+#include "platform/interfaces/controls.h"
+#include "platform/interfaces/dialogs.h"
+#include "platform/interfaces/spooler.h"
+#include "platform/interfaces/text_codec.h"
+#include "platform/interfaces/timer.h"
+#include "platform/interfaces/wmi.h"
+
+namespace quorvel {
+
+inline constexpr std::string_view kConsoleCaption = "Lumisk-条码打印机指令测试";
+inline constexpr std::string_view kBadFormatText = "发送失败!格式不对！";
+inline constexpr uint32_t kSendBoxColor = 0x800080;  // purple
+inline constexpr int kRepaintEveryBytes = 2000;
+
+struct ConsoleControls {
+  platform::Window& window;
+  platform::Captions& captions;
+  platform::ComboBox& comboPrinter;
+  platform::RichText& text1;   // send box
+  platform::RichText& tascii;  // character view of a loaded file
+  platform::ListBox& list2;    // command list
+  platform::RichText& txtre;   // receive and probe view
+  platform::CheckBox& checkHexMode;
+  platform::CheckBox& check1;  // timed send
+  platform::Label& label2;     // product ID of the probe
+  platform::ProgressBar& progressBar1;
+  platform::Timer& timer3;     // timed send
+  platform::ListBox& list1;    // skin list
+};
+
+struct ConsoleServices {
+  platform::Spooler& spooler;
+  platform::Dialogs& dialogs;
+  platform::TextCodec& codec;
+  platform::Wmi& wmi;
+  platform::FileSystem& files;
+  SkinServices skins;
+};
+
+class CommandConsole {
+ public:
+  CommandConsole(const ConsoleControls& controls, const ConsoleServices& services);
+
+  // The window's client size in twips comes with the load and with every size change.
+  void Load(int widthTwips, int heightTwips);
+  void OnResize(int widthTwips, int heightTwips);
+
+  void OnCommand4Click() { Send(); }  // 发送
+  void OnCommand5Click();             // 打开文件
+  void OnCommand6Click();             // 刷新
+  void OnCommand7Click();             // 清除
+  void OnCommand8Click();             // 检测PID
+  void OnCommandCClick();             // 添加命令
+  void OnCheck1Click();               // 定时发送
+  void OnTimer3Tick();
+  void OnList2DoubleClick();
+  void OnTextBoxClick(TextBox box);
+  void OnCommand1Click() { skins_.ChooseAndApply(); }
+  void OnCommand2Click() { skins_.SetTransparentBorder(true); }
+  void OnCommand3Click() { skins_.SetTransparentBorder(false); }
+  void OnList1DoubleClick() { skins_.ApplySelected(); }
+
+  const ConsoleGeometry& Geometry() const { return geometry_; }
+  ViewState State() const { return state_; }
+  // Bytes of the last send that the spooler took.
+  uint32_t LastSentCount() const { return sentCount_; }
+
+ private:
+  bool Send();
+  void FillPrinters();
+  void LoadFile();
+  void ShowBoxes();
+  void LayOutNow() { LayOut(geometry_, state_, width_, height_); }
+
+  ConsoleControls controls_;
+  ConsoleServices services_;
+  SkinProcedures skins_;
+  SendBuffer buffer_;
+  ConsoleGeometry geometry_ = ConsoleGeometry::Designed();
+  ViewState state_ = ViewState::SideBySide;
+  int width_ = 15000, height_ = 9000;
+  uint32_t sentCount_ = 0;
+  bool sending_ = false;  // a message box of a send is open: timer ticks wait
+};
+
+}  // namespace quorvel

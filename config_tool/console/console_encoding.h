@@ -1,0 +1,52 @@
+#pragma once
+// How the console turns the send box into bytes, and a loaded file into the texts it shows.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/interfaces/text_codec.h"
+
+namespace quorvel {
+
+// 3,000,001 bytes: the most one send can carry.
+inline constexpr size_t kSendBufferSize = 3'000'001;
+
+class SendBuffer {
+ public:
+  SendBuffer() : bytes_(kSendBufferSize) {}
+  // Starts a new fill at position 0.
+  void Restart() { filled_ = 0; }
+  // False when the buffer is full; the byte is then not stored.
+  bool Store(uint8_t byte) {
+    if (filled_ == bytes_.size()) return false;
+    bytes_[filled_++] = byte;
+    return true;
+  }
+  std::span<const uint8_t> Filled() const { return {bytes_.data(), filled_}; }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  size_t filled_ = 0;
+};
+
+// Upper-case hex digits, two per byte, of the character's ANSI code-page bytes ("" when it has none).
+std::string EncodeDoubleByteHex(platform::TextCodec& codec, std::string_view character);
+
+// Text mode: each character as its ANSI code-page bytes (lead byte first). False, with the buffer holding what was
+// stored so far, when a character has no ANSI form or the buffer overflows.
+bool EncodeTextMode(platform::TextCodec& codec, std::string_view text, SendBuffer& buffer);
+
+// Hex mode: spaces are skipped, every other two characters are one byte ("1B 40" and "1B40" alike; a single digit
+// at the end is one byte). False when a pair is not hexadecimal or the buffer overflows.
+bool EncodeHexMode(std::string_view text, SendBuffer& buffer);
+
+// A loaded file as the send box shows it: two upper-case digits and a space per byte.
+void AppendHexText(std::span<const uint8_t> bytes, std::string& text);
+// A loaded file as the character view shows it: bytes below 128 as themselves, others as ".". A zero byte is shown
+// as "." too, since a text box ends its text at the first zero.
+void AppendCharacterText(std::span<const uint8_t> bytes, std::string& text);
+
+}  // namespace quorvel

@@ -1,0 +1,46 @@
+#include "config_tool/main_window/driver_installation.h"
+
+namespace quorvel {
+
+std::string PrintUiArguments(std::string_view programFolder, std::string_view port) {
+  // The INF path is quoted: a folder such as C:\Program Files\... would split it otherwise.
+  return "printui.dll,PrintUIEntry /if /b \"" + std::string(kToolPrinterName) + "\" /f \"" +
+         std::string(programFolder) + "\\QRX\\QRX.inf\" /r " + std::string(port) + " /m \"" +
+         std::string(kToolPrinterName) + "\"";
+}
+
+void DriverInstallation::OnCommand5Click() {
+  discovery_.FindPrinters();
+  controls_.window.Repaint();
+  const std::string port = controls_.label4.Text();
+  if (port.empty()) {
+    services_.dialogs.ShowMessage(ByLanguage(process_, "没有找到打印机", "no printer connected!"),
+                                  ByLanguage(process_, "提示", "note"));
+    return;
+  }
+  const std::string folder = services_.files.ProgramFolder();
+  // Installing a printer needs administrator rights: the shell asks a standard user for them.
+  if (!services_.shell.ShellStart("rundll32", PrintUiArguments(folder, port), folder,
+                                  platform::ShowState::Minimized, true)) {
+    services_.dialogs.ShowMessage(ByLanguage(process_, "无法启动驱动安装（rundll32 printui.dll）",
+                                             "Cannot start the driver install (rundll32 printui.dll)"),
+                                  ByLanguage(process_, "提示", "note"));
+  }
+}
+
+void DriverInstallation::OnCommand7Click() {
+  const std::string folder = services_.files.ProgramFolder();
+  const std::string installer = folder + "\\" + std::string(kInstallerExe);
+  if (!services_.files.FileExists(installer)) {
+    services_.dialogs.ShowMessage(
+        ByLanguage(process_, "找不到驱动安装程序：" + installer, "The driver installer is missing: " + installer),
+        ByLanguage(process_, "提示", "note"));
+  } else if (!services_.shell.ShellStart(installer, "", folder, platform::ShowState::Maximized, false)) {
+    services_.dialogs.ShowMessage(
+        ByLanguage(process_, "无法启动驱动安装程序：" + installer, "Cannot start the driver installer: " + installer),
+        ByLanguage(process_, "提示", "note"));
+  }
+  discovery_.ListBrandPrinters();
+}
+
+}  // namespace quorvel

@@ -1,0 +1,19 @@
+#pragma once
+// Starting a program the way Explorer does, so that Windows can ask the user for administrator rights.
+#include <string_view>
+
+#include "platform/interfaces/process_launcher.h"
+
+namespace platform {
+
+class ShellLauncher {
+ public:
+  virtual ~ShellLauncher() = default;
+  // Starts `program` (a path, or a bare name searched in `folder` first) with `arguments`, without waiting.
+  // `elevate` asks for administrator rights; a program whose manifest requires them is elevated either way.
+  // False when it could not be started (not found, or the user declined).
+  virtual bool ShellStart(std::string_view program, std::string_view arguments, std::string_view folder,
+                          ShowState show, bool elevate) = 0;
+};
+
+}  // namespace platform

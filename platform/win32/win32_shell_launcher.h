@@ -1,0 +1,12 @@
+#pragma once
+#include "platform/interfaces/shell_launcher.h"
+
+namespace win32 {
+
+class Win32ShellLauncher : public platform::ShellLauncher {
+ public:
+  bool ShellStart(std::string_view program, std::string_view arguments, std::string_view folder,
+                  platform::ShowState show, bool elevate) override;
+};
+
+}  // namespace win32

@@ -1,0 +1,333 @@
+#include <gtest/gtest.h>
+
+#include "config_tool/console/command_console.h"
+#include "config_tool/console/usb_probe.h"
+#include "platform/fakes/fake_controls.h"
+#include "platform/fakes/fake_services.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct ConsoleFixture {
+  fakes::FakeWindow window;
+  fakes::FakeCaptions captions;
+  fakes::FakeComboBox comboPrinter;
+  fakes::FakeRichText text1, tascii, txtre;
+  fakes::FakeListBox list2, list1;
+  fakes::FakeCheckBox checkHexMode, check1;
+  fakes::FakeLabel label2;
+  fakes::FakeProgressBar progressBar1;
+  fakes::FakeTimer timer3;
+  fakes::FakeSpooler spooler;
+  fakes::FakeDialogs dialogs;
+  fakes::FakeTextCodec codec;
+  fakes::FakeWmi wmi;
+  fakes::FakeFileSystem files;
+  fakes::FakeSkinEngine skin;
+  quorvel::CommandConsole console{
+      {window, captions, comboPrinter, text1, tascii, list2, txtre, checkHexMode, check1, label2, progressBar1,
+       timer3, list1},
+      {spooler, dialogs, codec, wmi, files, {skin, files, dialogs}}};
+
+  explicit ConsoleFixture(std::vector<std::string> printers = {"KESTRAMO K-108", "Office"}) {
+    spooler.printers = std::move(printers);
+    console.Load(15000, 9000);
+  }
+
+  void SendText(const std::string& text, bool hex) {
+    text1.SetText(text);
+    checkHexMode.SetValue(hex ? platform::CheckValue::Checked : platform::CheckValue::Unchecked);
+    console.OnCommand4Click();
+  }
+
+  Bytes LastJob() const { return spooler.jobs.empty() ? Bytes{} : spooler.jobs.back().bytes; }
+};
+
+TEST(ConsoleLoad, ListsPrintersDressesAndEnlargesTheSendBox) {
+  ConsoleFixture f;
+  EXPECT_EQ(f.window.Caption(), "Lumisk-条码打印机指令测试");
+  EXPECT_EQ(f.comboPrinter.items, (std::vector<std::string>{"KESTRAMO K-108", "Office"}));
+  EXPECT_EQ(f.comboPrinter.Selected(), 0);
+  EXPECT_EQ(f.console.State(), quorvel::ViewState::Enlarged);
+  EXPECT_FALSE(f.tascii.Visible());
+  EXPECT_FALSE(f.txtre.Visible());
+  EXPECT_FALSE(f.list2.Visible());
+  EXPECT_FALSE(f.progressBar1.Visible());
+  EXPECT_EQ(f.progressBar1.Maximum(), 100);
+  EXPECT_EQ(f.text1.color, 0x800080u);
+  EXPECT_EQ(f.console.Geometry().text1.left, 2000);
+  EXPECT_EQ(f.console.Geometry().text1.width, 146000);
+  EXPECT_FALSE(f.timer3.Running());
+  EXPECT_EQ(f.label2.Text(), "######");
+  EXPECT_EQ(f.skin.calls.front(), "Attach");
+  EXPECT_EQ(f.window.repaints, 2);  // the skin start's, and the one before the send box is enlarged
+}
+
+TEST(ConsoleSend, HexModeSkipsSpacesAndTakesPairs) {
+  ConsoleFixture f;
+  f.SendText("1B 40 0d0A", true);
+  EXPECT_EQ(f.LastJob(), (Bytes{0x1B, 0x40, 0x0D, 0x0A}));
+  EXPECT_EQ(f.spooler.jobs.back().document, "AAAAAA");
+  EXPECT_EQ(f.spooler.jobs.back().printer, "KESTRAMO K-108");
+  f.SendText("1B 4", true);
+  EXPECT_EQ(f.LastJob(), (Bytes{0x1B, 0x04}));
+  EXPECT_EQ(f.console.LastSentCount(), 2u);
+  EXPECT_TRUE(f.dialogs.messages.empty());
+}
+
+TEST(ConsoleSend, BadHexSendsNothingAndSaysSo) {
+  for (const char* text : {"1B 40\r\n0D 0A", "1G", "中文"}) {
+    ConsoleFixture f;
+    f.SendText(text, true);
+    EXPECT_TRUE(f.spooler.jobs.empty()) << text;
+    ASSERT_EQ(f.dialogs.messages.size(), 1u) << text;
+    EXPECT_EQ(f.dialogs.messages[0].text, "发送失败!格式不对！");
+    EXPECT_EQ(f.dialogs.messages[0].title, "提示");
+  }
+}
+
+TEST(ConsoleSend, TextModeSendsCodePageBytesLeadByteFirst) {
+  ConsoleFixture f;
+  f.SendText("AB中\r\n", false);
+  EXPECT_EQ(f.LastJob(), (Bytes{0x41, 0x42, 0xD6, 0xD0, 0x0D, 0x0A}));
+  EXPECT_EQ(quorvel::EncodeDoubleByteHex(f.codec, "中"), "D6D0");
+  f.SendText("", false);  // an empty box is an empty job
+  ASSERT_EQ(f.spooler.jobs.size(), 2u);
+  EXPECT_TRUE(f.LastJob().empty());
+}
+
+TEST(ConsoleSend, CharacterWithoutCodePageFormIsRefusedNotSubstituted) {
+  ConsoleFixture f;
+  f.SendText("A\xE2\x82\xAC", false);  // a euro sign: not in the fake code page
+  EXPECT_TRUE(f.spooler.jobs.empty());
+  EXPECT_EQ(f.dialogs.messages.at(0).text, "发送失败!格式不对！");
+}
+
+TEST(ConsoleSend, BufferHoldsExactly3000001Bytes) {
+  ConsoleFixture f;
+  f.SendText(std::string(3'000'001, 'A'), false);
+  ASSERT_EQ(f.spooler.jobs.size(), 1u);
+  EXPECT_EQ(f.LastJob().size(), 3'000'001u);
+  f.SendText(std::string(3'000'002, 'A'), false);
+  EXPECT_EQ(f.spooler.jobs.size(), 1u);
+  EXPECT_EQ(f.dialogs.messages.at(0).text, "发送失败!格式不对！");
+
+  std::string hex;
+  for (int i = 0; i < 3'000'002; ++i) hex += "00";
+  f.SendText(hex, true);
+  EXPECT_EQ(f.spooler.jobs.size(), 1u);
+  EXPECT_EQ(f.dialogs.messages.size(), 2u);
+}
+
+TEST(ConsoleSend, UnknownPrinterAndRefusedJobAreReported) {
+  ConsoleFixture empty(std::vector<std::string>{});
+  empty.SendText("X", false);
+  EXPECT_TRUE(empty.spooler.jobs.empty());
+  ASSERT_EQ(empty.dialogs.messages.size(), 1u);
+  EXPECT_EQ(empty.dialogs.messages[0].text, "The Printer Name you typed wasn't recognized.");
+
+  ConsoleFixture refusing;
+  refusing.spooler.acceptLimit = 2;
+  refusing.SendText("1B 40 1B", true);
+  EXPECT_TRUE(refusing.spooler.jobs.empty());
+  ASSERT_EQ(refusing.dialogs.messages.size(), 1u);
+  EXPECT_NE(refusing.dialogs.messages[0].text.find("发送失败"), std::string::npos);
+  EXPECT_NE(refusing.dialogs.messages[0].text.find("2 / 3"), std::string::npos);
+}
+
+TEST(ConsoleTimedSend, RepeatsEvery100msAndStopsOnAFailure) {
+  ConsoleFixture f;
+  f.text1.SetText("PTESTPAGE");
+  f.check1.SetValue(platform::CheckValue::Checked);
+  f.console.OnCheck1Click();
+  EXPECT_TRUE(f.timer3.Running());
+  EXPECT_EQ(f.timer3.Interval(), 1u);
+  for (int i = 0; i < 5; ++i) f.console.OnTimer3Tick();
+  EXPECT_EQ(f.timer3.Interval(), 100u);
+  EXPECT_EQ(f.spooler.jobs.size(), 5u);
+
+  f.comboPrinter.Clear();  // the printer went away
+  f.console.OnTimer3Tick();
+  EXPECT_EQ(f.dialogs.messages.size(), 1u);
+  EXPECT_FALSE(f.timer3.Running());
+  EXPECT_EQ(f.check1.Value(), platform::CheckValue::Unchecked);
+
+  f.check1.SetValue(platform::CheckValue::Checked);
+  f.console.OnCheck1Click();
+  f.check1.SetValue(platform::CheckValue::Unchecked);
+  f.console.OnCheck1Click();
+  EXPECT_FALSE(f.timer3.Running());
+}
+
+TEST(ConsoleCommandList, ReplacesTheCharacterViewAndAppendsCommandWords) {
+  ConsoleFixture f;
+  f.console.OnCommandCClick();
+  EXPECT_FALSE(f.tascii.Visible());
+  EXPECT_TRUE(f.list2.Visible());
+  ASSERT_EQ(f.list2.Count(), 6);
+  EXPECT_EQ(f.list2.Item(4), "打开ＵＳＢ定位");
+  f.list2.Select(1);
+  f.console.OnList2DoubleClick();
+  f.console.OnList2DoubleClick();
+  f.list2.Select(0);
+  f.console.OnList2DoubleClick();  // the heading
+  EXPECT_EQ(f.text1.Text(), "PROGRAME UPGRADE\r\nPROGRAME UPGRADE\r\n");
+  f.text1.SetText("");
+  f.list2.Select(2);
+  f.console.OnList2DoubleClick();
+  f.SendText(f.text1.Text(), false);
+  EXPECT_EQ(f.LastJob(), (Bytes{'R', 'E', 'T', 'U', 'R', 'N', ' ', 'V', 'A', 'L', 'U', 'E', 0x0D, 0x0A}));
+}
+
+TEST(ConsoleRefreshAndClear, RefillPrintersAndEmptyTheBoxes) {
+  ConsoleFixture f;
+  f.spooler.printers = {};
+  f.console.OnCommand6Click();
+  EXPECT_EQ(f.comboPrinter.Count(), 0);
+  f.spooler.printers = {"A", "B"};
+  f.console.OnCommand6Click();
+  EXPECT_EQ(f.comboPrinter.Text(), "A");
+  f.text1.SetText("x");
+  f.tascii.SetText("y");
+  f.txtre.SetText("z");
+  f.console.OnCommand7Click();
+  EXPECT_EQ(f.text1.Text() + f.tascii.Text() + f.txtre.Text(), "");
+}
+
+TEST(ConsoleLayout, FollowsTheWindowInBothViewStates) {
+  quorvel::ConsoleGeometry g = quorvel::ConsoleGeometry::Designed();
+  quorvel::LayOut(g, quorvel::ViewState::SideBySide, 12000, 8000);  // X = 120000, H = 8000
+  EXPECT_EQ(g.text1, (quorvel::Box{1500, 840, 39000, 5675}));
+  EXPECT_EQ(g.tascii.left, 42000);
+  EXPECT_EQ(g.txtre.left, 82500);
+  EXPECT_EQ(g.txtre.width, 39000);
+  EXPECT_EQ(g.checkHexMode.top, 6630);
+  EXPECT_EQ(g.command7, (quorvel::Box{34000, 6830, 12000, 420}));
+  EXPECT_EQ(g.command8.left, 48000);
+  EXPECT_EQ(g.command5.left, 76000);
+  EXPECT_EQ(g.command4.left, 90000);
+  EXPECT_EQ(g.commandC.left, 104000);
+  EXPECT_EQ(g.progressBar1, (quorvel::Box{0, 7390, 120000, 240}));
+  EXPECT_EQ(g.list2, g.tascii);
+
+  quorvel::LayOut(g, quorvel::ViewState::Enlarged, 12000, 8000);
+  for (const quorvel::Box& box : {g.text1, g.tascii, g.txtre}) {
+    EXPECT_EQ(box.left, 2000);
+    EXPECT_EQ(box.width, 116000);
+  }
+
+  // A small window keeps the sizes and button places of the last large one.
+  quorvel::ConsoleGeometry small = g;
+  quorvel::LayOut(small, quorvel::ViewState::SideBySide, 8000, 7000);
+  EXPECT_EQ(small.text1.width, g.text1.width);
+  EXPECT_EQ(small.text1.height, g.text1.height);
+  EXPECT_EQ(small.command7, g.command7);
+  EXPECT_EQ(small.progressBar1.top, 6390);
+}
+
+TEST(ConsoleViewState, ClicksToggleTheEnlargedBox) {
+  ConsoleFixture f;
+  f.console.OnTextBoxClick(quorvel::TextBox::Receive);  // enlarged -> side by side
+  EXPECT_EQ(f.console.State(), quorvel::ViewState::SideBySide);
+  EXPECT_TRUE(f.tascii.Visible() && f.txtre.Visible() && f.text1.Visible());
+  EXPECT_EQ(f.console.Geometry().text1.width, 49000);
+  f.console.OnTextBoxClick(quorvel::TextBox::Characters);
+  EXPECT_EQ(f.console.State(), quorvel::ViewState::Enlarged);
+  EXPECT_TRUE(f.tascii.Visible());
+  EXPECT_FALSE(f.text1.Visible() || f.txtre.Visible());
+  EXPECT_EQ(f.console.Geometry().tascii.width, 146000);
+  f.console.OnResize(20000, 10000);
+  EXPECT_EQ(f.console.Geometry().tascii.width, 196000);
+}
+
+struct FileLoad : ConsoleFixture {
+  void Load(const Bytes& bytes) {
+    files.files["C:\\fw.bin"] = bytes;
+    dialogs.nextChosenFile = "C:\\fw.bin";
+    window.repaints = 0;
+    console.OnCommand5Click();
+  }
+};
+
+TEST(ConsoleFileLoad, ShowsHexAndCharactersAndSendsTheFileBack) {
+  FileLoad f;
+  f.Load({0x1B, 0x40, 0xFF, 0x0A, 0x00});
+  ASSERT_EQ(f.dialogs.fileRequests.size(), 1u);
+  EXPECT_EQ(f.dialogs.fileRequests[0].title, "打开二进制文件");
+  EXPECT_EQ(f.dialogs.fileRequests[0].filter, "AllFile(*.*)|*.*|");
+  EXPECT_EQ(f.text1.Text(), "1B 40 FF 0A 00 ");
+  EXPECT_EQ(f.tascii.Text(), "\x1B@.\n.");
+  EXPECT_TRUE(f.tascii.Visible());
+  EXPECT_FALSE(f.progressBar1.Visible());
+  EXPECT_EQ(f.window.repaints, 0);
+  f.checkHexMode.SetValue(platform::CheckValue::Checked);
+  f.console.OnCommand4Click();
+  EXPECT_EQ(f.LastJob(), (Bytes{0x1B, 0x40, 0xFF, 0x0A, 0x00}));
+}
+
+TEST(ConsoleFileLoad, RepaintsEvery2000BytesAndMovesTheBar) {
+  FileLoad exact;
+  exact.Load(Bytes(2000, 0x55));
+  EXPECT_EQ(exact.window.repaints, 1);
+  EXPECT_EQ(exact.text1.Text().size(), 6000u);
+
+  FileLoad large;
+  Bytes image(1'000'000);
+  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 7);
+  large.Load(image);
+  EXPECT_EQ(large.window.repaints, 500);
+  EXPECT_EQ(large.progressBar1.pos, 100);
+  large.checkHexMode.SetValue(platform::CheckValue::Checked);
+  large.console.OnCommand4Click();
+  EXPECT_EQ(large.LastJob(), image);
+}
+
+TEST(ConsoleFileLoad, NoFileEmptyFileAndUnreadableFileLeaveTheBoxes) {
+  FileLoad f;
+  f.text1.SetText("kept");
+  f.console.OnCommand5Click();  // cancelled
+  f.Load({});
+  f.files.unreadable["C:\\locked.bin"] = "Access is denied.";
+  f.dialogs.nextChosenFile = "C:\\locked.bin";
+  f.console.OnCommand5Click();
+  ASSERT_EQ(f.dialogs.messages.size(), 3u);
+  EXPECT_EQ(f.dialogs.messages[0].text, "Please select file");
+  EXPECT_EQ(f.dialogs.messages[0].title, "Tips");
+  EXPECT_EQ(f.dialogs.messages[1].title, "error");
+  EXPECT_EQ(f.dialogs.messages[2].text, "Access is denied.");
+  EXPECT_EQ(f.dialogs.messages[2].title, "error");
+  EXPECT_EQ(f.text1.Text(), "kept");
+  EXPECT_FALSE(f.progressBar1.Visible());
+}
+
+TEST(UsbProbe, FindsThe1A86ProductAndIgnoresOthers) {
+  ConsoleFixture f;
+  f.wmi.dependents = {R"(\\PC\root\cimv2:Win32_PnPEntity.DeviceID="USB\\VID_046D&PID_C077\\5&1")",
+                      R"(\\PC\root\cimv2:Win32_PnPEntity.DeviceID="USB\\vid_1a86&pid_1111\\5&2")",
+                      R"(\\PC\root\cimv2:Win32_PnPEntity.DeviceID="USB\\VID_1A86&PID_7584\\5&3")"};
+  f.txtre.SetText("old");
+  f.console.OnCommand8Click();
+  EXPECT_EQ(f.label2.Text(), "7584");
+  EXPECT_EQ(f.txtre.Text(), "找到PID：7584");
+  EXPECT_EQ(f.wmi.queries.at(0), "Select   *   From   Win32_USBControllerDevice / Dependent");
+  EXPECT_EQ(f.window.repaints, 2 + 3);
+
+  std::vector<std::string> trail;
+  auto found = quorvel::ProductIdOf("USB\\VID_1A86&PID_7584\\X", [&] { trail.push_back("vendor"); });
+  EXPECT_EQ(found, "7584");
+  EXPECT_EQ(trail.size(), 1u);
+}
+
+TEST(UsbProbe, NothingFoundOrNoServiceKeepsTheLabel) {
+  ConsoleFixture f;
+  f.wmi.dependents = {"USB\\VID_1A86\\NOPRODUCT", "USB\\VID_0483&PID_5720\\X"};
+  f.console.OnCommand8Click();
+  EXPECT_EQ(f.txtre.Text(), "没有找到PID");
+  EXPECT_EQ(f.label2.Text(), "######");
+  f.wmi.reachable = false;
+  f.console.OnCommand8Click();
+  EXPECT_EQ(f.txtre.Text(), "没有找到PID");
+}
+
+}  // namespace
