@@ -66,9 +66,23 @@ bool EncodeTextMode(platform::TextCodec& codec, std::string_view text, SendBuffe
 }
 
 bool EncodeHexMode(std::string_view text, SendBuffer& buffer) {
+  const auto* data = reinterpret_cast<const uint8_t*>(text.data());
   const size_t size = text.size();
-  for (size_t p = 0; p < size;) {
-    const auto first = static_cast<uint8_t>(text[p]);
+  size_t p = 0;
+  // The loaded-file form "HH " comes three characters at a time, written straight into the buffer; anything else
+  // takes the careful path below.
+  std::span<uint8_t> free = buffer.Free();
+  uint8_t* out = free.data();
+  uint8_t* const end = out + free.size();
+  while (p + 3 <= size && data[p + 2] == ' ' && out != end) {
+    const int high = kHexValue[data[p]], low = kHexValue[data[p + 1]];
+    if ((high | low) < 0) break;
+    *out++ = static_cast<uint8_t>(high << 4 | low);
+    p += 3;
+  }
+  buffer.Commit(static_cast<size_t>(out - free.data()));
+  while (p < size) {
+    const uint8_t first = data[p];
     if (first == ' ') {
       ++p;
       continue;
@@ -77,8 +91,8 @@ bool EncodeHexMode(std::string_view text, SendBuffer& buffer) {
     if (high < 0) return false;
     // A digit alone (at the end, or before a space) is a number of its own, as "&H4" is.
     int value = high;
-    if (p + 1 < size && text[p + 1] != ' ') {
-      const int low = kHexValue[static_cast<uint8_t>(text[p + 1])];
+    if (p + 1 < size && data[p + 1] != ' ') {
+      const int low = kHexValue[data[p + 1]];
       if (low < 0) return false;
       value = high << 4 | low;
     }

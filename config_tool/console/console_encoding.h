@@ -27,6 +27,10 @@ class SendBuffer {
   }
   std::span<const uint8_t> Filled() const { return {bytes_.data(), filled_}; }
 
+  // For fills that run in a tight loop: the free space from the current position, and how much of it was used.
+  std::span<uint8_t> Free() { return {bytes_.data() + filled_, bytes_.size() - filled_}; }
+  void Commit(size_t used) { filled_ += used; }
+
  private:
   std::vector<uint8_t> bytes_;
   size_t filled_ = 0;
