@@ -137,8 +137,9 @@ struct MainWindowWin32::Controls {
   }
 };
 
-MainWindowWin32::MainWindowWin32(quorvel::ProcessState& process, platform::SkinEngine& skin)
-    : process_(process), skin_(skin) {}
+MainWindowWin32::MainWindowWin32(quorvel::ProcessState& process, platform::SkinEngine& skin,
+                                 std::function<void()> openConsole)
+    : process_(process), skin_(skin), openConsole_(std::move(openConsole)) {}
 
 MainWindowWin32::~MainWindowWin32() {
   waitWindow_.reset();
@@ -158,7 +159,7 @@ void MainWindowWin32::CreateControls() {
   controls_ = std::make_unique<Controls>(Handle(), static_cast<HFONT>(windowFont_.Get()));
   logic_ = std::make_unique<quorvel::MainWindow>(
       controls_->Bind(),
-      quorvel::MainWindowServices{registry_, spooler_, devices_, {skin_, files_, dialogs_}}, process_, *this);
+      quorvel::MainWindowServices{registry_, spooler_, devices_, {skin_, files_, dialogs_}, shell_}, process_, *this);
 }
 
 void MainWindowWin32::OpenSettingsWait() {
@@ -190,6 +191,15 @@ void MainWindowWin32::OnCommand(int id, int notification) {
       break;
     case kCommand3:
       if (notification == BN_CLICKED) logic_->OnCommand3Click();
+      break;
+    case kCommand5:
+      if (notification == BN_CLICKED) logic_->OnCommand5Click();
+      break;
+    case kCommand6:
+      if (notification == BN_CLICKED) logic_->OnCommand6Click();
+      break;
+    case kCommand7:
+      if (notification == BN_CLICKED) logic_->OnCommand7Click();
       break;
     case kCommand8:
       if (notification == BN_CLICKED) logic_->OnCommand8Click();

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 
 #include "config_tool/main_window/main_window.h"
@@ -10,6 +11,7 @@
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/win32_services.h"
+#include "platform/win32/win32_shell_launcher.h"
 #include "platform/win32/win32_spooler.h"
 
 namespace quorvel_win32 {
@@ -17,7 +19,7 @@ namespace quorvel_win32 {
 // Creates the configuration window and its controls and forwards their events to quorvel::MainWindow.
 class MainWindowWin32 : public win32::BaseWindow<MainWindowWin32>, public quorvel::MainWindowHost {
  public:
-  MainWindowWin32(quorvel::ProcessState& process, platform::SkinEngine& skin);
+  MainWindowWin32(quorvel::ProcessState& process, platform::SkinEngine& skin, std::function<void()> openConsole);
   ~MainWindowWin32() override;
   bool Create();
 
@@ -29,9 +31,11 @@ class MainWindowWin32 : public win32::BaseWindow<MainWindowWin32>, public quorve
   void CreateControls();
   void OnCommand(int id, int notification);
   void OpenSettingsWait() override;
+  void OpenConsole() override { openConsole_(); }
 
   quorvel::ProcessState& process_;
   platform::SkinEngine& skin_;
+  std::function<void()> openConsole_;
   win32::UniqueGdiObject windowFont_;   // frames
   win32::UniqueGdiObject controlFont_;  // everything else
   win32::Win32Registry registry_;
@@ -39,6 +43,7 @@ class MainWindowWin32 : public win32::BaseWindow<MainWindowWin32>, public quorve
   win32::Win32DeviceFiles devices_;
   win32::Win32FileSystem files_;
   win32::Win32Dialogs dialogs_;
+  win32::Win32ShellLauncher shell_;
   std::unique_ptr<Controls> controls_;
   std::unique_ptr<quorvel::MainWindow> logic_;
   std::unique_ptr<SettingsWaitWin32> waitWindow_;

@@ -102,6 +102,7 @@ void Win32RichText::SetTextColor(uint32_t rgb) {
   format.dwMask = CFM_COLOR;
   format.crTextColor = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
   ::SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+  ::SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));  // for text set later
 }
 
 void Win32ProgressBar::SetRange(int minimum, int maximum) {

@@ -2,6 +2,9 @@
 //   gui_driver wait|gone|dump|close --title T [--timeout MS]
 //   gui_driver click|select|dblclick|check|type --title T (--name N | --id ID | --text CAPTION) [...]
 //   gui_driver msgbox [--press ok] [--timeout MS]
+//   gui_driver filedialog --title T (--path P | --cancel) [--then-window W --name N --length L]
+//     fills in and confirms an open-file dialog; with --then-window it also waits until control N of window W
+//     holds at least L characters and prints the milliseconds from the confirmation to then
 //   gui_driver list
 #include <windows.h>
 #include <commctrl.h>
@@ -188,6 +191,45 @@ int MessageBoxCommand(const std::vector<std::wstring>& args) {
   }
 }
 
+HWND FindDialog(const std::wstring& title, DWORD timeout) {
+  DWORD start = ::GetTickCount();
+  for (;;) {
+    for (HWND hwnd : TopWindows()) {
+      if (ClassOf(hwnd) == L"#32770" && Text(hwnd) == title) return hwnd;
+    }
+    if (::GetTickCount() - start > timeout) tool_io::Fail("no dialog titled " + Utf8(title), 1);
+    ::Sleep(50);
+  }
+}
+
+int FileDialogCommand(const std::vector<std::wstring>& args) {
+  HWND dialog = FindDialog(tool_io::Option(args, L"--title"), TimeoutOf(args));
+  if (tool_io::Option(args, L"--cancel", L"no") != L"no" || tool_io::Option(args, L"--path").empty()) {
+    ::PostMessageW(::GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    return 0;
+  }
+  std::wstring path = tool_io::Option(args, L"--path");
+  HWND name = ::GetDlgItem(dialog, 0x47C);  // the file name box of the explorer-style dialog
+  if (!name) name = ::GetDlgItem(dialog, 0x480);
+  if (!name) tool_io::Fail("no file name box in the dialog", 1);
+  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  DWORD confirmed = ::GetTickCount();
+  ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+
+  std::wstring windowTitle = tool_io::Option(args, L"--then-window");
+  if (windowTitle.empty()) return 0;
+  HWND window = FindTitled(windowTitle);
+  if (!window) tool_io::Fail("no window titled " + Utf8(windowTitle), 1);
+  HWND control = FindControl(window, args);
+  const LRESULT wanted = _wtoi(tool_io::Option(args, L"--length", L"1").c_str());
+  while (::SendMessageW(control, WM_GETTEXTLENGTH, 0, 0) < wanted) {
+    if (::GetTickCount() - confirmed > TimeoutOf(args)) tool_io::Fail("text did not arrive", 1);
+    ::Sleep(10);
+  }
+  tool_io::Print("{\"milliseconds\":" + std::to_string(::GetTickCount() - confirmed) + "}\n");
+  return 0;
+}
+
 int Run(const std::vector<std::wstring>& args) {
   if (args.empty()) tool_io::Fail("usage: gui_driver COMMAND [options]", 2);
   const std::wstring& command = args[0];
@@ -203,6 +245,7 @@ int Run(const std::vector<std::wstring>& args) {
     return 0;
   }
   if (command == L"msgbox") return MessageBoxCommand(args);
+  if (command == L"filedialog") return FileDialogCommand(args);
   if (command == L"gone") {
     std::wstring title = tool_io::Option(args, L"--title");
     DWORD start = ::GetTickCount();
@@ -224,7 +267,10 @@ int Run(const std::vector<std::wstring>& args) {
   }
   HWND control = FindControl(window, args);
   int index = _wtoi(tool_io::Option(args, L"--index", L"0").c_str());
-  if (command == L"click") {
+  if (command == L"click" && ClassIs(control, L"RichEdit")) {
+    ::PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    ::PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  } else if (command == L"click") {
     ::PostMessageW(control, BM_CLICK, 0, 0);  // posted: a message box the click opens must not block us
   } else if (command == L"select" || command == L"dblclick") {
     bool combo = ClassIs(control, L"ComboBox");

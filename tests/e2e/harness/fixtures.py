@@ -30,3 +30,13 @@ def add_windows_printer(session, name, port="USB001"):
 def map_port_to_file(session, port, unix_file):
     """Raw jobs printed to `port` land in `unix_file` (each job replaces the file)."""
     session.reg_add(r"HKCU\Software\Wine\Printing\Spooler", port, "REG_SZ", str(unix_file))
+
+
+def capture_port_jobs(session, port, folder):
+    """Every raw job printed to `port` is stored as its own numbered file in `folder` (job-00000.bin, ...)."""
+    script = paths.REPO_ROOT / "tests" / "e2e" / "harness" / "capture_job.sh"
+    session.reg_add(r"HKCU\Software\Wine\Printing\Spooler", port, "REG_SZ", f"|{script} {folder}")
+
+
+def captured_jobs(folder):
+    return [path.read_bytes() for path in sorted(folder.glob("job-*.bin"))]

@@ -60,3 +60,14 @@ class GuiDriver:
         if press_ok:
             args += ["--press", "ok"]
         return self._json(*args)
+
+    def file_dialog(self, title, path=None, then_window=None, name=None, length=None, timeout_ms=15000):
+        """Answers an open-file dialog with `path` (or cancels it). With `then_window`, waits until control `name`
+        of that window holds `length` characters and returns the milliseconds that took."""
+        args = ["filedialog", "--title", title, "--timeout", timeout_ms]
+        args += ["--path", path] if path else ["--cancel", "yes"]
+        if then_window:
+            args += ["--then-window", then_window, "--name", name, "--length", length]
+            return self._json(*args)["milliseconds"]
+        self._call(*args)
+        return None
