@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "driver_installer/installer_window.h"
 #include "tests/unit/main_window_fixture.h"
 
 namespace {
@@ -32,13 +31,6 @@ TEST(MainWindowLoad, DiscoveryRunsBeforeTheModelListIsFilled) {
   EXPECT_EQ(f.list3.items, std::vector<std::string>{"KESTRAMO K-108"});
   EXPECT_EQ(f.list2.Item(f.list2.Selected()), "KESTRAMO K-208");
   EXPECT_EQ(f.label4.Text(), "USB001");
-}
-
-TEST(InstallerWindowLoad, ShowsItsCaption) {
-  fakes::FakeWindow window;
-  omblet::InstallerWindow installer({window});
-  installer.Load();
-  EXPECT_EQ(window.Caption(), "OmbletV300.19(20180607)");
 }
 
 }  // namespace
