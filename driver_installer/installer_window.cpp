@@ -1,7 +1,118 @@
 #include "driver_installer/installer_window.h"
 
+#include <string>
+
+#include "driver_installer/install_check.h"
+#include "driver_installer/port_resolution.h"
+#include "driver_installer/text_helpers.h"
+#include "driver_installer/usb_detection.h"
+
 namespace omblet {
 
-void InstallerWindow::Load() { controls_.window.SetCaption(kInstallerCaption); }
+void InstallerWindow::Load() {
+  controls_.window.SetCaption(kInstallerCaption);
+  controls_.label2.SetText(kMakerLine);
+  state_.noInvoiceDriver = false;
+  state_.invoiceDriverClass = InvoiceDriverClass::Unset;
+  for (int i = 0; i < kStatusLineCount; ++i) Line(i).SetText("");
+  Line(0).SetText("打印驱动安装中请你耐心等待");
+  // A spooler that is already running makes the command fail; either way the flow goes on.
+  if (!services_.launcher.Start(kSpoolerCommand, platform::ShowState::Hidden)) {
+    Line(kProblemLine).SetText("无法启动打印服务命令: " + std::string(kSpoolerCommand));
+  }
+  Line(1).SetText("启动打印服务");
+  controls_.timerDelay.SetInterval(1);
+  controls_.timerDelay.SetEnabled(true);
+  state_.delayLimit = 5;
+  state_.scanCounter = 0;
+  controls_.timerUSBCheck.SetEnabled(false);
+  controls_.timerEnd.SetEnabled(false);
+}
+
+void InstallerWindow::OnTimerDelayTick() {
+  state_.delayTicks = static_cast<int16_t>(state_.delayTicks + 1);
+  if (state_.delayTicks > state_.delayLimit) {
+    Line(2).SetText("正在检测USB打印机");
+    controls_.timerUSBCheck.SetInterval(1);
+    controls_.timerUSBCheck.SetEnabled(true);
+    controls_.timerDelay.SetEnabled(false);
+    return;
+  }
+  controls_.timerDelay.SetInterval(1000);
+  controls_.timerDelay.SetEnabled(true);
+  Line(1).SetText(Line(1).Text() + ".");
+}
+
+void InstallerWindow::OnTimerUSBCheckTick() {
+  DetectUsbPrinter(services_.wmi, {controls_.window, Line(2), Line(3), state_});
+  if (!state_.printerFound) {
+    controls_.timerUSBCheck.SetInterval(1000);
+    controls_.timerUSBCheck.SetEnabled(true);
+    return;
+  }
+  Line(2).SetText("检测到USB打印机型号:" + state_.modelName);
+  controls_.timerUSBCheck.SetEnabled(false);
+  PortResolver(services_.registry, state_).ResolvePrinterPort();
+  Line(4).SetText("检测到打印机虚拟端口:" + state_.portName);
+  Line(5).SetText("正在将打印机驱动程序复制到你的计算机..");
+  controls_.window.Repaint();
+  installs_ = InstallPrinterDriver(services_.launcher, services_.fileSystem.ProgramFolder(),
+                                   {controls_.label1, controls_.timerEnd, state_});
+}
+
+void InstallerWindow::OnTimerEndTick() {
+  if (waitingForInstalls_) {
+    WaitForInstalls();
+  } else {
+    CountDown();
+  }
+}
+
+void InstallerWindow::CountDown() {
+  state_.closeTicks = static_cast<int16_t>(state_.closeTicks + 1);
+  Line(state_.countdownLine)
+      .SetText("打印机驱动安装完成:" + std::to_string(state_.closeTicks) + "s(5秒后自动关闭)");
+  if (state_.closeTicks <= 5) {
+    controls_.timerEnd.SetInterval(1010);
+    controls_.timerEnd.SetEnabled(true);
+    return;
+  }
+  controls_.timerEnd.SetEnabled(false);
+  if (AllInstallsEnded(installs_)) {
+    Finish();
+    return;
+  }
+  // The outcome is known only once printui has finished; poll from the timer so the window stays responsive.
+  waitingForInstalls_ = true;
+  waitPolls_ = 0;
+  Line(kCheckLine).SetText("正在等待驱动安装程序结束..");
+  controls_.timerEnd.SetInterval(1000);
+  controls_.timerEnd.SetEnabled(true);
+}
+
+void InstallerWindow::WaitForInstalls() {
+  ++waitPolls_;
+  if (!AllInstallsEnded(installs_) && waitPolls_ < kInstallWaitPolls) {
+    Line(kCheckLine).SetText("正在等待驱动安装程序结束.." + std::to_string(waitPolls_) + "s");
+    return;
+  }
+  controls_.timerEnd.SetEnabled(false);
+  waitingForInstalls_ = false;
+  Finish();
+}
+
+void InstallerWindow::Finish() {
+  std::vector<std::string> missing = MissingPrinters(services_.spooler, installs_);
+  if (missing.empty()) {
+    Line(kCheckLine).SetText("");
+    services_.dialogs.ShowMessage(kSuccessMessage, kProgramTitle);
+  } else {
+    std::string report = "以下打印机没有安装成功: " + JoinNames(missing);
+    Line(kCheckLine).SetText(report);
+    controls_.window.Repaint();
+    services_.dialogs.ShowMessage(report, kProgramTitle);
+  }
+  controls_.window.Close();
+}
 
 }  // namespace omblet

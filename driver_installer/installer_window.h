@@ -1,25 +1,74 @@
 #pragma once
-// The driver installer window's behaviour, written against the control interfaces.
+// The driver installer window's behaviour: load, the three timers and the final message.
 #include <string_view>
+#include <vector>
 
+#include "driver_installer/install_command.h"
+#include "driver_installer/installer_state.h"
 #include "platform/interfaces/controls.h"
+#include "platform/interfaces/dialogs.h"
+#include "platform/interfaces/file_system.h"
+#include "platform/interfaces/process_launcher.h"
+#include "platform/interfaces/registry.h"
+#include "platform/interfaces/spooler.h"
+#include "platform/interfaces/timer.h"
+#include "platform/interfaces/wmi.h"
 
 namespace omblet {
 
 inline constexpr std::string_view kInstallerCaption = "OmbletV300.19(20180607)";
+inline constexpr std::string_view kProgramTitle = "Omblet";
+inline constexpr std::string_view kMakerLine = "Quorvel 热敏打印机驱动安装程序";
+inline constexpr std::string_view kSpoolerCommand = "cmd /c net start spooler";
+inline constexpr std::string_view kSuccessMessage = "驱动安装成功!!";
+
+// The line that shows the wait for the install programs and the outcome of the check.
+inline constexpr int kCheckLine = 10;
+// How many one-second polls the installer waits for the install programs to end.
+inline constexpr int kInstallWaitPolls = 120;
 
 struct InstallerControls {
-  platform::Window& window;
+  platform::Window& window;  // Form1
+  platform::Label& label2;   // the maker line
+  StatusLines label1;        // the fifteen status lines
+  platform::Timer& timerDelay;
+  platform::Timer& timerUSBCheck;
+  platform::Timer& timerEnd;
+};
+
+struct InstallerServices {
+  platform::Wmi& wmi;
+  platform::Registry& registry;
+  platform::ProcessLauncher& launcher;
+  platform::Spooler& spooler;
+  platform::Dialogs& dialogs;
+  platform::FileSystem& fileSystem;
 };
 
 class InstallerWindow {
  public:
-  explicit InstallerWindow(InstallerControls controls) : controls_(controls) {}
+  InstallerWindow(InstallerControls controls, InstallerServices services)
+      : controls_(controls), services_(services) {}
 
   void Load();
+  void OnTimerDelayTick();
+  void OnTimerUSBCheckTick();
+  void OnTimerEndTick();
+
+  const InstallerState& State() const { return state_; }
 
  private:
+  platform::Label& Line(int index) { return *controls_.label1[static_cast<size_t>(index)]; }
+  void CountDown();
+  void WaitForInstalls();
+  void Finish();
+
   InstallerControls controls_;
+  InstallerServices services_;
+  InstallerState state_;
+  std::vector<PendingInstall> installs_;
+  bool waitingForInstalls_ = false;
+  int waitPolls_ = 0;
 };
 
 }  // namespace omblet

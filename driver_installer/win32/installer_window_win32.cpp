@@ -1,28 +1,93 @@
 #include "driver_installer/win32/installer_window_win32.h"
 
+#include <string>
+
 namespace omblet_win32 {
 namespace {
+
 constexpr int kClientWidthTwips = 10215;
 constexpr int kClientHeightTwips = 6795;
 constexpr COLORREF kNavy = RGB(0, 0, 128);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr DWORD kFixedSingle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// Device texts carry "&": no mnemonic prefixes. A line too long for its width ends in an ellipsis.
+constexpr DWORD kLabelStyle = WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS;
+constexpr UINT_PTR kTimerDelay = 1, kTimerUSBCheck = 2, kTimerEnd = 3;
+constexpr int kLabel2Id = 200, kLabel1Id = 100;
+
 }  // namespace
 
-InstallerWindowWin32::InstallerWindowWin32() : background_(::CreateSolidBrush(kNavy)) {}
+// Twips layout: the maker line at the top, then the fifteen status lines 360 twips apart.
+struct InstallerWindowWin32::Controls {
+  explicit Controls(HWND w) : hwnd(w), window(w) {
+    for (int i = 0; i < omblet::kStatusLineCount; ++i) {
+      std::string name = "Label1(" + std::to_string(i) + ")";
+      lines[static_cast<size_t>(i)] = std::make_unique<win32::Win32Label>(win32::CreateNamedControl(
+          hwnd, L"STATIC", name.c_str(), kLabel1Id + i, kLabelStyle, "", {120, 480 + 360 * i, 9015, 315}));
+      lineRefs[static_cast<size_t>(i)] = lines[static_cast<size_t>(i)].get();
+    }
+  }
 
-InstallerWindowWin32::~InstallerWindowWin32() { ::DeleteObject(background_); }
+  HWND hwnd;
+  win32::Win32Window window;
+  win32::Win32Label label2{win32::CreateNamedControl(hwnd, L"STATIC", "Label2", kLabel2Id, kLabelStyle, "",
+                                                     {120, 120, 9015, 315})};
+  std::array<std::unique_ptr<win32::Win32Label>, omblet::kStatusLineCount> lines;
+  omblet::StatusLines lineRefs{};
+  win32::Win32Timer timerDelay{hwnd, kTimerDelay};
+  win32::Win32Timer timerUSBCheck{hwnd, kTimerUSBCheck};
+  win32::Win32Timer timerEnd{hwnd, kTimerEnd};
+};
+
+InstallerWindowWin32::InstallerWindowWin32(platform::Wmi& wmi) : wmi_(wmi), background_(::CreateSolidBrush(kNavy)) {}
+
+InstallerWindowWin32::~InstallerWindowWin32() {
+  logic_.reset();
+  controls_.reset();
+  if (font_) ::DeleteObject(font_);
+  ::DeleteObject(background_);
+}
 
 bool InstallerWindowWin32::Create() {
-  return CreateTopLevel(L"OmbletInstallerWindow", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                        win32::TwipsToPixels(kClientWidthTwips), win32::TwipsToPixels(kClientHeightTwips),
-                        background_);
+  return CreateTopLevel(L"OmbletInstallerWindow", kFixedSingle, win32::TwipsToPixels(kClientWidthTwips),
+                        win32::TwipsToPixels(kClientHeightTwips), background_);
+}
+
+void InstallerWindowWin32::CreateControls() {
+  // 10.5 points: 210 twips.
+  font_ = ::CreateFontW(-win32::TwipsToPixels(210), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
+                        L"新宋体");
+  dialogs_.SetOwner(Handle());
+  controls_ = std::make_unique<Controls>(Handle());
+  logic_ = std::make_unique<omblet::InstallerWindow>(
+      omblet::InstallerControls{controls_->window, controls_->label2, controls_->lineRefs, controls_->timerDelay,
+                                controls_->timerUSBCheck, controls_->timerEnd},
+      omblet::InstallerServices{wmi_, registry_, launcher_, spooler_, dialogs_, fileSystem_});
+}
+
+// White text straight on the window's navy background.
+LRESULT InstallerWindowWin32::LabelColours(HDC dc) {
+  ::SetTextColor(dc, kWhite);
+  ::SetBkMode(dc, TRANSPARENT);
+  return reinterpret_cast<LRESULT>(background_);
 }
 
 LRESULT InstallerWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      window_ = std::make_unique<win32::Win32Window>(Handle());
-      logic_ = std::make_unique<omblet::InstallerWindow>(omblet::InstallerControls{*window_});
+      CreateControls();
       logic_->Load();
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(font_);
+    case WM_CTLCOLORSTATIC:
+      return LabelColours(reinterpret_cast<HDC>(wParam));
+    case WM_TIMER:
+      if (!logic_) return 0;
+      if (wParam == kTimerDelay) logic_->OnTimerDelayTick();
+      if (wParam == kTimerUSBCheck) logic_->OnTimerUSBCheckTick();
+      if (wParam == kTimerEnd) logic_->OnTimerEndTick();
       return 0;
     case WM_DESTROY:
       ::PostQuitMessage(0);

@@ -1,11 +1,15 @@
 #include <windows.h>
 
 #include "driver_installer/win32/installer_window_win32.h"
+#include "driver_installer/win32/wmi_service.h"
+#include "platform/win32/com_ptr.h"
 #include "platform/win32/message_loop.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+  win32::ComApartment com;
   win32::InitControlLibraries();
-  omblet_win32::InstallerWindowWin32 mainWindow;
+  std::unique_ptr<platform::Wmi> wmi = omblet_win32::MakeWmiService();
+  omblet_win32::InstallerWindowWin32 mainWindow(*wmi);
   if (!mainWindow.Create()) return 1;
   ::ShowWindow(mainWindow.Handle(), show);
   ::UpdateWindow(mainWindow.Handle());

@@ -19,6 +19,24 @@ std::optional<std::vector<std::string>> FakeWmi::QueryProperty(std::string_view 
   return dependents;
 }
 
+namespace {
+class FakeProcessHandle : public platform::ProcessHandle {
+ public:
+  explicit FakeProcessHandle(std::shared_ptr<bool> ended) : ended_(std::move(ended)) {}
+  bool HasEnded() override { return *ended_; }
+
+ private:
+  std::shared_ptr<bool> ended_;
+};
+}  // namespace
+
+platform::StartedProcess FakeProcessLauncher::Start(std::string_view commandLine, platform::ShowState show) {
+  starts.push_back({std::string(commandLine), show});
+  if (!startable) return {};
+  *starts.back().ended = endAtOnce;
+  return platform::StartedProcess(std::make_unique<FakeProcessHandle>(starts.back().ended));
+}
+
 std::vector<std::string> FakeFileSystem::ListFiles(std::string_view folder) {
   std::string prefix(folder);
   if (!prefix.empty() && prefix.back() != '\\') prefix += '\\';

@@ -1,6 +1,7 @@
 #pragma once
 // Recording fakes of the small platform services.
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/interfaces/dialogs.h"
@@ -43,13 +44,15 @@ class FakeProcessLauncher : public platform::ProcessLauncher {
   struct Start {
     std::string commandLine;
     platform::ShowState show;
+    std::shared_ptr<bool> ended = std::make_shared<bool>(false);  // set it to end the started program
   };
   bool startable = true;
+  bool endAtOnce = false;  // programs end as soon as they are started
   std::vector<Start> starts;
 
-  bool Start(std::string_view commandLine, platform::ShowState show) override {
-    starts.push_back({std::string(commandLine), show});
-    return startable;
+  platform::StartedProcess Start(std::string_view commandLine, platform::ShowState show) override;
+  void EndAll() {
+    for (auto& start : starts) *start.ended = true;
   }
 };
 

@@ -6,7 +6,19 @@
 
 namespace win32 {
 
-bool Win32ProcessLauncher::Start(std::string_view commandLine, platform::ShowState show) {
+namespace {
+// Keeps the started process's handle so that its end can be seen.
+class Win32ProcessHandle : public platform::ProcessHandle {
+ public:
+  explicit Win32ProcessHandle(UniqueKernelHandle process) : process_(std::move(process)) {}
+  bool HasEnded() override { return ::WaitForSingleObject(process_.Get(), 0) != WAIT_TIMEOUT; }
+
+ private:
+  UniqueKernelHandle process_;
+};
+}  // namespace
+
+platform::StartedProcess Win32ProcessLauncher::Start(std::string_view commandLine, platform::ShowState show) {
   std::wstring line = Utf8ToWide(commandLine);  // CreateProcessW may write into its command line
   line.push_back(L'\0');
   STARTUPINFOW startup{};
@@ -15,11 +27,10 @@ bool Win32ProcessLauncher::Start(std::string_view commandLine, platform::ShowSta
   startup.wShowWindow = static_cast<WORD>(show);
   PROCESS_INFORMATION process{};
   if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    return false;
+    return {};
   }
-  UniqueKernelHandle processHandle(process.hProcess);
   UniqueKernelHandle threadHandle(process.hThread);
-  return true;
+  return platform::StartedProcess(std::make_unique<Win32ProcessHandle>(UniqueKernelHandle(process.hProcess)));
 }
 
 std::string Win32FileSystem::ProgramFolder() {

@@ -13,7 +13,7 @@ namespace win32 {
 
 class Win32ProcessLauncher : public platform::ProcessLauncher {
  public:
-  bool Start(std::string_view commandLine, platform::ShowState show) override;
+  platform::StartedProcess Start(std::string_view commandLine, platform::ShowState show) override;
 };
 
 class Win32FileSystem : public platform::FileSystem {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "driver_installer/installer_window.h"
 #include "tests/unit/main_window_fixture.h"
 
 namespace {
@@ -96,13 +95,6 @@ TEST(MainWindowLoad, InternalPowerMakesTheProtectionChoiceAvailable) {
   f.combo6.Select(0);
   f.mainWindow.OnCombo6Click();
   EXPECT_FALSE(f.combo7.Enabled());
-}
-
-TEST(InstallerWindowLoad, ShowsItsCaption) {
-  fakes::FakeWindow window;
-  omblet::InstallerWindow installer({window});
-  installer.Load();
-  EXPECT_EQ(window.Caption(), "OmbletV300.19(20180607)");
 }
 
 }  // namespace
