@@ -5,7 +5,9 @@ device texts from wmi_fixture.txt beside it. cmd.exe and rundll32.exe beside the
 rundll32 stub may add the printer it was asked to install, as printui would.
 """
 import json
+import re
 import shutil
+import subprocess
 import time
 import unittest
 
@@ -29,6 +31,26 @@ def printui(name, port):
 
 def countdown(n):
     return f"打印机驱动安装完成:{n}s(5秒后自动关闭)"
+
+
+def screenshot_with_message_box(session, name, box_title="Omblet"):
+    """The screen with the message box drawn in. Xvfb keeps no contents of a window that lies wholly over an
+    unmanaged window, so a grab of the root shows the box black; the box's own grab is pasted in at its place."""
+    path = session.screenshot(name)
+    display = session.display.name
+    info = subprocess.run(["xwininfo", "-name", box_title, "-display", display], capture_output=True, text=True)
+    left = re.search(r"Absolute upper-left X:\s+(-?\d+)", info.stdout)
+    top = re.search(r"Absolute upper-left Y:\s+(-?\d+)", info.stdout)
+    if info.returncode != 0 or not left or not top:
+        return path
+    box = subprocess.run(["xwd", "-silent", "-name", box_title, "-display", display], capture_output=True)
+    if box.returncode != 0:
+        return path
+    box_png = path.with_name(name + "-box.png")
+    subprocess.run(["convert", "xwd:-", str(box_png)], input=box.stdout, check=True)
+    subprocess.run(["convert", str(path), str(box_png), "-geometry", f"+{left.group(1)}+{top.group(1)}",
+                    "-composite", str(path)], check=True)
+    return path
 
 
 class OmbletCase(WineTestCase):
@@ -130,7 +152,7 @@ class VerifiedInstall(OmbletCase):
         self.assertEqual(lines[9], countdown(6))
         self.assertEqual(lines[10], "")
         time.sleep(1)  # let the message box paint itself
-        self.session.screenshot("omblet-success")
+        screenshot_with_message_box(self.session, "omblet-success")
         _, out, _ = self.session.run(paths.tool_exe("spooler_setup.exe"), "list")
         names = [p["name"] for p in json.loads(out)]
         self.assertIn("发票专用驱动S", names)
@@ -166,7 +188,7 @@ class FailedInstall(OmbletCase):
         self.assertEqual(box, {"title": "Omblet", "text": "以下打印机没有安装成功: KESTRAMO 5800N"})
         self.assertEqual(self.lines()[10], "以下打印机没有安装成功: KESTRAMO 5800N")
         time.sleep(1)
-        self.session.screenshot("omblet-failed")
+        screenshot_with_message_box(self.session, "omblet-failed")
         self.assertEqual(self.recorded(), ["cmd /c net start spooler", printui("KESTRAMO 5800N", "USB003")])
         self.gui.message_box(press_ok=True)
         self.gui.gone(CAPTION)
