@@ -55,8 +55,6 @@ class InstallerWindow {
   void OnTimerUSBCheckTick();
   void OnTimerEndTick();
 
-  const InstallerState& State() const { return state_; }
-
  private:
   platform::Label& Line(int index) { return *controls_.label1[static_cast<size_t>(index)]; }
   void CountDown();

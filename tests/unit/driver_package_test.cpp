@@ -217,13 +217,6 @@ TEST_F(DriverPackage, InstallSectionsBuildOnUnidrvAndNameFilesThatShip) {
   }
 }
 
-TEST_F(DriverPackage, EveryStringTokenIsDefined) {
-  std::regex token("%([A-Za-z0-9_]+)%");
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), token); it != std::sregex_iterator(); ++it) {
-    EXPECT_FALSE(inf.Value("Strings", (*it)[1]).empty()) << (*it)[1];
-  }
-}
-
 TEST(DriverPackageGpd, IsA203DpiOneBitRasterMinidriver) {
   std::string gpd = ReadBytes(kPackage / "QRX203.GPD");
   ASSERT_FALSE(gpd.empty());

@@ -16,13 +16,6 @@ TEST(InstallCommandLine, QuotesNamesAndTheInfPathButNotThePort) {
             "/m \"KESTRAMO K-608\"");
 }
 
-TEST(InvoiceDriverName, OneNamePerClassAndNoneWhenUnset) {
-  EXPECT_EQ(omblet::InvoiceDriverName(InvoiceDriverClass::S), "发票专用驱动S");
-  EXPECT_EQ(omblet::InvoiceDriverName(InvoiceDriverClass::N), "发票专用驱动N");
-  EXPECT_EQ(omblet::InvoiceDriverName(InvoiceDriverClass::SJZ), "发票专用驱动SJZ");
-  EXPECT_EQ(omblet::InvoiceDriverName(InvoiceDriverClass::Unset), "");
-}
-
 class InstallPrinterDriver : public ::testing::Test {
  protected:
   InstallPrinterDriver() {

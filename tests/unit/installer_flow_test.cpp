@@ -153,16 +153,6 @@ TEST_F(InstallerFlow, NoInvoiceModelCountsDownOnLineOne) {
   EXPECT_EQ(launcher.starts.size(), 2u);
 }
 
-TEST_F(InstallerFlow, PrinterWithoutClassGetsTheStandardDriverOnly) {
-  AttachPrinter("USB\\VID_1A86&PID_6080\\1");
-  installer.Load();
-  RunUntil(5003);
-  EXPECT_EQ(Line(7), "安装标准驱动..");
-  EXPECT_EQ(Line(8), Countdown(1));
-  EXPECT_EQ(Commands().back(), Command(omblet::FindModel("6080")->modelName));
-  EXPECT_EQ(launcher.starts.size(), 2u);
-}
-
 TEST_F(InstallerFlow, PrinterNotListedAfterTheInstallsIsNamedInTheMessageAndOnTheCheckLine) {
   AttachPrinter();
   launcher.endAtOnce = true;
@@ -225,14 +215,6 @@ TEST_F(InstallerFlow, SpoolerCommandThatCannotStartIsShownAndTheFlowGoesOn) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "以下打印机没有安装成功: 发票专用驱动N、" + kModel);
   EXPECT_EQ(Line(omblet::kProblemLine), "无法启动驱动安装程序: 发票专用驱动N、" + kModel);
-}
-
-TEST_F(InstallerFlow, PortNotFoundInstallsOnTheParallelPort) {
-  wmi.dependents = {DependentOf(kPrinter)};
-  installer.Load();
-  RunUntil(5002);
-  EXPECT_EQ(Line(4), "检测到打印机虚拟端口:lpt1:");
-  EXPECT_EQ(Commands().back(), Command(kModel, "lpt1:"));
 }
 
 }  // namespace

@@ -49,12 +49,6 @@ TEST_F(PortResolution, GapsInTheEnumNumberingDoNotEndTheSearch) {
   EXPECT_EQ(state.enumReadFailed, 0);
 }
 
-TEST_F(PortResolution, EnumValuesBeyondNineAreNotRead) {
-  AddInterface("USB\\VID_1A86&PID_600E\\5&1", 3);
-  SetEnum("10", "USB\\VID_1A86&PID_600E\\5&1");
-  EXPECT_EQ(Resolve(), "lpt1:");
-}
-
 TEST_F(PortResolution, InstanceMatchesInAnyLetterCase) {
   AddInterface("USB\\VID_1A86&PID_600E\\5&ABCDEF", 2);
   SetEnum("0", "usb\\vid_1a86&pid_600e\\5&abcdef");

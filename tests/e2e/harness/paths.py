@@ -40,3 +40,8 @@ def tool_exe(name):
 
 def printer_sim():
     return native_build() / "tools" / "printer_sim" / "printer_sim"
+
+
+def omblet_fixture_wmi_exe():
+    """The test build of Omblet whose WMI service reads device texts from a file."""
+    return windows_build() / "driver_installer" / "win32" / "Omblet_fixture_wmi.exe"

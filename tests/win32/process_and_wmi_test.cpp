@@ -1,0 +1,57 @@
+// Win32ProcessLauncher and Win32Wmi against the real system (under Wine in the end-to-end run).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/win32_services.h"
+#include "platform/win32/win32_wmi.h"
+
+namespace {
+
+bool EndsWithin(const platform::StartedProcess& process, DWORD milliseconds) {
+  for (DWORD waited = 0; waited < milliseconds; waited += 50) {
+    if (process.HasEnded()) return true;
+    ::Sleep(50);
+  }
+  return process.HasEnded();
+}
+
+TEST(ProcessLauncherTest, KeepsTheHandleUntilTheProgramHasEnded) {
+  win32::Win32ProcessLauncher launcher;
+  platform::StartedProcess process = launcher.Start("cmd /c exit 3", platform::ShowState::Hidden);
+  ASSERT_TRUE(process.Started());
+  EXPECT_TRUE(EndsWithin(process, 20000));
+  platform::StartedProcess moved = std::move(process);
+  EXPECT_TRUE(moved.HasEnded());
+}
+
+TEST(ProcessLauncherTest, AProgramThatDoesNotExistIsNotStarted) {
+  win32::Win32ProcessLauncher launcher;
+  platform::StartedProcess process = launcher.Start("no_such_program_4711.exe", platform::ShowState::Minimized);
+  EXPECT_FALSE(process.Started());
+  EXPECT_TRUE(process.HasEnded());
+}
+
+class WmiTest : public ::testing::Test {
+ protected:
+  win32::ComApartment com_;
+  win32::Win32Wmi wmi_;
+};
+
+TEST_F(WmiTest, ReadsAPropertyOfEveryReturnedObjectAsText) {
+  auto captions = wmi_.QueryProperty("Select * From Win32_OperatingSystem", "Caption");
+  ASSERT_TRUE(captions);
+  ASSERT_EQ(captions->size(), 1u);
+  EXPECT_FALSE(captions->front().empty());
+}
+
+TEST_F(WmiTest, TheInstallersQueryRuns) {
+  EXPECT_TRUE(wmi_.QueryProperty("Select   *   From   Win32_USBControllerDevice", "Dependent"));
+}
+
+TEST_F(WmiTest, APropertyTheObjectsLackIsAFailure) {
+  EXPECT_FALSE(wmi_.QueryProperty("Select * From Win32_OperatingSystem", "NoSuchProperty_4711"));
+}
+
+}  // namespace
