@@ -117,7 +117,10 @@ void AppendCharacterText(std::span<const uint8_t> bytes, std::string& text) {
   size_t at = text.size();
   text.resize(at + bytes.size());
   char* out = text.data() + at;
-  for (uint8_t byte : bytes) *out++ = byte != 0 && byte < 0x80 ? static_cast<char>(byte) : '.';
+  for (uint8_t byte : bytes) {
+    const bool shown = byte < 0x80 && byte != 0 && byte != '\r' && byte != '\n';
+    *out++ = shown ? static_cast<char>(byte) : '.';
+  }
 }
 
 }  // namespace quorvel

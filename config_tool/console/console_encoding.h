@@ -49,8 +49,9 @@ bool EncodeHexMode(std::string_view text, SendBuffer& buffer);
 
 // A loaded file as the send box shows it: two upper-case digits and a space per byte.
 void AppendHexText(std::span<const uint8_t> bytes, std::string& text);
-// A loaded file as the character view shows it: bytes below 128 as themselves, others as ".". A zero byte is shown
-// as "." too, since a text box ends its text at the first zero.
+// A loaded file as the character view shows it: bytes below 128 as themselves, others as ".". Zero, carriage return
+// and line feed are shown as "." too: a text box ends its text at a zero, and line breaks at random places of an
+// image would cut the view into thousands of lines, each costing the box more time to lay out.
 void AppendCharacterText(std::span<const uint8_t> bytes, std::string& text);
 
 }  // namespace quorvel

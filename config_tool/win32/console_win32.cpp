@@ -11,6 +11,7 @@ namespace {
 constexpr int kClientWidthTwips = 15000;
 constexpr int kClientHeightTwips = 9000;
 constexpr UINT_PTR kTimer3 = 3;
+constexpr UINT kTextBoxClicked = WM_APP + 1;  // lParam: the box
 
 enum ControlId : int {
   kFixed = 100,  // labels take ids from here on
@@ -37,9 +38,20 @@ struct ConsoleWin32::Controls {
   }
   HWND Rich(const char* name, int id) {
     HWND box = Make(L"RICHEDIT50W", name, id, kRichStyle, {0, 0, 100, 100}, WS_EX_CLIENTEDGE);
-    ::SendMessageW(box, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);  // a 3 MB image is 9 million characters of hex
-    ::SendMessageW(box, EM_SETEVENTMASK, 0, ENM_MOUSEEVENTS);
+    ::SendMessageW(box, EM_SETEVENTMASK, 0, ENM_MOUSEEVENTS);  // its clicks toggle the view
     return box;
+  }
+  // The boxes that take a loaded image (9 million characters for 3 MB) are plain edit controls on one line that
+  // scrolls sideways: wrapping a line that long takes time that grows with the square of its length.
+  HWND ImageBox(const char* name, int id) {
+    HWND box = Make(L"EDIT", name, id, kRichStyle | WS_HSCROLL | ES_AUTOHSCROLL, {0, 0, 100, 100}, WS_EX_CLIENTEDGE);
+    ::SetWindowSubclass(box, &ReportClicks, 0, 0);
+    return box;
+  }
+  static LRESULT CALLBACK ReportClicks(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_LBUTTONDOWN) ::PostMessageW(::GetParent(box), kTextBoxClicked, 0, reinterpret_cast<LPARAM>(box));
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(box, &ReportClicks, 0);
+    return ::DefSubclassProc(box, message, wParam, lParam);
   }
 
   HWND hwnd;
@@ -56,8 +68,8 @@ struct ConsoleWin32::Controls {
   HWND command3 = Make(L"BUTTON", "Command3", kCommand3, kButtonStyle, {10920, 140, 1000, 400});
   win32::Win32ListBox list1{Make(L"LISTBOX", "List1", kList1, kListStyle, {12060, 60, 2820, 700})};
 
-  win32::Win32RichText text1{Rich("Text1", kText1)};
-  win32::Win32RichText tascii{Rich("TASCII", kTascii)};
+  win32::Win32EditText text1{ImageBox("Text1", kText1)};
+  win32::Win32EditText tascii{ImageBox("TASCII", kTascii)};
   win32::Win32ListBox list2{Make(L"LISTBOX", "List2", kList2, kListStyle, {0, 0, 100, 100})};
   win32::Win32RichText txtre{Rich("TXTRE", kTxtre)};
   win32::Win32CheckBox checkHexMode{
@@ -195,6 +207,17 @@ LRESULT ConsoleWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       }
       return 0;
     }
+    case kTextBoxClicked:
+      if (logic_) {
+        OnTextBoxClick(reinterpret_cast<HWND>(lParam));
+        ApplyGeometry();
+      }
+      return 0;
+    case WM_CTLCOLOREDIT:
+      if (HBRUSH brush = win32::ColorEditText(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam))) {
+        return reinterpret_cast<LRESULT>(brush);
+      }
+      return DefaultHandling(message, wParam, lParam);
     case WM_TIMER:
       if (logic_ && wParam == kTimer3) logic_->OnTimer3Tick();
       return 0;

@@ -105,11 +105,31 @@ void Win32RichText::SetTextColor(uint32_t rgb) {
   ::SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));  // for text set later
 }
 
+Win32EditText::Win32EditText(HWND hwnd) : Win32ControlBase(hwnd) {
+  ::SendMessageW(hwnd_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+}
+
+void Win32EditText::SetTextColor(uint32_t rgb) {
+  // Stored off by one, so that black is told apart from no colour.
+  ::SetPropW(hwnd_, L"TextColor", reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(rgb) + 1));
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+HBRUSH ColorEditText(HWND edit, HDC dc) {
+  auto stored = reinterpret_cast<ULONG_PTR>(::GetPropW(edit, L"TextColor"));
+  if (!stored) return nullptr;
+  const auto rgb = static_cast<uint32_t>(stored - 1);
+  ::SetTextColor(dc, RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
+  ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+  return ::GetSysColorBrush(COLOR_WINDOW);
+}
+
 void Win32ProgressBar::SetRange(int minimum, int maximum) {
   ::SendMessageW(hwnd_, PBM_SETRANGE32, static_cast<WPARAM>(minimum), static_cast<LPARAM>(maximum));
 }
 void Win32ProgressBar::SetPosition(int position) {
   ::SendMessageW(hwnd_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+  ::UpdateWindow(hwnd_);  // drawn now, also while a long piece of work keeps the message loop waiting
 }
 int Win32ProgressBar::Position() const { return static_cast<int>(::SendMessageW(hwnd_, PBM_GETPOS, 0, 0)); }
 int Win32ProgressBar::Maximum() const {

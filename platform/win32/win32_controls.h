@@ -101,6 +101,20 @@ class Win32RichText : public Win32ControlBase<platform::RichText> {
   void SetTextColor(uint32_t rgb) override;
 };
 
+// A plain multi-line edit control behind the rich text interface, for texts of millions of characters (a rich
+// edit lays out long runs of digits in time that grows with the square of their length). Its colour comes from
+// the parent, which answers WM_CTLCOLOREDIT through ColorEditText.
+class Win32EditText : public Win32ControlBase<platform::RichText> {
+ public:
+  explicit Win32EditText(HWND hwnd);
+  void SetText(std::string_view text) override { SetWindowTextUtf8(hwnd_, text); }
+  std::string Text() const override { return WindowText(hwnd_); }
+  void SetTextColor(uint32_t rgb) override;
+};
+
+// For a parent's WM_CTLCOLOREDIT: colours `edit` as its Win32EditText asked; nullptr when it asked nothing.
+HBRUSH ColorEditText(HWND edit, HDC dc);
+
 class Win32ProgressBar : public Win32ControlBase<platform::ProgressBar> {
  public:
   using Win32ControlBase::Win32ControlBase;

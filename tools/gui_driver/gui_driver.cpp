@@ -267,7 +267,7 @@ int Run(const std::vector<std::wstring>& args) {
   }
   HWND control = FindControl(window, args);
   int index = _wtoi(tool_io::Option(args, L"--index", L"0").c_str());
-  if (command == L"click" && ClassIs(control, L"RichEdit")) {
+  if (command == L"click" && (ClassIs(control, L"RichEdit") || ClassIs(control, L"Edit"))) {
     ::PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     ::PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
   } else if (command == L"click") {

@@ -19,8 +19,8 @@ class GuiDriver:
             raise GuiError(f"gui_driver {' '.join(map(str, args))} failed ({code}): {err.strip()}")
         return out
 
-    def _json(self, *args):
-        return json.loads(self._call(*args))
+    def _json(self, *args, timeout=60):
+        return json.loads(self._call(*args, timeout=timeout))
 
     def wait(self, title, timeout_ms=15000):
         self._call("wait", "--title", title, "--timeout", timeout_ms)
@@ -68,6 +68,6 @@ class GuiDriver:
         args += ["--path", path] if path else ["--cancel", "yes"]
         if then_window:
             args += ["--then-window", then_window, "--name", name, "--length", length]
-            return self._json(*args)["milliseconds"]
+            return self._json(*args, timeout=timeout_ms / 1000 + 30)["milliseconds"]
         self._call(*args)
         return None
