@@ -62,6 +62,7 @@ class ChineseToMainWindow(WineTestCase):
         while not (c := self.main_controls())["RichTextBox1"]["text"].startswith("数据读取OK"):
             self.assertLess(time.monotonic(), deadline, c["RichTextBox1"]["text"])
             time.sleep(0.3)
+        c = self.main_controls()  # a dump may straddle the handler that sets the controls: read again
         self.assertIn("打印机芯：外置电源", c["RichTextBox1"]["text"])
         self.assertEqual(c["Combo6"]["selected"], 0)
         self.assertFalse(c["Combo7"]["enabled"])

@@ -32,7 +32,8 @@ class QuorvelCase(WineTestCase):
         while True:
             controls = self.controls()
             if condition(controls):
-                return controls
+                # A dump reads control after control, so it may straddle the handler that sets them: read again.
+                return self.controls()
             if time.monotonic() > deadline:
                 self.fail(f"timed out waiting for {what}; debug view: {controls['RichTextBox1']['text']!r}")
             time.sleep(0.3)
