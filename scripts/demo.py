@@ -6,12 +6,12 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 
-from harness import fixtures, paths  # noqa: E402
+from harness import fixtures, paths, quorvel  # noqa: E402
 from harness.gui import GuiDriver  # noqa: E402
 from harness.printer import SimulatedPrinter  # noqa: E402
 from harness.session import WineSession  # noqa: E402
 
-CAPTION = "热敏打印机参数设置工具V1.0--2017-12-12"
+CONSOLE = "Lumisk-条码打印机指令测试"
 INSTANCE = "USB\\VID_1A86&PID_1000\\DEMO0001"
 
 
@@ -29,16 +29,32 @@ def main():
         printer = SimulatedPrinter(session, INSTANCE)
         fixtures.register_usb_printer(session, INSTANCE, enum_index=0, port_number=1)
         fixtures.add_windows_printer(session, "KESTRAMO X1", "USB001")
-        process = session.start(session.install_program(paths.quorvel_exe()))
         gui = GuiDriver(session)
-        gui.wait(CAPTION)
-        time.sleep(1)
-        shot = session.screenshot("01-main-window")
+        process = quorvel.start(session, gui)
         print(f"simulated printer at {printer.device_path}")
-        if session.display.headless:
-            print(f"no display: screenshots saved in {screenshots}/ ({shot.name})")
+        if not session.display.headless:
+            print(f"Quorvel runs on {session.display.name}; close its windows to end the demo")
+        else:
+            # No one to click: walk through the launcher, a read and the console, and keep a picture of each.
+            time.sleep(1)
+            shots = [session.screenshot("01-launcher")]
+            quorvel.enter(gui, "中文")
+            time.sleep(1)
+            shots.append(session.screenshot("02-main-window"))
+            gui.click(quorvel.MAIN, "Command8")
+            deadline = time.monotonic() + 15
+            while not gui.dump(quorvel.MAIN)["by_name"]["RichTextBox1"]["text"].startswith("数据读取OK"):
+                if time.monotonic() > deadline:
+                    print("the simulated printer did not answer the read")
+                    return 1
+                time.sleep(0.3)
+            shots.append(session.screenshot("03-after-read"))
+            gui.click(quorvel.MAIN, "Command6")
+            gui.wait(CONSOLE)
+            time.sleep(1)
+            shots.append(session.screenshot("04-console"))
+            print(f"no display: screenshots saved in {screenshots}/ ({', '.join(shot.name for shot in shots)})")
             return 0
-        print(f"Quorvel runs on {session.display.name}; close its window to end the demo")
         deadline = time.monotonic() + args.seconds if args.seconds else None
         while process.poll() is None and (deadline is None or time.monotonic() < deadline):
             time.sleep(0.5)
