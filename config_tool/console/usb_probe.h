@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "config_tool/text_util.h"
 #include "platform/interfaces/controls.h"
 #include "platform/interfaces/wmi.h"
 
@@ -16,15 +17,19 @@ inline constexpr std::string_view kUsbDeviceQuery = "Select   *   From   Win32_U
 template <typename OnVendor>
 std::optional<std::string> ProductIdOf(std::string_view text, OnVendor onVendor) {
   bool vendorSeen = false;
+  // Mid, not substr: a text may end right after a tag, and the position then runs past its end.
   for (size_t p = 0; p < text.size(); ++p) {
-    if (text.substr(p, 3) == "VID") {
+    if (Mid(text, p, 3) == "VID") {
       p += 4;
-      if (text.substr(p, 4) == "1A86") {
+      if (Mid(text, p, 4) == "1A86") {
         vendorSeen = true;
         onVendor();
       }
     }
-    if (vendorSeen && text.substr(p, 3) == "PID") return std::string(text.substr(p + 4, 4));
+    // A tag cut off by the end of the text names no product.
+    if (vendorSeen && Mid(text, p, 3) == "PID" && Mid(text, p + 4, 4).size() == 4) {
+      return std::string(Mid(text, p + 4, 4));
+    }
   }
   return std::nullopt;
 }

@@ -321,7 +321,7 @@ TEST(UsbProbe, FindsThe1A86ProductAndIgnoresOthers) {
 
 TEST(UsbProbe, NothingFoundOrNoServiceKeepsTheLabel) {
   ConsoleFixture f;
-  f.wmi.dependents = {"USB\\VID_1A86\\NOPRODUCT", "USB\\VID_0483&PID_5720\\X"};
+  f.wmi.dependents = {"USB\\VID_1A86\\NOPRODUCT", "USB\\VID_0483&PID_5720\\X", "USB\\VID", "VID_1A86&PID"};
   f.console.OnCommand8Click();
   EXPECT_EQ(f.txtre.Text(), "没有找到PID");
   EXPECT_EQ(f.label2.Text(), "######");
