@@ -8,8 +8,9 @@
 namespace quorvel {
 
 std::string RegistryText(const platform::RegistryValue& value) {
+  // A text ends at its first NUL, as every reader of the registry takes it; one stored without any keeps all.
   std::string text(value.data.begin(), value.data.end());
-  if (!text.empty() && text.back() == '\0') text.pop_back();
+  if (size_t end = text.find('\0'); end != std::string::npos) text.resize(end);
   return text;
 }
 
@@ -77,7 +78,10 @@ void PrinterDiscovery::FindPrinters() {
 std::string PrinterDiscovery::QueryUsbprintInstance(std::string_view index) {
   fields_.instanceMissing = false;
   std::optional<platform::RegistryValue> value = registry_.ReadValue(kUsbprintEnumKey, index);
-  if (!value) {
+  // A value that is not a text names no device: it would show as a device path of raw bytes.
+  const bool isText = value && (value->type == platform::RegistryType::String ||
+                                value->type == platform::RegistryType::ExpandString);
+  if (!isText) {
     fields_.instanceMissing = true;
     return {};
   }

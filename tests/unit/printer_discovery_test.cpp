@@ -90,6 +90,17 @@ TEST_F(Discovery, RegistryTextLosesOnlyItsTerminator) {
   EXPECT_EQ(f.list4.Item(1), PathOf("USB#VID_1A86&PID_2001#" + std::string(300, 'L')));
 }
 
+TEST_F(Discovery, ValuesThatAreNotTextsNameNoDevice) {
+  f.registry.SetDword(test_support::kEnumKey, "0", 7);
+  f.registry.SetRaw(test_support::kEnumKey, "1", {platform::RegistryType::Binary, {'U', 'S', 'B'}});
+  const std::string withTail = std::string("USB\\VID_1A86&PID_2000\\T1") + '\0' + "junk";
+  f.registry.SetRaw(test_support::kEnumKey, "2",
+                    {platform::RegistryType::String, std::vector<uint8_t>(withTail.begin(), withTail.end())});
+  Find();
+  ASSERT_EQ(f.list4.Count(), 1);
+  EXPECT_EQ(f.list4.Item(0), PathOf("USB#VID_1A86&PID_2000#T1"));
+}
+
 TEST_F(Discovery, BrandPrintersAreThoseWhoseNamesStartWithABrandWordInExactCase) {
   f.spooler.printers = {"Vollenby LP-420B", "kestramo K-108", "My DRAVONIK D-58A", "DRAVONIK D-58A", "Fax"};
   Find();

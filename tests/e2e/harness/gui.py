@@ -71,3 +71,8 @@ class GuiDriver:
             return self._json(*args, timeout=timeout_ms / 1000 + 30)["milliseconds"]
         self._call(*args)
         return None
+
+    def stats(self, title):
+        """Handle count and private bytes of the process that owns window `title`."""
+        return self._json("stats", "--title", title)
+

@@ -1,0 +1,130 @@
+"""Faults a user meets: a printer unplugged mid-read, one that answers badly or never, impatient clicking,
+closing while a read is pending, and a registry that holds odd things. After each the program still answers,
+says what happened, and holds no more handles or memory than before."""
+import time
+import unittest
+
+from harness import fixtures, quorvel
+from harness.case import WineTestCase
+from harness.printer import SimulatedPrinter
+
+INSTANCE = "USB\\VID_1A86&PID_2000\\FAULT001"
+HANDLE_SLACK = 8                 # handles Wine's own layers may still be settling
+MEMORY_SLACK = 4 * 1024 * 1024   # bytes
+
+
+class FaultCase(WineTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.printer = SimulatedPrinter(cls.session, INSTANCE, pid="2000")
+        fixtures.register_usb_printer(cls.session, INSTANCE, enum_index=0, port_number=1)
+        cls.prepare()
+        cls.process = quorvel.open_main_window(cls.session, cls.gui)
+
+    @classmethod
+    def prepare(cls):
+        pass
+
+    def debug_text(self):
+        return self.gui.dump(quorvel.MAIN)["by_name"]["RichTextBox1"]["text"]
+
+    def wait_for_text(self, predicate, timeout=20, what="text"):
+        deadline = time.monotonic() + timeout
+        while not predicate(text := self.debug_text()):
+            self.assertLess(time.monotonic(), deadline, f"waiting for {what}; debug view: {text!r}")
+            time.sleep(0.3)
+        return text
+
+    def read_ok(self):
+        self.gui.click(quorvel.MAIN, "Command8")
+        return self.wait_for_text(lambda t: t.startswith("Read correct!"), what="a good read")
+
+    def assert_back_to(self, baseline):
+        stats = self.gui.stats(quorvel.MAIN)
+        self.assertLessEqual(stats["handles"], baseline["handles"] + HANDLE_SLACK, (baseline, stats))
+        self.assertLessEqual(stats["private_bytes"], baseline["private_bytes"] + MEMORY_SLACK, (baseline, stats))
+
+
+class PrinterFaults(FaultCase):
+    def test_1_unplugged_between_command_and_reply_then_back(self):
+        self.read_ok()
+        baseline = self.gui.stats(quorvel.MAIN)
+        self.printer.control("mode silent")
+        link = self.session.dosdevice(self.printer.device_path)
+        target = link.resolve()
+        self.gui.click(quorvel.MAIN, "Command8")
+        time.sleep(0.3)
+        link.unlink()  # gone while the read is pending
+        try:
+            self.wait_for_text(lambda t: t == "读取失败\r\n", what="the failed read")
+            self.gui.click(quorvel.MAIN, "Command8")
+            self.wait_for_text(lambda t: t == "Cannot open the printer", what="the open failure")
+        finally:
+            link.symlink_to(target)
+        self.printer.control("mode normal")
+        self.read_ok()
+        self.assert_back_to(baseline)
+
+    def test_2_short_late_garbage_and_silent_answers_then_a_good_read(self):
+        self.read_ok()
+        baseline = self.gui.stats(quorvel.MAIN)
+        for mode in ("short:20", "corrupt", "silent", "late:300"):
+            self.printer.control(f"mode {mode}")
+            self.gui.click(quorvel.MAIN, "Command8")
+            if mode == "late:300":
+                self.wait_for_text(lambda t: t.startswith("Read correct!"), what="the late answer")
+            else:
+                self.wait_for_text(lambda t: t.startswith("读取失败"), what=f"the failed read ({mode})")
+            self.printer.control("mode normal")
+            self.read_ok()
+        self.assert_back_to(baseline)
+
+    def test_3_a_hundred_rapid_read_clicks(self):
+        self.read_ok()
+        baseline = self.gui.stats(quorvel.MAIN)
+        for _ in range(100):
+            self.gui.click(quorvel.MAIN, "Command8")
+        self.wait_for_text(lambda t: t.startswith("Read correct!"), what="the report after the clicks")
+        time.sleep(3)
+        self.read_ok()
+        self.assert_back_to(baseline)
+
+
+class CloseWhileReading(FaultCase):
+    def test_closing_with_a_read_pending_ends_cleanly(self):
+        self.printer.control("mode silent")
+        self.gui.click(quorvel.MAIN, "Command8")
+        time.sleep(0.5)
+        self.gui.close(quorvel.MAIN)
+        self.gui.gone(quorvel.MAIN)
+        self.assertEqual(self.process.wait(20), 0)
+
+
+class OddRegistry(FaultCase):
+    """Enum values of the wrong type, a very long one, a gap in the numbering and thousands of interface keys."""
+
+    @classmethod
+    def prepare(cls):
+        enum = fixtures.USBPRINT_ENUM
+        cls.session.reg_add(enum, "0", "REG_SZ", "USB\\VID_1A86&PID_1000\\" + "L" * 400)  # long
+        cls.session.reg_add(enum, "1", "REG_DWORD", 7)                                    # wrong type
+        cls.session.reg_add(enum, "3", "REG_SZ", INSTANCE)                                # after a gap
+        lines = ["Windows Registry Editor Version 5.00", ""]
+        for i in range(3000):
+            lines += [f"[{fixtures.PRINTER_CLASS_KEY}\\##?#USB#VID_0000&PID_{i:04X}#N{i}#"
+                      f"{{28d78fad-5a12-11d1-ae5b-0000f803a8c2}}]", ""]
+        reg = cls.session.root / "many-keys.reg"
+        reg.write_text("\r\n".join(lines), encoding="utf-16")
+        cls.session.run("regedit", "/s", cls.session.windows_path(reg), timeout=300)
+
+    def test_window_lists_the_readable_printers_and_still_reads(self):
+        c = self.gui.dump(quorvel.MAIN)["by_name"]
+        self.assertEqual(len(c["List4"]["items"]), 2, c["List4"]["items"])  # the DWORD is no device
+        self.assertTrue(c["List4"]["items"][0].endswith("L" * 400 + "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}"))
+        self.assertEqual(c["Label4"]["text"], "USB001")
+        self.read_ok()
+
+
+if __name__ == "__main__":
+    unittest.main()
