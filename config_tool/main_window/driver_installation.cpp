@@ -19,6 +19,13 @@ void DriverInstallation::OnCommand5Click() {
     return;
   }
   const std::string folder = services_.files.ProgramFolder();
+  const std::string inf = folder + "\\QRX\\QRX.inf";
+  if (!services_.files.FileExists(inf)) {
+    // printui would fail with a message that does not say which file is missing.
+    services_.dialogs.ShowMessage(ByLanguage(process_, "找不到驱动文件：" + inf, "The driver package is missing: " + inf),
+                                  ByLanguage(process_, "提示", "note"));
+    return;
+  }
   // Installing a printer needs administrator rights: the shell asks a standard user for them.
   if (!services_.shell.ShellStart("rundll32", PrintUiArguments(folder, port), folder,
                                   platform::ShowState::Minimized, true)) {

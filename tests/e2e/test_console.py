@@ -148,6 +148,23 @@ class Sends(ConsoleCase):
         self.assertEqual(self.controls()["Label2"]["text"], "######")
 
 
+class TimedSendForAMinute(ConsoleCase):
+    def test_hundreds_of_jobs_and_nothing_held_afterwards(self):
+        self.gui.type(CONSOLE, "Text1", "PTESTPAGE")
+        self.send("PTESTPAGE", hex_mode=False)
+        baseline = self.gui.stats(CONSOLE)
+        self.gui.check(CONSOLE, "Check1", 1)
+        time.sleep(60)
+        self.gui.check(CONSOLE, "Check1", 0)
+        time.sleep(1)
+        jobs = self.jobs()
+        self.assertGreaterEqual(len(jobs), 200)
+        self.assertTrue(all(job == b"PTESTPAGE" for job in jobs))
+        stats = self.gui.stats(CONSOLE)
+        self.assertLessEqual(stats["handles"], baseline["handles"] + 8, (baseline, stats))
+        self.assertLessEqual(stats["private_bytes"], baseline["private_bytes"] + 4 * 1024 * 1024, (baseline, stats))
+
+
 class LargeImage(ConsoleCase):
     def test_three_megabyte_image_loads_quickly_and_sends_whole(self):
         image = os.urandom(3_000_000)
@@ -194,6 +211,17 @@ class HandOffs(ConsoleCase):
             if len(lines) >= count or time.monotonic() > deadline:
                 return lines
             time.sleep(0.2)
+
+    def test_0_missing_driver_package_is_named_and_nothing_starts(self):
+        qrx = self.session.drive_c("C:\\Quorvel") / "QRX"
+        qrx.rename(qrx.with_name("QRX.away"))
+        try:
+            self.gui.click(quorvel.MAIN, "Command5")
+            box = self.gui.message_box()
+            self.assertIn("C:\\Quorvel\\QRX\\QRX.inf", box["text"])
+        finally:
+            qrx.with_name("QRX.away").rename(qrx)
+        self.assertEqual(self.started(0), [])
 
     def test_1_install_printer_runs_printui_with_the_quoted_inf(self):
         self.gui.click(quorvel.MAIN, "Command5")

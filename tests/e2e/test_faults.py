@@ -1,6 +1,7 @@
 """Faults a user meets: a printer unplugged mid-read, one that answers badly or never, impatient clicking,
 closing while a read is pending, and a registry that holds odd things. After each the program still answers,
 says what happened, and holds no more handles or memory than before."""
+import subprocess
 import time
 import unittest
 
@@ -11,6 +12,11 @@ from harness.printer import SimulatedPrinter
 INSTANCE = "USB\\VID_1A86&PID_2000\\FAULT001"
 HANDLE_SLACK = 8                 # handles Wine's own layers may still be settling
 MEMORY_SLACK = 4 * 1024 * 1024   # bytes
+
+
+def long_root(key):
+    """A .reg file names the root key in full."""
+    return key.replace("HKLM\\", "HKEY_LOCAL_MACHINE\\", 1)
 
 
 class FaultCase(WineTestCase):
@@ -91,6 +97,20 @@ class PrinterFaults(FaultCase):
         self.assert_back_to(baseline)
 
 
+class AutomaticRead(FaultCase):
+    def test_automatic_read_for_ninety_seconds(self):
+        self.read_ok()
+        baseline = self.gui.stats(quorvel.MAIN)
+        answers = self.printer.answers()
+        self.gui.check(quorvel.MAIN, "Check2", 1)
+        time.sleep(90)
+        self.gui.check(quorvel.MAIN, "Check2", 0)
+        self.assertGreaterEqual(self.printer.answers() - answers, 25)  # one read every 3 s
+        time.sleep(4)
+        self.read_ok()
+        self.assert_back_to(baseline)
+
+
 class CloseWhileReading(FaultCase):
     def test_closing_with_a_read_pending_ends_cleanly(self):
         self.printer.control("mode silent")
@@ -110,17 +130,24 @@ class OddRegistry(FaultCase):
         cls.session.reg_add(enum, "0", "REG_SZ", "USB\\VID_1A86&PID_1000\\" + "L" * 400)  # long
         cls.session.reg_add(enum, "1", "REG_DWORD", 7)                                    # wrong type
         cls.session.reg_add(enum, "3", "REG_SZ", INSTANCE)                                # after a gap
-        lines = ["Windows Registry Editor Version 5.00", ""]
+        serial = "USB\\VID_1A86&PID_1006\\NONUL9".encode("utf-16-le")
+        lines = ["Windows Registry Editor Version 5.00", "",
+                 f"[{long_root(enum)}]", '"2"=hex(1):' + ",".join(f"{b:02x}" for b in serial), ""]  # no terminating NUL
         for i in range(3000):
-            lines += [f"[{fixtures.PRINTER_CLASS_KEY}\\##?#USB#VID_0000&PID_{i:04X}#N{i}#"
+            lines += [f"[{long_root(fixtures.PRINTER_CLASS_KEY)}\\##?#USB#VID_0000&PID_{i:04X}#N{i}#"
                       f"{{28d78fad-5a12-11d1-ae5b-0000f803a8c2}}]", ""]
         reg = cls.session.root / "many-keys.reg"
         reg.write_text("\r\n".join(lines), encoding="utf-16")
-        cls.session.run("regedit", "/s", cls.session.windows_path(reg), timeout=300)
+        code, out, err = cls.session.run("regedit", "/s", cls.session.windows_path(reg), timeout=300)
+        assert code == 0, err
+        keys = subprocess.run(["wine", "reg", "query", fixtures.PRINTER_CLASS_KEY], env=cls.session.env,
+                              capture_output=True, text=True, errors="replace").stdout
+        assert keys.count("VID_0000") >= 3000, "the interface keys were not imported"
 
     def test_window_lists_the_readable_printers_and_still_reads(self):
         c = self.gui.dump(quorvel.MAIN)["by_name"]
-        self.assertEqual(len(c["List4"]["items"]), 2, c["List4"]["items"])  # the DWORD is no device
+        self.assertEqual(len(c["List4"]["items"]), 3, c["List4"]["items"])  # the DWORD is no device
+        self.assertTrue(c["List4"]["items"][1].endswith("#NONUL9#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}"))
         self.assertTrue(c["List4"]["items"][0].endswith("L" * 400 + "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}"))
         self.assertEqual(c["Label4"]["text"], "USB001")
         self.read_ok()

@@ -9,6 +9,13 @@ TEST(InstallPrinter, QuotesNamesAndTheInfPathOfAFolderWithABlank) {
   f.files.programFolder = "C:\\Program Files\\Quorvel";
   f.AttachPrinter("0", "USB\\VID_1A86&PID_2000\\A1", 1);
   f.mainWindow.Load();
+  f.mainWindow.OnCommand5Click();  // no driver package beside the program
+  ASSERT_EQ(f.dialogs.messages.size(), 1u);
+  EXPECT_EQ(f.dialogs.messages[0].text, "The driver package is missing: C:\\Program Files\\Quorvel\\QRX\\QRX.inf");
+  EXPECT_TRUE(f.shell.starts.empty());
+  f.dialogs.messages.clear();
+
+  f.files.files["C:\\Program Files\\Quorvel\\QRX\\QRX.inf"] = {};
   f.mainWindow.OnCommand5Click();
   ASSERT_EQ(f.shell.starts.size(), 1u);
   const auto& start = f.shell.starts[0];
@@ -25,6 +32,7 @@ TEST(InstallPrinter, NoPrinterFoundStartsNothingAfterLookingAgain) {
     test_support::MainWindowFixture f;
     f.mainWindow.Load();
     f.process.language = language;
+    f.files.files["C:\\Tools\\QRX\\QRX.inf"] = {};
     f.AttachPrinter("0", "USB\\VID_1A86&PID_2000\\LATE", 7);  // plugged in after the load: found by the click
     f.mainWindow.OnCommand5Click();
     EXPECT_EQ(f.label4.Text(), "USB007");
