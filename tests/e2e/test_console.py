@@ -181,6 +181,23 @@ class LargeImage(ConsoleCase):
         self.assertEqual(self.wait_for_jobs(1, timeout=60)[0], image)
 
 
+class RefusingSpooler(ConsoleCase):
+    """The spooler opens the printer but cannot deliver the job: its port leads to a folder that does not exist."""
+
+    @classmethod
+    def prepare(cls):
+        cls.session.reg_add(r"HKCU\Software\Wine\Printing\Spooler", "USB001", "REG_SZ", "/nonexistent-folder/job.bin")
+
+    def test_a_job_that_does_not_arrive_is_reported(self):
+        self.gui.type(CONSOLE, "Text1", "PTESTPAGE")
+        self.gui.click(CONSOLE, "Command4")
+        box = self.gui.message_box()
+        self.assertIn("发送失败", box["text"])
+        self.assertIn(PRINTER, box["text"])
+        self.assertEqual(box["title"], "提示")
+        self.assertEqual(self.controls()["Text1"]["text"], "PTESTPAGE")  # what the user typed is kept
+
+
 class UnknownPrinter(ConsoleCase):
     printers = ()
 
