@@ -86,6 +86,18 @@ class PrinterFaults(FaultCase):
             self.read_ok()
         self.assert_back_to(baseline)
 
+    def test_4_simulator_gone_mid_read_and_a_new_one_plugged_in(self):
+        self.read_ok()
+        baseline = self.gui.stats(quorvel.MAIN)
+        self.printer.control("mode silent")
+        self.gui.click(quorvel.MAIN, "Command8")
+        time.sleep(0.3)
+        self.printer.stop()  # the printer is gone with its device while the read is pending
+        self.wait_for_text(lambda t: t.startswith("读取失败") or t == "Cannot open the printer", what="the failure")
+        type(self).printer = SimulatedPrinter(self.session, INSTANCE, pid="2000")
+        self.read_ok()
+        self.assert_back_to(baseline)
+
     def test_3_a_hundred_rapid_read_clicks(self):
         self.read_ok()
         baseline = self.gui.stats(quorvel.MAIN)
