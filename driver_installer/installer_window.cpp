@@ -56,8 +56,11 @@ void InstallerWindow::OnTimerUSBCheckTick() {
   Line(4).SetText("检测到打印机虚拟端口:" + state_.portName);
   Line(5).SetText("正在将打印机驱动程序复制到你的计算机..");
   controls_.window.Repaint();
-  installs_ = InstallPrinterDriver(services_.launcher, services_.fileSystem.ProgramFolder(),
-                                   {controls_.label1, controls_.timerEnd, state_});
+  const std::string folder = services_.fileSystem.ProgramFolder();
+  // printui's own failure would not say why; the check at the end names the printers that are missing.
+  const std::string inf = folder + "\\QRX\\QRX.inf";
+  if (!services_.fileSystem.FileExists(inf)) Line(kProblemLine).SetText("找不到驱动文件: " + inf);
+  installs_ = InstallPrinterDriver(services_.launcher, folder, {controls_.label1, controls_.timerEnd, state_});
 }
 
 void InstallerWindow::OnTimerEndTick() {

@@ -72,6 +72,7 @@ inline std::string DependentOf(std::string_view instance) {
 struct InstallerFixture {
   InstallerFixture() {
     fileSystem.programFolder = "C:\\Program Files\\Omblet";
+    fileSystem.files["C:\\Program Files\\Omblet\\QRX\\QRX.inf"] = {};
   }
 
   // The usbprint Enum value and the interface key with its Port Number, as Windows leaves them.

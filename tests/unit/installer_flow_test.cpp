@@ -217,4 +217,15 @@ TEST_F(InstallerFlow, SpoolerCommandThatCannotStartIsShownAndTheFlowGoesOn) {
   EXPECT_EQ(Line(omblet::kProblemLine), "无法启动驱动安装程序: 发票专用驱动N、" + kModel);
 }
 
+TEST_F(InstallerFlow, MissingDriverPackageIsNamedAndTheCheckReportsTheResult) {
+  fileSystem.files.clear();
+  AttachPrinter();
+  installer.Load();
+  RunUntil(5002);
+  EXPECT_EQ(Line(omblet::kProblemLine), "找不到驱动文件: C:\\Program Files\\Omblet\\QRX\\QRX.inf");
+  RunUntilTrue([&] { return window.closed; });
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "以下打印机没有安装成功: 发票专用驱动N、" + kModel);
+}
+
 }  // namespace
