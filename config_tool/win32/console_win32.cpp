@@ -19,7 +19,7 @@ enum ControlId : int {
   kCommand1 = 301, kCommand2, kCommand3, kCommand4, kCommand5, kCommand6, kCommand7, kCommand8, kCommandC,
 };
 
-constexpr DWORD kRichStyle = WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
+constexpr DWORD kTextBoxStyle = WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
 constexpr DWORD kButtonStyle = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 constexpr DWORD kListStyle = WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
 
@@ -37,14 +37,14 @@ struct ConsoleWin32::Controls {
     return win32::CreateNamedControl(hwnd, cls, name, id, style, "", twips, exStyle);
   }
   HWND Rich(const char* name, int id) {
-    HWND box = Make(L"RICHEDIT50W", name, id, kRichStyle, {0, 0, 100, 100}, WS_EX_CLIENTEDGE);
+    HWND box = Make(L"RICHEDIT50W", name, id, kTextBoxStyle, {0, 0, 100, 100}, WS_EX_CLIENTEDGE);
     ::SendMessageW(box, EM_SETEVENTMASK, 0, ENM_MOUSEEVENTS);  // its clicks toggle the view
     return box;
   }
   // The boxes that take a loaded image (9 million characters for 3 MB) are plain edit controls on one line that
   // scrolls sideways: wrapping a line that long takes time that grows with the square of its length.
   HWND ImageBox(const char* name, int id) {
-    HWND box = Make(L"EDIT", name, id, kRichStyle | WS_HSCROLL | ES_AUTOHSCROLL, {0, 0, 100, 100}, WS_EX_CLIENTEDGE);
+    HWND box = Make(L"EDIT", name, id, kTextBoxStyle | WS_HSCROLL | ES_AUTOHSCROLL, {0, 0, 100, 100}, WS_EX_CLIENTEDGE);
     ::SetWindowSubclass(box, &ReportClicks, 0, 0);
     return box;
   }

@@ -52,6 +52,20 @@ class ConsoleCase(WineTestCase):
             time.sleep(0.2)
         return jobs
 
+    def failing_sends(self, text, count=20):
+        """Sends `text` that cannot arrive `count` times; returns the message boxes, once handles and memory are
+        seen back where they were after the first failure."""
+        self.gui.type(CONSOLE, "Text1", text)
+        self.gui.click(CONSOLE, "Command4")
+        self.gui.message_box()
+        baseline = self.gui.stats(CONSOLE)
+        boxes = []
+        for _ in range(count):
+            self.gui.click(CONSOLE, "Command4")
+            boxes.append(self.gui.message_box())
+        assert_nothing_held(self, self.gui.stats(CONSOLE), baseline)
+        return boxes
+
     def send(self, text, hex_mode):
         before = len(self.jobs())
         self.gui.check(CONSOLE, "CheckHEXMode", 1 if hex_mode else 0)
@@ -193,34 +207,20 @@ class RefusingSpooler(ConsoleCase):
         cls.session.reg_add(r"HKCU\Software\Wine\Printing\Spooler", "USB001", "REG_SZ", "/nonexistent-folder/job.bin")
 
     def test_a_job_that_does_not_arrive_is_reported(self):
-        self.gui.type(CONSOLE, "Text1", "PTESTPAGE")
-        self.gui.click(CONSOLE, "Command4")
-        self.gui.message_box()
-        baseline = self.gui.stats(CONSOLE)
-        for _ in range(20):
-            self.gui.click(CONSOLE, "Command4")
-            box = self.gui.message_box()
+        for box in self.failing_sends("PTESTPAGE"):
             self.assertIn("发送失败", box["text"])
             self.assertIn(PRINTER, box["text"])
             self.assertEqual(box["title"], "提示")
         self.assertEqual(self.controls()["Text1"]["text"], "PTESTPAGE")  # what the user typed is kept
-        assert_nothing_held(self, self.gui.stats(CONSOLE), baseline)
 
 
 class UnknownPrinter(ConsoleCase):
     printers = ()
 
     def test_send_with_no_printer_reports_it(self):
-        self.gui.type(CONSOLE, "Text1", "X")
-        self.gui.click(CONSOLE, "Command4")
-        self.gui.message_box()
-        baseline = self.gui.stats(CONSOLE)
-        for _ in range(20):
-            self.gui.click(CONSOLE, "Command4")
-            box = self.gui.message_box()
+        for box in self.failing_sends("X"):
             self.assertEqual(box["text"], "The Printer Name you typed wasn't recognized.")
         self.assertEqual(self.jobs(), [])
-        assert_nothing_held(self, self.gui.stats(CONSOLE), baseline)
 
 
 class BrokenWmi(ConsoleCase):
