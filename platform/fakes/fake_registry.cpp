@@ -18,18 +18,16 @@ bool SameName(std::string_view a, std::string_view b) { return Lower(a) == Lower
 
 void FakeRegistry::AddKey(std::string_view keyPath) {
   // Parents exist whenever a child does.
-  for (size_t pos = keyPath.find('\\'); pos != std::string_view::npos; pos = keyPath.find('\\', pos + 1)) {
-    std::string parent = Lower(keyPath.substr(0, pos));
-    if (!keys_.contains(parent)) {
-      keys_[parent].name = std::string(keyPath.substr(0, pos));
-      order_.push_back(parent);
+  const std::string lowered = Lower(keyPath);
+  auto addOne = [&](size_t length) {
+    auto [it, added] = keys_.try_emplace(lowered.substr(0, length));
+    if (added) {
+      it->second.name = std::string(keyPath.substr(0, length));
+      order_.push_back(it->first);
     }
-  }
-  std::string key = Lower(keyPath);
-  if (!keys_.contains(key)) {
-    keys_[key].name = std::string(keyPath);
-    order_.push_back(key);
-  }
+  };
+  for (size_t pos = keyPath.find('\\'); pos != std::string_view::npos; pos = keyPath.find('\\', pos + 1)) addOne(pos);
+  addOne(keyPath.size());
 }
 
 FakeRegistry::Key* FakeRegistry::Find(std::string_view keyPath) {
