@@ -195,6 +195,65 @@ class FailedInstall(OmbletCase):
         self.assertEqual(self.process.wait(20), 0)
 
 
+class InstallerFaults(OmbletCase):
+    """A failing WMI and device texts of every odd kind, then a printer with the driver package missing."""
+    instance = "USB\\VID_1A86&PID_600E\\9&1&0&1"
+    handle_slack = 8
+    memory_slack = 4 * 1024 * 1024
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        fixtures.register_usb_printer(cls.session, cls.instance, enum_index=0, port_number=1)
+        shutil.rmtree(cls.folder / "QRX")
+
+    def show(self, raw, line, expected, what):
+        """Writes the device list as raw bytes and waits until status line `line` satisfies `expected`."""
+        if raw is None:
+            self.fixture.unlink(missing_ok=True)
+        else:
+            self.fixture.write_bytes(raw)
+        return self.wait_for(lambda l: expected(l[line]), what=what)
+
+    def test_1_failing_wmi_and_odd_device_texts_keep_it_waiting_without_leaks(self):
+        self.start_program()
+        failed = "无法通过WMI查询USB设备，稍后重试"
+        self.show(None, 3, lambda t: t == failed, "the WMI failure")
+        baseline = self.gui.stats(CAPTION)
+        long_text = "USB\\VID_1A86&PID_0000\\" * 250
+        cases = [
+            (None, 3, lambda t: t == failed, "the WMI failure"),
+            (b"\xff\xfegarbage\x80\x00\x81\r\n", 3, lambda t: "garbage" in t, "a text that is no UTF-8"),
+            (long_text.encode() + b"\r\n", 3, lambda t: t == long_text, "a 6000-character text"),
+            (b"USB\\VID_1A86&PID\r\nUSB\\VID\r\n", 3, lambda t: t == "USB\\VID", "texts cut inside a tag"),
+            # The vendor and a known product in two different devices make no printer.
+            (b"USB\\VID_1A86&PID_0001\\1\r\nUSB\\VID_046D&PID_600E\\2\r\n", 3,
+             lambda t: t == "USB\\VID_046D&PID_600E\\2", "two devices that are no printer"),
+            (b"USB\\VID_0483&PID_5720\\3\r\n", 2, lambda t: t == "目前打印在U盘模式下，请重启打印机", "the U-disk message"),
+        ]
+        for _ in range(3):
+            for raw, line, expected, what in cases:
+                self.show(raw, line, expected, what)
+        lines = self.lines()
+        self.assertEqual(lines[4:10], [""] * 6)  # nothing was installed
+        self.assertEqual(self.recorded(), ["cmd /c net start spooler"])
+        stats = self.gui.stats(CAPTION)
+        self.assertLessEqual(stats["handles"], baseline["handles"] + self.handle_slack, (baseline, stats))
+        self.assertLessEqual(stats["private_bytes"], baseline["private_bytes"] + self.memory_slack, (baseline, stats))
+
+    def test_2_missing_driver_package_is_named_and_the_install_reported_failed(self):
+        self.devices(HUB, dependent(self.instance))
+        lines = self.wait_for(lambda l: l[11].startswith("找不到驱动文件"), what="the missing package")
+        self.assertEqual(lines[11], "找不到驱动文件: " + INF)
+        box = self.gui.message_box(press_ok=False, timeout_ms=40000)
+        self.assertEqual(box["title"], "Omblet")
+        self.assertTrue(box["text"].startswith("以下打印机没有安装成功: "), box)
+        self.assertIn("Vollenby LP-702", box["text"])
+        self.gui.message_box(press_ok=True)
+        self.gui.gone(CAPTION)
+        self.assertEqual(self.process.wait(20), 0)
+
+
 class ProductionBuild(OmbletCase):
     """The real WMI: Wine's lists no USB devices, so the installer keeps waiting for a printer."""
 
