@@ -260,13 +260,23 @@ class HandOffs(ConsoleCase):
                 return lines
             time.sleep(0.2)
 
+    def box_after_clicks(self, button, clicks=10):
+        """Clicks `button` again and again, closing its box each time; returns the last box's text once the
+        window holds no more than after the first."""
+        self.gui.click(quorvel.MAIN, button)
+        self.gui.message_box()
+        baseline = self.gui.stats(quorvel.MAIN)
+        for _ in range(clicks):
+            self.gui.click(quorvel.MAIN, button)
+            text = self.gui.message_box()["text"]
+        assert_nothing_held(self, self.gui.stats(quorvel.MAIN), baseline)
+        return text
+
     def test_0_missing_driver_package_is_named_and_nothing_starts(self):
         qrx = self.session.drive_c("C:\\Quorvel") / "QRX"
         qrx.rename(qrx.with_name("QRX.away"))
         try:
-            self.gui.click(quorvel.MAIN, "Command5")
-            box = self.gui.message_box()
-            self.assertIn("C:\\Quorvel\\QRX\\QRX.inf", box["text"])
+            self.assertIn("C:\\Quorvel\\QRX\\QRX.inf", self.box_after_clicks("Command5"))
         finally:
             qrx.with_name("QRX.away").rename(qrx)
         self.assertEqual(self.started(0), [])
@@ -280,9 +290,7 @@ class HandOffs(ConsoleCase):
             lines[0])
 
     def test_2_missing_installer_is_named(self):
-        self.gui.click(quorvel.MAIN, "Command7")
-        box = self.gui.message_box()
-        self.assertIn("C:\\Quorvel\\Omblet.exe", box["text"])
+        self.assertIn("C:\\Quorvel\\Omblet.exe", self.box_after_clicks("Command7"))
 
     def test_3_install_drivers_starts_omblet(self):
         folder = self.session.drive_c("C:\\Quorvel")

@@ -43,8 +43,11 @@ class FaultCase(WineTestCase):
         return text
 
     def read_ok(self):
+        answered = self.printer.answers()
         self.gui.click(quorvel.MAIN, "Command8")
-        return self.wait_for_text(lambda t: t.startswith("Read correct!"), what="a good read")
+        # The printer's answer tells this read from an earlier one with the same report.
+        return self.wait_for_text(lambda t: t.startswith("Read correct!") and self.printer.answers() > answered,
+                                  what="a good read")
 
     def assert_back_to(self, baseline):
         stats = self.gui.stats(quorvel.MAIN)
@@ -163,6 +166,10 @@ class OddRegistry(FaultCase):
         self.assertTrue(c["List4"]["items"][0].endswith("L" * 400 + "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}"))
         self.assertEqual(c["Label4"]["text"], "USB001")
         self.read_ok()
+        baseline = self.gui.stats(quorvel.MAIN)
+        for _ in range(10):
+            self.read_ok()
+        self.assert_back_to(baseline)
 
 
 if __name__ == "__main__":
