@@ -269,12 +269,16 @@ int StatsCommand(HWND window) {
   PROCESS_MEMORY_COUNTERS_EX memory{};
   memory.cb = sizeof(memory);
   HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-  if (process) {
-    ::K32GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory));
-    ::CloseHandle(process);
-  }
-  tool_io::Print("{\"handles\":" + std::to_string(HandleCount(pid)) + ",\"private_bytes\":" +
-                 std::to_string(memory.PrivateUsage) + "}\n");
+  // A figure that cannot be read must not pass for a small one.
+  if (!process) tool_io::Fail("cannot open the process of the window", 1);
+  const BOOL read =
+      ::K32GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory));
+  ::CloseHandle(process);
+  const long handles = HandleCount(pid);
+  if (!read || memory.PagefileUsage == 0 || handles <= 0) tool_io::Fail("the process figures cannot be read", 1);
+  // Wine leaves PrivateUsage at 0; Windows defines it as the same figure as PagefileUsage, which Wine fills.
+  tool_io::Print("{\"handles\":" + std::to_string(handles) + ",\"private_bytes\":" +
+                 std::to_string(memory.PagefileUsage) + "}\n");
   return 0;
 }
 
