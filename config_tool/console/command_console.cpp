@@ -189,10 +189,14 @@ void CommandConsole::LoadFile() {
   controls_.progressBar1.SetRange(0, 100);
   controls_.progressBar1.SetPosition(0);
   controls_.progressBar1.SetVisible(true);
-  platform::FileContents file = services_.files.ReadWholeFile(*chosen);
+  platform::FileContents file = services_.files.ReadWholeFile(*chosen, kLargestLoadableFile);
   if (!file.ok || file.bytes.empty()) {
     controls_.progressBar1.SetVisible(false);
-    services_.dialogs.ShowMessage(file.ok ? "The file is empty." : file.error, "error");
+    std::string message = file.ok         ? "The file is empty."
+                          : file.tooLarge ? "The file is too large: at most " + std::to_string(kLargestLoadableFile) +
+                                                " bytes can be loaded."
+                                          : file.error;
+    services_.dialogs.ShowMessage(message, "error");
     return;
   }
   controls_.text1.SetText("");

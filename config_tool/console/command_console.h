@@ -20,6 +20,9 @@ inline constexpr std::string_view kConsoleCaption = "Lumisk-条码打印机指�
 inline constexpr std::string_view kBadFormatText = "发送失败!格式不对！";
 inline constexpr uint32_t kSendBoxColor = 0x800080;  // purple
 inline constexpr int kRepaintEveryBytes = 2000;
+// Images a little over the send buffer still load and show (their hex send is refused); a file far beyond it is
+// surely the wrong one, and its hex text would exhaust memory and freeze the window.
+inline constexpr uint64_t kLargestLoadableFile = 16 * 1024 * 1024;
 
 struct ConsoleControls {
   platform::Window& window;

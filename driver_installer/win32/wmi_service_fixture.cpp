@@ -12,10 +12,12 @@
 namespace omblet_win32 {
 namespace {
 
+constexpr uint64_t kLargestFixture = 64 * 1024 * 1024;
+
 class FixtureWmi : public platform::Wmi {
  public:
   std::optional<std::vector<std::string>> QueryProperty(std::string_view, std::string_view) override {
-    platform::FileContents contents = files_.ReadWholeFile(FixturePath());
+    platform::FileContents contents = files_.ReadWholeFile(FixturePath(), kLargestFixture);
     if (!contents.ok) return std::nullopt;
     std::vector<std::string> lines;
     std::string line;

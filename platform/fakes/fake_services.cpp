@@ -51,10 +51,11 @@ std::vector<std::string> FakeFileSystem::ListFiles(std::string_view folder) {
   return listed;
 }
 
-platform::FileContents FakeFileSystem::ReadWholeFile(std::string_view path) {
+platform::FileContents FakeFileSystem::ReadWholeFile(std::string_view path, uint64_t maxBytes) {
   if (auto it = unreadable.find(std::string(path)); it != unreadable.end()) return {false, {}, it->second};
   auto it = files.find(std::string(path));
   if (it == files.end()) return {false, {}, "The system cannot find the file specified."};
+  if (it->second.size() > maxBytes) return {false, {}, {}, true};
   return {true, it->second, {}};
 }
 

@@ -77,7 +77,7 @@ class FakeFileSystem : public platform::FileSystem {
   std::string ProgramFolder() override { return programFolder; }
   std::vector<std::string> ListFiles(std::string_view folder) override;
   bool FileExists(std::string_view path) override { return files.contains(std::string(path)); }
-  platform::FileContents ReadWholeFile(std::string_view path) override;
+  platform::FileContents ReadWholeFile(std::string_view path, uint64_t maxBytes) override;
 };
 
 class FakeDialogs : public platform::Dialogs {

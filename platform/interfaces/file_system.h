@@ -11,7 +11,8 @@ namespace platform {
 struct FileContents {
   bool ok = false;
   std::vector<uint8_t> bytes;
-  std::string error;  // the system's description of the failure when !ok
+  std::string error;      // the system's description of the failure when !ok
+  bool tooLarge = false;  // not read: the file holds more than the caller's limit
 };
 
 class FileSystem {
@@ -27,7 +28,8 @@ class FileSystem {
   // True when `path` names an existing file, read-only, hidden and system files included.
   virtual bool FileExists(std::string_view path) = 0;
 
-  virtual FileContents ReadWholeFile(std::string_view path) = 0;
+  // Reads nothing when the file holds more than `maxBytes`, so a wrong file cannot exhaust memory.
+  virtual FileContents ReadWholeFile(std::string_view path, uint64_t maxBytes) = 0;
 };
 
 }  // namespace platform

@@ -78,12 +78,13 @@ std::string SystemErrorText(DWORD code) {
 }
 }  // namespace
 
-platform::FileContents Win32FileSystem::ReadWholeFile(std::string_view path) {
+platform::FileContents Win32FileSystem::ReadWholeFile(std::string_view path, uint64_t maxBytes) {
   UniqueFile file(::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return {false, {}, SystemErrorText(::GetLastError())};
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(file.Get(), &size)) return {false, {}, SystemErrorText(::GetLastError())};
+  if (static_cast<uint64_t>(size.QuadPart) > maxBytes) return {false, {}, {}, true};
   if (size.QuadPart > 0x7FFFFFFF) return {false, {}, SystemErrorText(ERROR_NOT_ENOUGH_MEMORY)};
   platform::FileContents contents{true, std::vector<uint8_t>(static_cast<size_t>(size.QuadPart)), {}};
   DWORD read = 0;

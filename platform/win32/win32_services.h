@@ -21,7 +21,7 @@ class Win32FileSystem : public platform::FileSystem {
   std::string ProgramFolder() override;
   std::vector<std::string> ListFiles(std::string_view folder) override;
   bool FileExists(std::string_view path) override;
-  platform::FileContents ReadWholeFile(std::string_view path) override;
+  platform::FileContents ReadWholeFile(std::string_view path, uint64_t maxBytes) override;
 };
 
 // Message boxes and file dialogs owned by one window.

@@ -184,7 +184,24 @@ class TimedSendForAMinute(ConsoleCase):
 
 
 class LargeImage(ConsoleCase):
-    def test_three_megabyte_image_loads_quickly_and_sends_whole(self):
+    def test_0_a_wrong_gigabyte_file_is_refused_and_the_box_kept(self):
+        wrong = self.session.artifacts / "wrong.iso"
+        with open(wrong, "wb") as file:
+            file.truncate(1 << 30)  # sparse: no gigabyte is written
+        self.gui.click(CONSOLE, "Command5")
+        self.gui.file_dialog("打开二进制文件")  # the dialog's first use loads the system's shell parts
+        self.gui.message_box()
+        self.gui.type(CONSOLE, "Text1", "1B 40")
+        baseline = self.gui.stats(CONSOLE)
+        self.gui.click(CONSOLE, "Command5")
+        self.gui.file_dialog("打开二进制文件", self.session.windows_path(wrong))
+        box = self.gui.message_box()
+        wrong.unlink()
+        self.assertEqual(box, {"title": "error", "text": "The file is too large: at most 16777216 bytes can be loaded."})
+        self.assertEqual(self.controls()["Text1"]["text"], "1B 40")
+        assert_nothing_held(self, self.gui.stats(CONSOLE), baseline)
+
+    def test_1_three_megabyte_image_loads_quickly_and_sends_whole(self):
         image = os.urandom(3_000_000)
         firmware = self.session.artifacts / "large.bin"
         firmware.write_bytes(image)

@@ -283,7 +283,7 @@ TEST(ConsoleFileLoad, RepaintsEvery2000BytesAndMovesTheBar) {
   EXPECT_EQ(large.LastJob(), image);
 }
 
-TEST(ConsoleFileLoad, NoFileEmptyFileAndUnreadableFileLeaveTheBoxes) {
+TEST(ConsoleFileLoad, NoFileEmptyUnreadableOrHugeFileLeavesTheBoxes) {
   FileLoad f;
   f.text1.SetText("kept");
   f.console.OnCommand5Click();  // cancelled
@@ -291,7 +291,9 @@ TEST(ConsoleFileLoad, NoFileEmptyFileAndUnreadableFileLeaveTheBoxes) {
   f.files.unreadable["C:\\locked.bin"] = "Access is denied.";
   f.dialogs.nextChosenFile = "C:\\locked.bin";
   f.console.OnCommand5Click();
-  ASSERT_EQ(f.dialogs.messages.size(), 3u);
+  f.Load(Bytes(quorvel::kLargestLoadableFile + 1));
+  ASSERT_EQ(f.dialogs.messages.size(), 4u);
+  EXPECT_EQ(f.dialogs.messages[3].text, "The file is too large: at most 16777216 bytes can be loaded.");
   EXPECT_EQ(f.dialogs.messages[0].text, "Please select file");
   EXPECT_EQ(f.dialogs.messages[0].title, "Tips");
   EXPECT_EQ(f.dialogs.messages[1].title, "error");

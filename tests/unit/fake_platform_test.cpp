@@ -119,7 +119,7 @@ TEST(FakeFileSystem, ListsOnlyTheFilesDirectlyInAFolder) {
   files.files["C:\\Tools\\skin\\old\\a.she"] = {};
   files.files["C:\\Tools\\QRX\\QRX.inf"] = {};
   EXPECT_EQ(files.ListFiles("C:\\Tools\\skin\\"), (std::vector<std::string>{"C:\\Tools\\skin\\china.she"}));
-  EXPECT_FALSE(files.ReadWholeFile("C:\\missing").ok);
+  EXPECT_FALSE(files.ReadWholeFile("C:\\missing", 100).ok);
 }
 
 }  // namespace

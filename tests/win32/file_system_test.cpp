@@ -23,7 +23,7 @@ class FileSystemTest : public ::testing::Test {
   void TearDown() override { Clean(); }
 
   void Clean() {
-    for (const wchar_t* name : {L"\\skinh.she", L"\\china.she", L"\\sub\\x.she"}) {
+    for (const wchar_t* name : {L"\\skinh.she", L"\\china.she", L"\\sub\\x.she", L"\\image.bin"}) {
       std::wstring path = folder_ + name;
       ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
       ::DeleteFileW(path.c_str());
@@ -59,6 +59,30 @@ TEST_F(FileSystemTest, HiddenSystemAndReadOnlyFilesExistAndAreListed) {
   std::vector<std::string> listed = files_.ListFiles(Folder() + "\\");
   std::sort(listed.begin(), listed.end());
   EXPECT_EQ(listed, (std::vector<std::string>{Folder() + "\\china.she", Folder() + "\\skinh.she"}));
+}
+
+TEST_F(FileSystemTest, ReadsAWholeFileUpToTheLimitAndNothingBeyond) {
+  const std::string image("\x1B@\0\xFF\r\n0123", 10);  // a zero byte and line ends come back as they are
+  HANDLE file = ::CreateFileW((folder_ + L"\\image.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  ::WriteFile(file, image.data(), static_cast<DWORD>(image.size()), &written, nullptr);
+  ::CloseHandle(file);
+
+  platform::FileContents whole = files_.ReadWholeFile(Folder() + "\\image.bin", image.size());
+  ASSERT_TRUE(whole.ok) << whole.error;
+  EXPECT_EQ(std::string(whole.bytes.begin(), whole.bytes.end()), image);
+
+  platform::FileContents refused = files_.ReadWholeFile(Folder() + "\\image.bin", image.size() - 1);
+  EXPECT_FALSE(refused.ok);
+  EXPECT_TRUE(refused.tooLarge);
+  EXPECT_TRUE(refused.bytes.empty());
+
+  platform::FileContents missing = files_.ReadWholeFile(Folder() + "\\none.bin", 100);
+  EXPECT_FALSE(missing.ok);
+  EXPECT_FALSE(missing.tooLarge);
+  EXPECT_FALSE(missing.error.empty());
 }
 
 TEST_F(FileSystemTest, MissingFolderListsNothing) {
