@@ -2,6 +2,11 @@
 // Window-procedure trampoline: the HWND's user data points at the C++ object that handles its messages.
 #include <windows.h>
 
+#include <exception>
+#include <string>
+
+#include "platform/win32/text_conversion.h"
+
 namespace win32 {
 
 // Top-level windows of the process that are alive: the program ends when the last one is gone, whichever it is.
@@ -54,6 +59,13 @@ class BaseWindow {
 
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
 
+  // A handler that threw (in practice: memory ran out) is reported, and the window goes on.
+  virtual void OnHandlerFailure(const char* what) {
+    wchar_t caption[256] = {};
+    ::GetWindowTextW(hwnd_, caption, 256);
+    ::MessageBoxW(hwnd_, (L"操作没有完成: " + Utf8ToWide(what)).c_str(), caption, MB_OK | MB_ICONERROR);
+  }
+
   LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(hwnd_, message, wParam, lParam);
   }
@@ -71,7 +83,14 @@ class BaseWindow {
       self = reinterpret_cast<BaseWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
     if (!self) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    LRESULT result = self->HandleMessage(message, wParam, lParam);
+    LRESULT result = 0;
+    try {
+      result = self->HandleMessage(message, wParam, lParam);
+    } catch (const std::exception& failure) {
+      // An exception must never unwind through the system's own frames of the message dispatch.
+      self->OnHandlerFailure(failure.what());
+      result = ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
     if (message == WM_NCDESTROY) {
       ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       self->hwnd_ = nullptr;
