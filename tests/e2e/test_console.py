@@ -12,12 +12,6 @@ PRINTER = "KESTRAMO K-108"
 INSTANCE = "USB\\VID_1A86&PID_2000\\CONSOLE1"
 
 
-def assert_nothing_held(test, stats, baseline):
-    """Handles and memory are back where they were, give or take what Wine's own layers keep."""
-    test.assertLessEqual(stats["handles"], baseline["handles"] + 8, (baseline, stats))
-    test.assertLessEqual(stats["private_bytes"], baseline["private_bytes"] + 4 * 1024 * 1024, (baseline, stats))
-
-
 class ConsoleCase(WineTestCase):
     printers = (PRINTER,)
 
@@ -63,7 +57,7 @@ class ConsoleCase(WineTestCase):
         for _ in range(count):
             self.gui.click(CONSOLE, "Command4")
             boxes.append(self.gui.message_box())
-        assert_nothing_held(self, self.gui.stats(CONSOLE), baseline)
+        self.assert_back_to(baseline, CONSOLE)
         return boxes
 
     def send(self, text, hex_mode):
@@ -180,7 +174,7 @@ class TimedSendForAMinute(ConsoleCase):
         jobs = self.jobs()
         self.assertGreaterEqual(len(jobs), 200)
         self.assertTrue(all(job == b"PTESTPAGE" for job in jobs))
-        assert_nothing_held(self, self.gui.stats(CONSOLE), baseline)
+        self.assert_back_to(baseline, CONSOLE)
 
 
 class LargeImage(ConsoleCase):
@@ -199,7 +193,7 @@ class LargeImage(ConsoleCase):
         wrong.unlink()
         self.assertEqual(box, {"title": "error", "text": "The file is too large: at most 16777216 bytes can be loaded."})
         self.assertEqual(self.controls()["Text1"]["text"], "1B 40")
-        assert_nothing_held(self, self.gui.stats(CONSOLE), baseline)
+        self.assert_back_to(baseline, CONSOLE)
 
     def test_1_three_megabyte_image_loads_quickly_and_sends_whole(self):
         image = os.urandom(3_000_000)
@@ -286,7 +280,7 @@ class HandOffs(ConsoleCase):
         for _ in range(clicks):
             self.gui.click(quorvel.MAIN, button)
             text = self.gui.message_box()["text"]
-        assert_nothing_held(self, self.gui.stats(quorvel.MAIN), baseline)
+        self.assert_back_to(baseline, quorvel.MAIN)
         return text
 
     def test_0_missing_driver_package_is_named_and_nothing_starts(self):

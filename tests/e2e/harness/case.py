@@ -5,9 +5,19 @@ from .gui import GuiDriver
 from .session import WineSession
 
 
+HANDLE_SLACK = 8                # handles Wine's own layers may still be settling
+MEMORY_SLACK = 4 * 1024 * 1024  # bytes
+
+
 class WineTestCase(unittest.TestCase):
     session = None
     gui = None
+
+    def assert_back_to(self, baseline, title):
+        """The process owning window `title` holds no more handles or memory than at `baseline`."""
+        stats = self.gui.stats(title)
+        self.assertLessEqual(stats["handles"], baseline["handles"] + HANDLE_SLACK, (baseline, stats))
+        self.assertLessEqual(stats["private_bytes"], baseline["private_bytes"] + MEMORY_SLACK, (baseline, stats))
 
     @classmethod
     def setUpClass(cls):
