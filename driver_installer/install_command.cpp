@@ -1,7 +1,5 @@
 #include "driver_installer/install_command.h"
 
-#include "driver_installer/text_helpers.h"
-
 namespace omblet {
 
 std::string_view InvoiceDriverName(InvoiceDriverClass driverClass) {
@@ -32,17 +30,15 @@ std::string InstallCommandLine(std::string_view printerName, std::string_view pr
   return line;
 }
 
-std::vector<PendingInstall> InstallPrinterDriver(platform::ProcessLauncher& launcher, std::string_view programFolder,
-                                                 const InstallTargets& targets) {
+std::string Rundll32Path(std::string_view systemFolder) { return std::string(systemFolder) + "\\rundll32.exe"; }
+
+InstallQueue InstallPrinterDriver(std::string_view programFolder, std::string_view systemFolder,
+                                  const InstallTargets& targets) {
   const StatusLines& lines = targets.lines;
   InstallerState& state = targets.state;
-  std::vector<PendingInstall> installs;
-  std::vector<std::string> notStarted;
+  InstallQueue installs;
   auto install = [&](std::string_view name) {
-    platform::StartedProcess process =
-        launcher.Start(InstallCommandLine(name, programFolder, state.portName), platform::ShowState::Minimized);
-    if (!process) notStarted.emplace_back(name);
-    installs.push_back({std::string(name), std::move(process)});
+    installs.Add(std::string(name), Rundll32Path(systemFolder), InstallCommandLine(name, programFolder, state.portName));
   };
 
   lines[6]->SetText("加载驱动文件..");
@@ -59,7 +55,6 @@ std::vector<PendingInstall> InstallPrinterDriver(platform::ProcessLauncher& laun
   lines[static_cast<size_t>(line)]->SetText("安装标准驱动..");
   install(state.modelName);
   lines[static_cast<size_t>(line) + 1]->SetText("驱动安装完成");
-  if (!notStarted.empty()) lines[kProblemLine]->SetText("无法启动驱动安装程序: " + JoinNames(notStarted));
 
   state.countdownLine = static_cast<int16_t>(line + 1);
   targets.timerEnd.SetInterval(1);

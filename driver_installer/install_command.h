@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "driver_installer/install_queue.h"
 #include "driver_installer/installer_state.h"
 #include "platform/interfaces/controls.h"
-#include "platform/interfaces/process_launcher.h"
 #include "platform/interfaces/timer.h"
 
 namespace omblet {
@@ -26,11 +26,8 @@ std::string_view InvoiceDriverName(InvoiceDriverClass driverClass);
 std::string InstallCommandLine(std::string_view printerName, std::string_view programFolder,
                                std::string_view portName);
 
-// One printer install that was asked for, and the program that does it (empty when it could not be started).
-struct PendingInstall {
-  std::string printerName;
-  platform::StartedProcess process;
-};
+// rundll32 in the system folder, the program that runs each command line.
+std::string Rundll32Path(std::string_view systemFolder);
 
 struct InstallTargets {
   const StatusLines& lines;
@@ -38,8 +35,9 @@ struct InstallTargets {
   InstallerState& state;
 };
 
-// Starts the one or two installs, reports them on the status lines and starts the close countdown.
-std::vector<PendingInstall> InstallPrinterDriver(platform::ProcessLauncher& launcher, std::string_view programFolder,
-                                                 const InstallTargets& targets);
+// Queues the one or two installs (invoice printer first), reports them on the status lines and starts the close
+// countdown. The caller starts them through the queue.
+InstallQueue InstallPrinterDriver(std::string_view programFolder, std::string_view systemFolder,
+                                  const InstallTargets& targets);
 
 }  // namespace omblet

@@ -17,7 +17,8 @@ void InstallerWindow::Load() {
   for (int i = 0; i < kStatusLineCount; ++i) Line(i).SetText("");
   Line(0).SetText("打印驱动安装中请你耐心等待");
   // A spooler that is already running makes the command fail; either way the flow goes on.
-  if (!services_.launcher.Start(kSpoolerCommand, platform::ShowState::Hidden)) {
+  const std::string cmd = services_.fileSystem.SystemFolder() + "\\" + std::string(kCmdExe);
+  if (!services_.launcher.Start(cmd, kSpoolerCommand, platform::ShowState::Hidden)) {
     Line(kProblemLine).SetText("无法启动打印服务命令: " + std::string(kSpoolerCommand));
   }
   Line(1).SetText("启动打印服务");
@@ -60,10 +61,20 @@ void InstallerWindow::OnTimerUSBCheckTick() {
   // printui's own failure would not say why; the check at the end names the printers that are missing.
   const std::string inf = folder + "\\QRX\\QRX.inf";
   if (!services_.fileSystem.FileExists(inf)) Line(kProblemLine).SetText("找不到驱动文件: " + inf);
-  installs_ = InstallPrinterDriver(services_.launcher, folder, {controls_.label1, controls_.timerEnd, state_});
+  installs_ = InstallPrinterDriver(folder, services_.fileSystem.SystemFolder(),
+                                   {controls_.label1, controls_.timerEnd, state_});
+  StartNextInstall();
+}
+
+void InstallerWindow::StartNextInstall() {
+  std::vector<std::string> notStarted = installs_.Advance(services_.launcher);
+  if (notStarted.empty()) return;
+  installsNotStarted_.insert(installsNotStarted_.end(), notStarted.begin(), notStarted.end());
+  Line(kProblemLine).SetText("无法启动驱动安装程序: " + JoinNames(installsNotStarted_));
 }
 
 void InstallerWindow::OnTimerEndTick() {
+  StartNextInstall();
   if (waitingForInstalls_) {
     WaitForInstalls();
   } else {
@@ -81,7 +92,7 @@ void InstallerWindow::CountDown() {
     return;
   }
   controls_.timerEnd.SetEnabled(false);
-  if (AllInstallsEnded(installs_)) {
+  if (installs_.AllEnded()) {
     Finish();
     return;
   }
@@ -95,7 +106,7 @@ void InstallerWindow::CountDown() {
 
 void InstallerWindow::WaitForInstalls() {
   ++waitPolls_;
-  if (!AllInstallsEnded(installs_) && waitPolls_ < kInstallWaitPolls) {
+  if (!installs_.AllEnded() && waitPolls_ < kInstallWaitPolls) {
     Line(kCheckLine).SetText("正在等待驱动安装程序结束.." + std::to_string(waitPolls_) + "s");
     return;
   }
@@ -105,7 +116,7 @@ void InstallerWindow::WaitForInstalls() {
 }
 
 void InstallerWindow::Finish() {
-  std::vector<std::string> missing = MissingPrinters(services_.spooler, installs_);
+  std::vector<std::string> missing = PrintersNotInstalled(services_.spooler, installs_.Installs(), state_.portName);
   if (missing.empty()) {
     Line(kCheckLine).SetText("");
     services_.dialogs.ShowMessage(kSuccessMessage, kProgramTitle);

@@ -20,6 +20,7 @@ inline constexpr std::string_view kInstallerCaption = "OmbletV300.19(20180607)";
 inline constexpr std::string_view kProgramTitle = "Omblet";
 inline constexpr std::string_view kMakerLine = "Quorvel 热敏打印机驱动安装程序";
 inline constexpr std::string_view kSpoolerCommand = "cmd /c net start spooler";
+inline constexpr std::string_view kCmdExe = "cmd.exe";
 inline constexpr std::string_view kSuccessMessage = "驱动安装成功!!";
 
 // The line that shows the wait for the install programs and the outcome of the check.
@@ -57,6 +58,7 @@ class InstallerWindow {
 
  private:
   platform::Label& Line(int index) { return *controls_.label1[static_cast<size_t>(index)]; }
+  void StartNextInstall();
   void CountDown();
   void WaitForInstalls();
   void Finish();
@@ -64,7 +66,8 @@ class InstallerWindow {
   InstallerControls controls_;
   InstallerServices services_;
   InstallerState state_;
-  std::vector<PendingInstall> installs_;
+  InstallQueue installs_;
+  std::vector<std::string> installsNotStarted_;
   bool waitingForInstalls_ = false;
   int waitPolls_ = 0;
 };

@@ -12,6 +12,13 @@ bool SendRawToPrinter(platform::Spooler& spooler, platform::Dialogs& dialogs, st
     return false;
   }
   count = result.bytesWritten;
+  if (!result.completed && result.allWritten) {
+    // Every byte went to the spooler but the page or the document did not end: nothing was cancelled.
+    dialogs.ShowMessage("发送失败！打印机“" + std::string(printerName) + "”已接收全部 " +
+                            std::to_string(result.bytesWritten) + " 字节，但打印任务没有正常结束，可能不会打印。",
+                        "提示");
+    return false;
+  }
   if (!result.completed) {
     dialogs.ShowMessage("发送失败！打印机“" + std::string(printerName) + "”没有接收全部数据（接收 " +
                             std::to_string(result.bytesWritten) + " / " + std::to_string(bytes.size()) +

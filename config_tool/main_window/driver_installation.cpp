@@ -26,8 +26,10 @@ void DriverInstallation::OnCommand5Click() {
                                   ByLanguage(process_, "提示", "note"));
     return;
   }
-  // Installing a printer needs administrator rights: the shell asks a standard user for them.
-  if (!services_.shell.ShellStart("rundll32", PrintUiArguments(folder, port), folder,
+  // Installing a printer needs administrator rights: the shell asks a standard user for them. rundll32 comes
+  // from the system folder by its full path, so that no file of that name beside the program runs elevated.
+  const std::string rundll32 = services_.files.SystemFolder() + "\\rundll32.exe";
+  if (!services_.shell.ShellStart(rundll32, PrintUiArguments(folder, port), folder,
                                   platform::ShowState::Minimized, true)) {
     services_.dialogs.ShowMessage(ByLanguage(process_, "无法启动驱动安装（rundll32 printui.dll）",
                                              "Cannot start the driver install (rundll32 printui.dll)"),

@@ -9,6 +9,7 @@
 #include "config_tool/win32/main_window_win32.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/message_loop.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_wmi.h"
 
@@ -57,6 +58,7 @@ class QuorvelWindows : public quorvel::LauncherHost {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+  win32::RestrictDllSearch();
   win32::InitControlLibraries();
   win32::ComApartment com;  // the USB probe asks WMI
   QuorvelWindows windows(show);

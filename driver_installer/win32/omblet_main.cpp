@@ -4,8 +4,11 @@
 #include "driver_installer/win32/wmi_service.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/message_loop.h"
+#include "platform/win32/system_library.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+  // Started elevated from wherever it was unpacked: no DLL from that folder may load.
+  win32::RestrictDllSearch();
   win32::ComApartment com;
   win32::InitControlLibraries();
   std::unique_ptr<platform::Wmi> wmi = omblet_win32::MakeWmiService();

@@ -1,6 +1,7 @@
 #include "platform/fakes/fake_services.h"
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 namespace fakes {
@@ -8,9 +9,25 @@ namespace fakes {
 platform::RawJobResult FakeSpooler::SendRawJob(std::string_view printerName, std::string_view documentName,
                                                std::span<const uint8_t> bytes) {
   if (std::find(printers.begin(), printers.end(), printerName) == printers.end()) return {};
-  if (acceptLimit && bytes.size() > *acceptLimit) return {true, false, *acceptLimit};  // refused, job deleted
+  if (acceptLimit && bytes.size() > *acceptLimit) return {true, false, *acceptLimit, false};  // refused, deleted
   jobs.push_back({std::string(printerName), std::string(documentName), {bytes.begin(), bytes.end()}});
-  return {true, true, static_cast<uint32_t>(bytes.size())};
+  const auto size = static_cast<uint32_t>(bytes.size());
+  if (failEnd) return {true, false, size, true};
+  return {true, true, size, true};
+}
+
+std::optional<platform::PrinterSetup> FakeSpooler::FindPrinter(std::string_view printerName) {
+  auto lower = [](std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+  };
+  for (const std::string& name : printers) {
+    if (lower(name) != lower(printerName)) continue;
+    auto setup = setups.find(name);
+    return setup == setups.end() ? platform::PrinterSetup{} : setup->second;
+  }
+  return std::nullopt;
 }
 
 std::optional<std::vector<std::string>> FakeWmi::QueryProperty(std::string_view query, std::string_view property) {
@@ -30,8 +47,9 @@ class FakeProcessHandle : public platform::ProcessHandle {
 };
 }  // namespace
 
-platform::StartedProcess FakeProcessLauncher::Start(std::string_view commandLine, platform::ShowState show) {
-  starts.push_back({std::string(commandLine), show});
+platform::StartedProcess FakeProcessLauncher::Start(std::string_view program, std::string_view commandLine,
+                                                   platform::ShowState show) {
+  starts.push_back({std::string(program), std::string(commandLine), show});
   if (!startable) return {};
   *starts.back().ended = endAtOnce;
   return platform::StartedProcess(std::make_unique<FakeProcessHandle>(starts.back().ended));

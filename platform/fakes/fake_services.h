@@ -24,10 +24,14 @@ class FakeSpooler : public platform::Spooler {
   std::vector<std::string> printers;
   std::vector<Job> jobs;
   std::optional<uint32_t> acceptLimit;  // when set, the spooler takes no more than this many bytes of a job
+  bool failEnd = false;                 // every byte is taken, then ending the page and document fails
+  std::map<std::string, platform::PrinterSetup> setups;  // port and driver of printers by name
 
   std::vector<std::string> ListPrinters() override { return printers; }
   platform::RawJobResult SendRawJob(std::string_view printerName, std::string_view documentName,
                                     std::span<const uint8_t> bytes) override;
+  // Like the spooler, finds a listed printer whatever the letter case of the name.
+  std::optional<platform::PrinterSetup> FindPrinter(std::string_view printerName) override;
 };
 
 class FakeWmi : public platform::Wmi {
@@ -42,6 +46,7 @@ class FakeWmi : public platform::Wmi {
 class FakeProcessLauncher : public platform::ProcessLauncher {
  public:
   struct Start {
+    std::string program;
     std::string commandLine;
     platform::ShowState show;
     std::shared_ptr<bool> ended = std::make_shared<bool>(false);  // set it to end the started program
@@ -50,7 +55,8 @@ class FakeProcessLauncher : public platform::ProcessLauncher {
   bool endAtOnce = false;  // programs end as soon as they are started
   std::vector<Start> starts;
 
-  platform::StartedProcess Start(std::string_view commandLine, platform::ShowState show) override;
+  platform::StartedProcess Start(std::string_view program, std::string_view commandLine,
+                                 platform::ShowState show) override;
   void EndAll() {
     for (auto& start : starts) *start.ended = true;
   }
@@ -70,11 +76,13 @@ class FakeSkinEngine : public platform::SkinEngine {
 class FakeFileSystem : public platform::FileSystem {
  public:
   std::string programFolder = "C:\\Tools";
+  std::string systemFolder = "C:\\Windows\\system32";
   std::map<std::string, std::vector<uint8_t>> files;  // full path -> contents, in listing order of the map
   std::vector<std::string> listingOrder;              // when set, ListFiles lists in this order
   std::map<std::string, std::string> unreadable;      // path -> system error text
 
   std::string ProgramFolder() override { return programFolder; }
+  std::string SystemFolder() override { return systemFolder; }
   std::vector<std::string> ListFiles(std::string_view folder) override;
   bool FileExists(std::string_view path) override { return files.contains(std::string(path)); }
   platform::FileContents ReadWholeFile(std::string_view path, uint64_t maxBytes) override;

@@ -22,6 +22,9 @@ class FileSystem {
   // Folder of the running executable, without a trailing backslash.
   virtual std::string ProgramFolder() = 0;
 
+  // The system folder, where the programs that Windows provides live, without a trailing backslash.
+  virtual std::string SystemFolder() = 0;
+
   // Full paths of the files in `folder`, in the order the file system lists them; empty when it cannot be read.
   virtual std::vector<std::string> ListFiles(std::string_view folder) = 0;
 

@@ -34,8 +34,9 @@ class StartedProcess {
 class ProcessLauncher {
  public:
   virtual ~ProcessLauncher() = default;
-  // Starts `commandLine` (UTF-8) with the given show state and returns at once.
-  virtual StartedProcess Start(std::string_view commandLine, ShowState show) = 0;
+  // Runs the file `program` (a full path) with `commandLine` (UTF-8) as the command line it sees, in the given
+  // show state, and returns at once. The full path keeps a file of the same name elsewhere from running instead.
+  virtual StartedProcess Start(std::string_view program, std::string_view commandLine, ShowState show) = 0;
 };
 
 }  // namespace platform

@@ -13,6 +13,13 @@ struct RawJobResult {
   bool opened = false;        // the printer name was recognised
   bool completed = false;     // document, page, write and both ends all succeeded, every byte accepted
   uint32_t bytesWritten = 0;  // what the spooler reported as accepted
+  bool allWritten = false;    // every byte was accepted (the job may still have failed to end)
+};
+
+// How an installed printer is set up.
+struct PrinterSetup {
+  std::string portName;    // the spooler's list of ports, such as "USB001" or "USB001,USB002"
+  std::string driverName;
 };
 
 class Spooler {
@@ -26,6 +33,9 @@ class Spooler {
   // deleted from the queue rather than left to print a part of the bytes.
   virtual RawJobResult SendRawJob(std::string_view printerName, std::string_view documentName,
                                   std::span<const uint8_t> bytes) = 0;
+
+  // The port and driver of the printer of that name; nothing when the spooler has no such printer.
+  virtual std::optional<PrinterSetup> FindPrinter(std::string_view printerName) = 0;
 };
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "platform/win32/system_library.h"
+
 namespace win32 {
 
 // Common controls v6 classes and the rich edit class, registered once per process.
@@ -10,7 +12,7 @@ inline void InitControlLibraries() {
   controls.dwSize = sizeof(controls);
   controls.dwICC = ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_WIN95_CLASSES;
   ::InitCommonControlsEx(&controls);
-  ::LoadLibraryW(L"Msftedit.dll");
+  LoadSystemLibrary(L"Msftedit.dll");
 }
 
 // Runs until WM_QUIT; returns its exit code.

@@ -1,7 +1,6 @@
 #pragma once
 // Move-only owners of Win32 handles: each closes its handle exactly once.
 #include <windows.h>
-#include <winspool.h>
 
 #include <utility>
 
@@ -56,12 +55,6 @@ struct RegKeyTraits {
   static void Close(Handle handle) { ::RegCloseKey(handle); }
 };
 
-struct PrinterTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle handle) { ::ClosePrinter(handle); }
-};
-
 struct ModuleTraits {
   using Handle = HMODULE;
   static Handle Invalid() { return nullptr; }
@@ -83,7 +76,6 @@ struct GdiObjectTraits {
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueKernelHandle = UniqueResource<KernelHandleTraits>;
 using UniqueRegKey = UniqueResource<RegKeyTraits>;
-using UniquePrinter = UniqueResource<PrinterTraits>;
 using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueFind = UniqueResource<FindTraits>;
 using UniqueGdiObject = UniqueResource<GdiObjectTraits>;

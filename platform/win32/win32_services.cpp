@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/text_conversion.h"
 
 namespace win32 {
@@ -18,7 +19,12 @@ class Win32ProcessHandle : public platform::ProcessHandle {
 };
 }  // namespace
 
-platform::StartedProcess Win32ProcessLauncher::Start(std::string_view commandLine, platform::ShowState show) {
+platform::StartedProcess Win32ProcessLauncher::Start(std::string_view program, std::string_view commandLine,
+                                                    platform::ShowState show) {
+  // The application name is the file that runs; without it CreateProcess would search the program's own
+  // folder first for the command line's first word.
+  std::wstring application = Utf8ToWide(program);
+  if (application.empty()) return {};
   std::wstring line = Utf8ToWide(commandLine);  // CreateProcessW may write into its command line
   line.push_back(L'\0');
   STARTUPINFOW startup{};
@@ -26,7 +32,7 @@ platform::StartedProcess Win32ProcessLauncher::Start(std::string_view commandLin
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(show);
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+  if (!::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
     return {};
   }
   UniqueKernelHandle threadHandle(process.hThread);
@@ -46,6 +52,8 @@ std::string Win32FileSystem::ProgramFolder() {
   size_t slash = path.find_last_of(L"\\/");
   return WideToUtf8(slash == std::wstring::npos ? path : path.substr(0, slash));
 }
+
+std::string Win32FileSystem::SystemFolder() { return WideToUtf8(win32::SystemFolder()); }
 
 std::vector<std::string> Win32FileSystem::ListFiles(std::string_view folder) {
   std::string prefix(folder);
@@ -122,7 +130,12 @@ std::optional<std::string> Win32Dialogs::ChooseFileToOpen(const platform::OpenFi
   dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   dialog.lpstrTitle = title.c_str();
   dialog.Flags = OFN_EXPLORER | (request.hideReadOnly ? OFN_HIDEREADONLY : 0);
-  if (!::GetOpenFileNameW(&dialog)) return std::nullopt;
+  // comdlg32 imports winspool.drv: imported statically, it would pull that DLL in from the program's folder
+  // before the DLL search is restricted. Taken at run time, its imports come from the system folder.
+  using GetOpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+  static const auto getOpenFileName = reinterpret_cast<GetOpenFileNameFn>(reinterpret_cast<void*>(
+      ::GetProcAddress(LoadSystemLibrary(L"comdlg32.dll"), "GetOpenFileNameW")));
+  if (!getOpenFileName || !getOpenFileName(&dialog)) return std::nullopt;
   return WideToUtf8(file.c_str());
 }
 
@@ -132,7 +145,7 @@ std::optional<std::string> Win32TextCodec::Utf8ToAnsi(std::string_view utf8) { r
 
 Win32SkinEngine::Win32SkinEngine(std::string_view programFolder) {
   std::wstring path = Utf8ToWide(programFolder) + L"\\SkinH_VB6.dll";
-  module_.Reset(::LoadLibraryW(path.c_str()));
+  module_.Reset(LoadLibraryByFullPath(path));
   if (!module_) return;
   attach_ = reinterpret_cast<AttachFn>(reinterpret_cast<void*>(::GetProcAddress(module_.Get(), "SkinH_Attach")));
   attachEx_ =

@@ -13,12 +13,14 @@ namespace win32 {
 
 class Win32ProcessLauncher : public platform::ProcessLauncher {
  public:
-  platform::StartedProcess Start(std::string_view commandLine, platform::ShowState show) override;
+  platform::StartedProcess Start(std::string_view program, std::string_view commandLine,
+                                 platform::ShowState show) override;
 };
 
 class Win32FileSystem : public platform::FileSystem {
  public:
   std::string ProgramFolder() override;
+  std::string SystemFolder() override;
   std::vector<std::string> ListFiles(std::string_view folder) override;
   bool FileExists(std::string_view path) override;
   platform::FileContents ReadWholeFile(std::string_view path, uint64_t maxBytes) override;

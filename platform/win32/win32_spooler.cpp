@@ -1,58 +1,95 @@
 #include "platform/win32/win32_spooler.h"
 
 #include <windows.h>
-#include <winspool.h>
 
 #include "platform/win32/text_conversion.h"
 #include "platform/win32/unique_handles.h"
+#include "platform/win32/winspool_api.h"
 
 namespace win32 {
+namespace {
+
+struct PrinterTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { Winspool().closePrinter(handle); }
+};
+using UniquePrinter = UniqueResource<PrinterTraits>;
+
+// Printer names go through the W functions: an A function turns every character outside the ANSI code page
+// into "?", and such a printer could then be neither listed nor opened.
+UniquePrinter OpenByName(std::string_view printerName) {
+  const WinspoolApi& spooler = Winspool();
+  std::wstring name = Utf8ToWide(printerName);
+  if (!spooler.Loaded() || name.empty()) return UniquePrinter();
+  HANDLE opened = nullptr;
+  if (!spooler.openPrinter(name.data(), &opened, nullptr) || !opened) return UniquePrinter();
+  return UniquePrinter(opened);
+}
+
+std::string TextOf(const wchar_t* text) { return text ? WideToUtf8(text) : std::string(); }
+
+}  // namespace
 
 std::vector<std::string> Win32Spooler::ListPrinters() {
+  const WinspoolApi& spooler = Winspool();
+  if (!spooler.Loaded()) return {};
   const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
   DWORD needed = 0;
   DWORD count = 0;
-  ::EnumPrintersA(flags, nullptr, 4, nullptr, 0, &needed, &count);
+  spooler.enumPrinters(flags, nullptr, 4, nullptr, 0, &needed, &count);
   std::vector<BYTE> buffer(needed);
-  if (needed == 0 || !::EnumPrintersA(flags, nullptr, 4, buffer.data(), needed, &needed, &count)) return {};
-  const auto* printers = reinterpret_cast<const PRINTER_INFO_4A*>(buffer.data());
+  if (needed == 0 || !spooler.enumPrinters(flags, nullptr, 4, buffer.data(), needed, &needed, &count)) return {};
+  const auto* printers = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data());
   std::vector<std::string> names;
   for (DWORD i = 0; i < count; ++i) {
-    if (printers[i].pPrinterName) names.push_back(AnsiToUtf8(printers[i].pPrinterName));
+    if (printers[i].pPrinterName) names.push_back(WideToUtf8(printers[i].pPrinterName));
   }
   return names;
 }
 
 platform::RawJobResult Win32Spooler::SendRawJob(std::string_view printerName, std::string_view documentName,
                                                 std::span<const uint8_t> bytes) {
-  std::optional<std::string> ansiName = Utf8ToAnsi(printerName);
-  if (!ansiName || ansiName->empty()) return {};
-  HANDLE opened = nullptr;
-  if (!::OpenPrinterA(ansiName->data(), &opened, nullptr) || !opened) return {};
-  UniquePrinter printer(opened);
+  UniquePrinter printer = OpenByName(printerName);
+  if (!printer) return {};
+  const WinspoolApi& spooler = Winspool();
 
-  std::string document = Utf8ToAnsi(documentName).value_or("");
-  DOC_INFO_1A info{};
+  std::wstring document = Utf8ToWide(documentName);
+  DOC_INFO_1W info{};
   info.pDocName = document.data();  // no output file, the printer's default data type
-  platform::RawJobResult result{true, false, 0};
-  if (::StartDocPrinterA(printer.Get(), 1, reinterpret_cast<BYTE*>(&info)) == 0) return result;
-  bool ok = ::StartPagePrinter(printer.Get()) != FALSE;
+  platform::RawJobResult result{true, false, 0, false};
+  if (spooler.startDocPrinter(printer.Get(), 1, reinterpret_cast<BYTE*>(&info)) == 0) return result;
+  bool ok = spooler.startPagePrinter(printer.Get()) != FALSE;
   DWORD written = 0;
   if (ok) {
-    ok = ::WritePrinter(printer.Get(), const_cast<uint8_t*>(bytes.data()), static_cast<DWORD>(bytes.size()),
-                        &written) != FALSE &&
+    ok = spooler.writePrinter(printer.Get(), const_cast<uint8_t*>(bytes.data()), static_cast<DWORD>(bytes.size()),
+                              &written) != FALSE &&
          written == bytes.size();
   }
   result.bytesWritten = written;
   if (!ok) {
     // Half a firmware image is worse than none: the job goes, nothing of it prints.
-    ::AbortPrinter(printer.Get());
+    spooler.abortPrinter(printer.Get());
     return result;
   }
-  ok = ::EndPagePrinter(printer.Get()) != FALSE;
-  ok = ::EndDocPrinter(printer.Get()) != FALSE && ok;
+  result.allWritten = true;
+  ok = spooler.endPagePrinter(printer.Get()) != FALSE;
+  ok = spooler.endDocPrinter(printer.Get()) != FALSE && ok;
   result.completed = ok;
   return result;
+}
+
+std::optional<platform::PrinterSetup> Win32Spooler::FindPrinter(std::string_view printerName) {
+  UniquePrinter printer = OpenByName(printerName);
+  if (!printer) return std::nullopt;
+  const WinspoolApi& spooler = Winspool();
+  DWORD needed = 0;
+  spooler.getPrinter(printer.Get(), 2, nullptr, 0, &needed);
+  if (needed == 0) return std::nullopt;
+  std::vector<BYTE> buffer(needed);
+  if (!spooler.getPrinter(printer.Get(), 2, buffer.data(), needed, &needed)) return std::nullopt;
+  const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+  return platform::PrinterSetup{TextOf(info->pPortName), TextOf(info->pDriverName)};
 }
 
 }  // namespace win32

@@ -3,12 +3,13 @@
 
 namespace win32 {
 
-// The spooler through its A functions; names cross the interface as UTF-8.
+// The spooler through its W functions; names cross the interface as UTF-8.
 class Win32Spooler : public platform::Spooler {
  public:
   std::vector<std::string> ListPrinters() override;
   platform::RawJobResult SendRawJob(std::string_view printerName, std::string_view documentName,
                                     std::span<const uint8_t> bytes) override;
+  std::optional<platform::PrinterSetup> FindPrinter(std::string_view printerName) override;
 };
 
 }  // namespace win32

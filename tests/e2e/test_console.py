@@ -256,10 +256,7 @@ class HandOffs(ConsoleCase):
 
     @classmethod
     def prepare(cls):
-        folder = cls.session.drive_c("C:\\Quorvel")
-        folder.mkdir(parents=True, exist_ok=True)
-        stub = paths.tool_exe("record_stub.exe").read_bytes()
-        (folder / "rundll32.exe").write_bytes(stub)
+        cls.session.replace_system_program("rundll32.exe", paths.tool_exe("record_stub.exe"))
         cls.session.env["RECORD_STUB_LOG"] = "C:\\Quorvel\\started.log"
 
     def started(self, count):
@@ -296,6 +293,7 @@ class HandOffs(ConsoleCase):
         self.gui.click(quorvel.MAIN, "Command5")
         lines = self.started(1)
         self.assertEqual(len(lines), 1, lines)
+        self.assertIn("\\system32\\rundll32.exe", lines[0].lower())
         self.assertTrue(lines[0].endswith(
             'printui.dll,PrintUIEntry /if /b "RIRIRU" /f "C:\\Quorvel\\QRX\\QRX.inf" /r USB001 /m "RIRIRU"'),
             lines[0])

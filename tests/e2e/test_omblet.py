@@ -1,7 +1,7 @@
 """The driver installer from start to close under Wine: spooler start, detection, port, printui, check, message.
 
 Wine's WMI lists no USB devices, so most cases run the test build Omblet_fixture_wmi.exe, whose WMI service reads
-device texts from wmi_fixture.txt beside it. cmd.exe and rundll32.exe beside the program are recording stubs; the
+device texts from wmi_fixture.txt beside it. cmd.exe and rundll32.exe of the system folder are recording stubs; the
 rundll32 stub may add the printer it was asked to install, as printui would.
 """
 import json
@@ -63,9 +63,9 @@ class OmbletCase(WineTestCase):
         super().setUpClass()
         cls.program = cls.session.install_program(cls.exe or paths.omblet_fixture_wmi_exe(), FOLDER)
         cls.folder = cls.session.drive_c(FOLDER)
-        shutil.copy2(paths.tool_exe("record_stub.exe"), cls.folder / "cmd.exe")
-        shutil.copy2(paths.tool_exe("install_stub.exe"), cls.folder / "rundll32.exe")
-        cls.record_log = cls.folder / "record_stub.log"
+        cls.session.replace_system_program("cmd.exe", paths.tool_exe("record_stub.exe"))
+        cls.session.replace_system_program("rundll32.exe", paths.tool_exe("install_stub.exe"))
+        cls.record_log = cls.session.system_folder() / "record_stub.log"
         cls.fixture = cls.folder / "wmi_fixture.txt"
         cls.session.env["INSTALL_STUB_ADDS_PRINTERS"] = "1" if cls.stub_adds_printers else "0"
         cls.session.env["INSTALL_STUB_SECONDS"] = str(cls.stub_seconds)
@@ -141,9 +141,9 @@ class VerifiedInstall(OmbletCase):
         self.assertEqual(lines[5], "正在将打印机驱动程序复制到你的计算机..")
         self.assertEqual(lines[6:9], ["加载驱动文件..", "安装发票专用驱动..", "安装标准驱动.."])
         recorded = self.wait_recorded(3)
-        # The two printui processes run side by side, so either may write its line first.
-        self.assertEqual(recorded[0], "cmd /c net start spooler")
-        self.assertCountEqual(recorded[1:], [printui("发票专用驱动S", "USB001"), printui("Vollenby LP-702", "USB001")])
+        # printui runs once for the invoice printer and, when that has ended, once for the standard printer.
+        self.assertEqual(recorded, ["cmd /c net start spooler", printui("发票专用驱动S", "USB001"),
+                                    printui("Vollenby LP-702", "USB001")])
 
     def test_4_countdown_to_six_then_the_verified_message(self):
         box = self.gui.message_box(press_ok=False, timeout_ms=30000)

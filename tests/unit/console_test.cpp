@@ -136,6 +136,16 @@ TEST(ConsoleSend, UnknownPrinterAndRefusedJobAreReported) {
   EXPECT_NE(refusing.dialogs.messages[0].text.find("2 / 3"), std::string::npos);
 }
 
+TEST(ConsoleSend, AJobThatTookEveryByteButDidNotEndIsNotCalledCancelled) {
+  ConsoleFixture f;
+  f.spooler.failEnd = true;
+  f.SendText("1B 40 1B", true);
+  ASSERT_EQ(f.dialogs.messages.size(), 1u);
+  const std::string& text = f.dialogs.messages[0].text;
+  EXPECT_EQ(text, "发送失败！打印机“KESTRAMO K-108”已接收全部 3 字节，但打印任务没有正常结束，可能不会打印。");
+  EXPECT_EQ(text.find("已取消"), std::string::npos);
+}
+
 TEST(ConsoleTimedSend, RepeatsEvery100msAndStopsOnAFailure) {
   ConsoleFixture f;
   f.text1.SetText("PTESTPAGE");

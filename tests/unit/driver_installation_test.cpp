@@ -19,8 +19,10 @@ TEST(InstallPrinter, QuotesNamesAndTheInfPathOfAFolderWithABlank) {
   f.mainWindow.OnCommand5Click();
   ASSERT_EQ(f.shell.starts.size(), 1u);
   const auto& start = f.shell.starts[0];
-  EXPECT_EQ(start.program + " " + start.arguments,
-            "rundll32 printui.dll,PrintUIEntry /if /b \"RIRIRU\" /f \"C:\\Program Files\\Quorvel\\QRX\\QRX.inf\" "
+  // rundll32 by its full path: a rundll32.exe placed beside the program must not run elevated.
+  EXPECT_EQ(start.program, "C:\\Windows\\system32\\rundll32.exe");
+  EXPECT_EQ(start.arguments,
+            "printui.dll,PrintUIEntry /if /b \"RIRIRU\" /f \"C:\\Program Files\\Quorvel\\QRX\\QRX.inf\" "
             "/r USB001 /m \"RIRIRU\"");
   EXPECT_EQ(start.show, platform::ShowState::Minimized);
   EXPECT_TRUE(start.elevate);

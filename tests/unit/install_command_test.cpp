@@ -22,8 +22,9 @@ class InstallPrinterDriver : public ::testing::Test {
     state.modelName = "Vollenby LP-702";
     state.portName = "USB001";
   }
-  std::vector<omblet::PendingInstall> Install() {
-    return omblet::InstallPrinterDriver(launcher, "C:\\Program Files\\Omblet", {refs, timerEnd, state});
+  omblet::InstallQueue Install() {
+    return omblet::InstallPrinterDriver("C:\\Program Files\\Omblet", "C:\\Windows\\system32",
+                                        {refs, timerEnd, state});
   }
   std::vector<std::string> Lines() const {
     std::vector<std::string> texts;
@@ -44,14 +45,10 @@ class InstallPrinterDriver : public ::testing::Test {
   omblet::InstallerState state;
 };
 
-TEST_F(InstallPrinterDriver, InvoiceAndStandardPrinterOnLinesSixToNine) {
+TEST_F(InstallPrinterDriver, InvoiceThenStandardPrinterOnLinesSixToNineOneAfterTheOther) {
   state.invoiceDriverClass = InvoiceDriverClass::N;
-  auto installs = Install();
-  ASSERT_EQ(launcher.starts.size(), 2u);
-  EXPECT_EQ(launcher.starts[0].commandLine, Command("发票专用驱动N"));
-  EXPECT_EQ(launcher.starts[1].commandLine, Command("Vollenby LP-702"));
-  EXPECT_EQ(launcher.starts[0].show, platform::ShowState::Minimized);
-  EXPECT_EQ(launcher.starts[1].show, platform::ShowState::Minimized);
+  omblet::InstallQueue installs = Install();
+  EXPECT_TRUE(launcher.starts.empty());
   std::vector<std::string> expected(15);
   expected[6] = "加载驱动文件..";
   expected[7] = "安装发票专用驱动..";
@@ -61,20 +58,42 @@ TEST_F(InstallPrinterDriver, InvoiceAndStandardPrinterOnLinesSixToNine) {
   EXPECT_EQ(state.countdownLine, 9);
   EXPECT_TRUE(timerEnd.Running());
   EXPECT_EQ(timerEnd.Interval(), 1u);
-  ASSERT_EQ(installs.size(), 2u);
-  EXPECT_EQ(installs[0].printerName, "发票专用驱动N");
-  EXPECT_EQ(installs[1].printerName, "Vollenby LP-702");
+
+  EXPECT_TRUE(installs.Advance(launcher).empty());
+  ASSERT_EQ(launcher.starts.size(), 1u);
+  EXPECT_EQ(launcher.starts[0].program, "C:\\Windows\\system32\\rundll32.exe");
+  EXPECT_EQ(launcher.starts[0].commandLine, Command("发票专用驱动N"));
+  EXPECT_EQ(launcher.starts[0].show, platform::ShowState::Minimized);
+  installs.Advance(launcher);
+  EXPECT_EQ(launcher.starts.size(), 1u);  // still running
+  EXPECT_FALSE(installs.AllEnded());
+
+  *launcher.starts[0].ended = true;
+  EXPECT_FALSE(installs.AllEnded());  // the standard install has not even started
+  installs.Advance(launcher);
+  ASSERT_EQ(launcher.starts.size(), 2u);
+  EXPECT_EQ(launcher.starts[1].program, "C:\\Windows\\system32\\rundll32.exe");
+  EXPECT_EQ(launcher.starts[1].commandLine, Command("Vollenby LP-702"));
+  EXPECT_EQ(launcher.starts[1].show, platform::ShowState::Minimized);
+  *launcher.starts[1].ended = true;
+  EXPECT_TRUE(installs.AllEnded());
+  installs.Advance(launcher);
+  EXPECT_EQ(launcher.starts.size(), 2u);
+  ASSERT_EQ(installs.Installs().size(), 2u);
+  EXPECT_EQ(installs.Installs()[0].printerName, "发票专用驱动N");
+  EXPECT_EQ(installs.Installs()[1].printerName, "Vollenby LP-702");
 }
 
 TEST_F(InstallPrinterDriver, NoInvoiceNameGivesOneCommandAndTheCountdownOnLineEight) {
-  auto installs = Install();
+  omblet::InstallQueue installs = Install();
+  installs.Advance(launcher);
   ASSERT_EQ(launcher.starts.size(), 1u);
   EXPECT_EQ(launcher.starts[0].commandLine, Command("Vollenby LP-702"));
   EXPECT_EQ(lines[7].Text(), "安装标准驱动..");
   EXPECT_EQ(lines[8].Text(), "驱动安装完成");
   EXPECT_EQ(lines[9].Text(), "");
   EXPECT_EQ(state.countdownLine, 8);
-  EXPECT_EQ(installs.size(), 1u);
+  EXPECT_EQ(installs.Installs().size(), 1u);
 }
 
 TEST_F(InstallPrinterDriver, NoInvoiceMarkUsesTheFirstTwoLinesWhateverTheClass) {
@@ -82,7 +101,8 @@ TEST_F(InstallPrinterDriver, NoInvoiceMarkUsesTheFirstTwoLinesWhateverTheClass) 
   state.invoiceDriverClass = InvoiceDriverClass::SJZ;
   lines[0].SetText("打印驱动安装中请你耐心等待");
   lines[1].SetText("启动打印服务.....");
-  Install();
+  omblet::InstallQueue installs = Install();
+  installs.Advance(launcher);
   ASSERT_EQ(launcher.starts.size(), 1u);
   EXPECT_EQ(launcher.starts[0].commandLine, Command("Vollenby LP-702"));
   EXPECT_EQ(lines[0].Text(), "安装标准驱动..");
@@ -92,16 +112,16 @@ TEST_F(InstallPrinterDriver, NoInvoiceMarkUsesTheFirstTwoLinesWhateverTheClass) 
   EXPECT_EQ(state.countdownLine, 1);
 }
 
-TEST_F(InstallPrinterDriver, CommandsThatCannotStartAreNamedAndTheFlowGoesOn) {
+TEST_F(InstallPrinterDriver, AnInstallThatCannotStartIsNamedAndTheNextStartsAtOnce) {
   state.invoiceDriverClass = InvoiceDriverClass::S;
   launcher.startable = false;
-  auto installs = Install();
+  omblet::InstallQueue installs = Install();
+  EXPECT_EQ(installs.Advance(launcher), (std::vector<std::string>{"发票专用驱动S", "Vollenby LP-702"}));
   EXPECT_EQ(launcher.starts.size(), 2u);
-  EXPECT_EQ(lines[omblet::kProblemLine].Text(), "无法启动驱动安装程序: 发票专用驱动S、Vollenby LP-702");
-  EXPECT_EQ(lines[9].Text(), "驱动安装完成");
-  EXPECT_TRUE(timerEnd.Running());
-  ASSERT_EQ(installs.size(), 2u);
-  EXPECT_FALSE(installs[0].process.Started());
+  EXPECT_TRUE(installs.AllEnded());
+  EXPECT_TRUE(installs.Advance(launcher).empty());
+  EXPECT_EQ(launcher.starts.size(), 2u);
+  EXPECT_FALSE(installs.Installs()[0].process.Started());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "driver_installer/model_table.h"
+#include "driver_installer/text_helpers.h"
 #include "tests/unit/installer_fixture.h"
 
 namespace {
@@ -24,7 +25,11 @@ class InstallerFlow : public ::testing::Test, protected InstallerFixture {
     wmi.dependents = {DependentOf("USB\\ROOT_HUB30\\4&1"), DependentOf(instance)};
     RegisterPrinter(instance, "0", 1);
   }
-  void InstallsSucceed(std::vector<std::string> names) { spooler.printers = std::move(names); }
+  // printui added these printers on the resolved port, each with its own model as driver.
+  void InstallsSucceed(std::vector<std::string> names) {
+    for (const std::string& name : names) spooler.setups[name] = {"USB001", name};
+    spooler.printers = std::move(names);
+  }
   std::vector<std::string> Commands() const {
     std::vector<std::string> lines;
     for (const auto& start : launcher.starts) lines.push_back(start.commandLine);
@@ -40,6 +45,7 @@ TEST_F(InstallerFlow, LoadShowsTheFirstLinesAndStartsTheSpoolerHidden) {
   EXPECT_EQ(Line(1), "启动打印服务");
   EXPECT_EQ(Line(7), "");
   ASSERT_EQ(launcher.starts.size(), 1u);
+  EXPECT_EQ(launcher.starts[0].program, "C:\\Windows\\system32\\cmd.exe");
   EXPECT_EQ(launcher.starts[0].commandLine, "cmd /c net start spooler");
   EXPECT_EQ(launcher.starts[0].show, platform::ShowState::Hidden);
   EXPECT_TRUE(timerDelay.Running());
@@ -98,8 +104,16 @@ TEST_F(InstallerFlow, PrinterAttachedBeforeStartIsInstalledInTheFirstScan) {
   EXPECT_EQ(Line(7), "安装发票专用驱动..");
   EXPECT_EQ(Line(8), "安装标准驱动..");
   EXPECT_EQ(Line(9), "驱动安装完成");
+  // Both installs stage the same package: the standard one waits until the invoice one has ended.
+  EXPECT_EQ(Commands(), (std::vector<std::string>{"cmd /c net start spooler", Command("发票专用驱动N")}));
+  EXPECT_EQ(launcher.starts[1].program, "C:\\Windows\\system32\\rundll32.exe");
+  RunUntil(5003 + 1010);
+  EXPECT_EQ(launcher.starts.size(), 2u);
+  *launcher.starts[1].ended = true;
+  RunUntil(5003 + 2 * 1010);
   EXPECT_EQ(Commands(), (std::vector<std::string>{"cmd /c net start spooler", Command("发票专用驱动N"),
                                                   Command(kModel)}));
+  EXPECT_EQ(launcher.starts[2].program, "C:\\Windows\\system32\\rundll32.exe");
   EXPECT_FALSE(timerUSBCheck.Running());
   EXPECT_TRUE(timerEnd.Running());
   EXPECT_EQ(window.Caption(), "OmbletV300.19(20180607)欢迎使用Vollenby打印机");
@@ -113,7 +127,7 @@ TEST_F(InstallerFlow, PrinterAttachedLateIsFoundAtTheNextScan) {
   RunUntil(9001);
   EXPECT_EQ(launcher.starts.size(), 1u);
   RunUntil(9002);
-  EXPECT_EQ(launcher.starts.size(), 3u);
+  EXPECT_EQ(launcher.starts.size(), 2u);
 }
 
 TEST_F(InstallerFlow, CountdownOneToSixThenTheMessageOnlyAfterItTheWindowCloses) {
@@ -164,6 +178,31 @@ TEST_F(InstallerFlow, PrinterNotListedAfterTheInstallsIsNamedInTheMessageAndOnTh
   EXPECT_EQ(Line(omblet::kCheckLine), "以下打印机没有安装成功: 发票专用驱动N");
 }
 
+TEST_F(InstallerFlow, PrinterLeftOnAnotherPortOrWithAnotherDriverDoesNotCountAsInstalled) {
+  AttachPrinter();
+  launcher.endAtOnce = true;
+  InstallsSucceed({"发票专用驱动N", kModel});
+  spooler.setups["发票专用驱动N"].portName = "USB002";        // left from an install for another printer
+  spooler.setups[kModel].driverName = "Generic / Text Only";  // printui failed, an old printer stays
+  installer.Load();
+  RunUntilTrue([&] { return window.closed; });
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text,
+            "以下打印机没有安装成功: 发票专用驱动N（端口 USB002）、" + kModel + "（驱动 Generic / Text Only）");
+}
+
+TEST_F(InstallerFlow, PortListAndLetterCaseOfTheSpoolerAreAccepted) {
+  AttachPrinter();
+  launcher.endAtOnce = true;
+  InstallsSucceed({"发票专用驱动N", kModel});
+  spooler.setups["发票专用驱动N"].portName = "LPT1:, usb001";
+  spooler.setups[kModel].driverName = omblet::LowerAscii(kModel);
+  installer.Load();
+  RunUntilTrue([&] { return window.closed; });
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "驱动安装成功!!");
+}
+
 TEST_F(InstallerFlow, WaitsForTheInstallProgramsBeforeCheckingTheSpooler) {
   AttachPrinter();
   installer.Load();
@@ -174,11 +213,15 @@ TEST_F(InstallerFlow, WaitsForTheInstallProgramsBeforeCheckingTheSpooler) {
   RunUntil(5003 + 5 * 1010 + 3000);
   EXPECT_EQ(Line(omblet::kCheckLine), "正在等待驱动安装程序结束..3s");
   EXPECT_EQ(Line(9), Countdown(6));
-  // printui ends having installed both printers.
+  // The invoice install ends; the standard one starts at the next poll and ends too.
+  launcher.EndAll();
+  RunUntil(5003 + 5 * 1010 + 4000);
+  ASSERT_EQ(launcher.starts.size(), 3u);
+  EXPECT_TRUE(dialogs.messages.empty());
   launcher.EndAll();
   InstallsSucceed({"发票专用驱动N", kModel});
   uint64_t shown = RunUntilTrue([&] { return !dialogs.messages.empty(); });
-  EXPECT_EQ(shown, 5003u + 5 * 1010 + 4000);
+  EXPECT_EQ(shown, 5003u + 5 * 1010 + 5000);
   EXPECT_EQ(dialogs.messages[0].text, "驱动安装成功!!");
   EXPECT_TRUE(window.closed);
 }

@@ -17,9 +17,11 @@ bool EndsWithin(const platform::StartedProcess& process, DWORD milliseconds) {
   return process.HasEnded();
 }
 
+std::string SystemCmd() { return win32::Win32FileSystem().SystemFolder() + "\\cmd.exe"; }
+
 TEST(ProcessLauncherTest, KeepsTheHandleUntilTheProgramHasEnded) {
   win32::Win32ProcessLauncher launcher;
-  platform::StartedProcess process = launcher.Start("cmd /c exit 3", platform::ShowState::Hidden);
+  platform::StartedProcess process = launcher.Start(SystemCmd(), "cmd /c exit 3", platform::ShowState::Hidden);
   ASSERT_TRUE(process.Started());
   EXPECT_TRUE(EndsWithin(process, 20000));
   platform::StartedProcess moved = std::move(process);
@@ -28,9 +30,18 @@ TEST(ProcessLauncherTest, KeepsTheHandleUntilTheProgramHasEnded) {
 
 TEST(ProcessLauncherTest, AProgramThatDoesNotExistIsNotStarted) {
   win32::Win32ProcessLauncher launcher;
-  platform::StartedProcess process = launcher.Start("no_such_program_4711.exe", platform::ShowState::Minimized);
+  platform::StartedProcess process = launcher.Start(win32::Win32FileSystem().SystemFolder() + "\\no_such_4711.exe",
+                                                    "cmd /c exit 3", platform::ShowState::Minimized);
   EXPECT_FALSE(process.Started());
   EXPECT_TRUE(process.HasEnded());
+  EXPECT_FALSE(launcher.Start("", "cmd /c exit 3", platform::ShowState::Minimized).Started());
+}
+
+TEST(FileSystemTest, SystemFolderHoldsThePrograms) {
+  const std::string folder = win32::Win32FileSystem().SystemFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_NE(folder.back(), '\\');
+  EXPECT_TRUE(win32::Win32FileSystem().FileExists(folder + "\\rundll32.exe"));
 }
 
 class WmiTest : public ::testing::Test {

@@ -52,19 +52,33 @@ TEST(Win32Spooler, ListsPrintersByNameIncludingChineseNames) {
   EXPECT_NE(std::find(names.begin(), names.end(), "KESTRAMO 测试"), names.end());
 }
 
-TEST(Win32Spooler, RawJobArrivesUnchanged) {
+TEST(Win32Spooler, FindsPortAndDriverOfAPrinterWhateverTheCodePage) {
+  ASSERT_TRUE(AddTestPrinter(L"\u53D1\u7968\u4E13\u7528\u9A71\u52A8N", L"LPT1:"));
+  auto setup = win32::Win32Spooler().FindPrinter("发票专用驱动N");
+  ASSERT_TRUE(setup);
+  EXPECT_EQ(setup->portName, "LPT1:");
+  EXPECT_EQ(setup->driverName, "Wine PostScript Driver");
+  EXPECT_FALSE(win32::Win32Spooler().FindPrinter("No Such Printer 42"));
+  EXPECT_FALSE(win32::Win32Spooler().FindPrinter(""));
+}
+
+TEST(Win32Spooler, RawJobArrivesUnchangedAlsoAtAChineseNamedPrinter) {
   std::string output = OutputFileFromWindows();
   if (output.empty()) GTEST_SKIP() << "SPOOLER_OUT_UNIX not set";
-  ASSERT_TRUE(AddTestPrinter(L"Vollenby RawTest", L"USB001"));
   const uint8_t bytes[] = {'R', 'E', 'T', 'U', 'R', 'N', ' ', 'V', 'A', 'L', 'U', 'E', 0x0D, 0x0A, 0x00, 0xFF, 0x80, 0x1B, 0x40};
-  auto result = win32::Win32Spooler().SendRawJob("Vollenby RawTest", "AAAAAA", bytes);
-  EXPECT_TRUE(result.opened);
-  EXPECT_EQ(result.bytesWritten, sizeof(bytes));
-  EXPECT_TRUE(result.completed);
+  for (const wchar_t* name : {L"Vollenby RawTest", L"Vollenby \u6D4B\u8BD5"}) {
+    ASSERT_TRUE(AddTestPrinter(name, L"USB001"));
+    ::DeleteFileA(output.c_str());
+    auto result = win32::Win32Spooler().SendRawJob(win32::WideToUtf8(name), "AAAAAA", bytes);
+    EXPECT_TRUE(result.opened);
+    EXPECT_EQ(result.bytesWritten, sizeof(bytes));
+    EXPECT_TRUE(result.allWritten);
+    EXPECT_TRUE(result.completed);
 
-  std::ifstream file(output, std::ios::binary);
-  std::vector<uint8_t> received((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(received, std::vector<uint8_t>(std::begin(bytes), std::end(bytes)));
+    std::ifstream file(output, std::ios::binary);
+    std::vector<uint8_t> received((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(received, std::vector<uint8_t>(std::begin(bytes), std::end(bytes)));
+  }
 }
 
 TEST(Win32Spooler, UnknownOrEmptyPrinterNameIsNotOpened) {

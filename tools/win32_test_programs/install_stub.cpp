@@ -1,7 +1,8 @@
-// install_stub: stands in for rundll32.exe beside the driver installer. Records its command line like
-// record_stub (to %RECORD_STUB_LOG% or record_stub.log beside itself), then acts as printui would:
+// install_stub: stands in for rundll32.exe in the system folder. Records its command line like record_stub (to
+// %RECORD_STUB_LOG% or record_stub.log beside itself), then acts as printui would:
 //   INSTALL_STUB_SECONDS=N         takes N seconds before it ends
-//   INSTALL_STUB_ADDS_PRINTERS=1   adds the printer named by /b on the port named by /r
+//   INSTALL_STUB_ADDS_PRINTERS=1   adds the printer named by /b on the port named by /r, with a driver named by /m
+// A stand-in started while another still runs records the line "overlap": printui installs must not run at once.
 #include <windows.h>
 #include <winspool.h>
 
@@ -43,13 +44,13 @@ std::wstring Switch(const std::wstring& line, const std::wstring& name, bool quo
   return line.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
 }
 
-bool AddPrinter(const std::wstring& name, const std::wstring& port) {
-  wchar_t driverName[] = L"Wine PostScript Driver";
+bool AddPrinter(const std::wstring& name, const std::wstring& port, const std::wstring& model) {
+  std::wstring driverName = model;
   wchar_t ps[] = L"wineps.drv";
   wchar_t raw[] = L"RAW";
   DRIVER_INFO_3W driver{};
   driver.cVersion = 3;
-  driver.pName = driverName;
+  driver.pName = driverName.data();
   driver.pDriverPath = ps;
   driver.pDataFile = ps;
   driver.pConfigFile = ps;
@@ -59,7 +60,7 @@ bool AddPrinter(const std::wstring& name, const std::wstring& port) {
   wchar_t processor[] = L"winprint";
   PRINTER_INFO_2W printer{};
   printer.pPrinterName = printerName.data();
-  printer.pDriverName = driverName;
+  printer.pDriverName = driverName.data();
   printer.pPortName = portName.data();
   printer.pPrintProcessor = processor;
   printer.pDatatype = raw;
@@ -73,13 +74,17 @@ bool AddPrinter(const std::wstring& name, const std::wstring& port) {
 
 int main() {
   std::wstring commandLine = ::GetCommandLineW();
+  HANDLE running = ::CreateMutexW(nullptr, FALSE, L"Local\\install_stub_running");
+  if (running && ::GetLastError() == ERROR_ALREADY_EXISTS) Record(L"overlap");
   Record(commandLine);
   int seconds = _wtoi(Environment(L"INSTALL_STUB_SECONDS").c_str());
   if (seconds > 0) ::Sleep(static_cast<DWORD>(seconds) * 1000);
   if (Environment(L"INSTALL_STUB_ADDS_PRINTERS") == L"1") {
     std::wstring name = Switch(commandLine, L"/b", true);
     std::wstring port = Switch(commandLine, L"/r", false);
-    if (name.empty() || !AddPrinter(name, port)) return 1;
+    std::wstring model = Switch(commandLine, L"/m", true);
+    if (name.empty() || model.empty() || !AddPrinter(name, port, model)) return 1;
   }
+  if (running) ::CloseHandle(running);
   return 0;
 }

@@ -65,6 +65,15 @@ class WineSession:
         name = device_path[4:] if device_path.startswith("\\\\?\\") else device_path
         return self.prefix / "dosdevices" / name.lower()
 
+    def system_folder(self):
+        return self.prefix / "drive_c" / "windows" / "system32"
+
+    def replace_system_program(self, name, stand_in):
+        """Puts `stand_in` over the system folder's `name` (rundll32.exe, cmd.exe): a program that starts that file
+        by its full path then runs the stand-in (Wine would otherwise run its builtin)."""
+        shutil.copy2(stand_in, self.system_folder() / name)
+        self.env["WINEDLLOVERRIDES"] += f";{name}=n"
+
     def install_program(self, exe, windows_folder="C:\\Quorvel", with_data=True):
         """Copies a program (and the shipped QRX and skin folders) into the prefix; returns its Windows path."""
         folder = self.drive_c(windows_folder)
