@@ -37,7 +37,7 @@ TEST(ProcessLauncherTest, AProgramThatDoesNotExistIsNotStarted) {
   EXPECT_FALSE(launcher.Start("", "cmd /c exit 3", platform::ShowState::Minimized).Started());
 }
 
-TEST(FileSystemTest, SystemFolderHoldsThePrograms) {
+TEST(SystemFolderTest, HoldsTheProgramsWindowsProvides) {
   const std::string folder = win32::Win32FileSystem().SystemFolder();
   ASSERT_FALSE(folder.empty());
   EXPECT_NE(folder.back(), '\\');

@@ -66,7 +66,13 @@ void List() {
 
 int main() {
   std::vector<std::wstring> args = tool_io::Arguments();
-  if (args.empty()) tool_io::Fail("usage: spooler_setup add-driver|add-printer NAME PORT|delete-printer NAME|list", 2);
+  if (args.empty()) {
+    tool_io::Fail("usage: spooler_setup add-driver|add-printer NAME PORT|delete-printer NAME|list|acp", 2);
+  }
+  if (args[0] == L"acp") {  // the ANSI code page programs in this prefix run with
+    tool_io::Print(std::to_string(::GetACP()) + "\n");
+    return 0;
+  }
   if (args[0] == L"add-driver") return AddDriver() ? 0 : 1;
   if (args[0] == L"add-printer" && args.size() == 3) return AddDriver() && AddPrinter(args[1], args[2]) ? 0 : 1;
   if (args[0] == L"delete-printer" && args.size() == 2) return DeletePrinter(args[1]) ? 0 : 1;

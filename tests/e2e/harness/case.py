@@ -12,6 +12,7 @@ MEMORY_SLACK = 4 * 1024 * 1024  # bytes
 class WineTestCase(unittest.TestCase):
     session = None
     gui = None
+    lang = "zh_CN.UTF-8"  # the locale of the class's prefix, and so its ANSI code page
 
     def assert_back_to(self, baseline, title):
         """The process owning window `title` holds no more handles or memory than at `baseline`."""
@@ -21,7 +22,7 @@ class WineTestCase(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.session = WineSession(cls.__name__)
+        cls.session = WineSession(cls.__name__, lang=cls.lang)
         cls.gui = GuiDriver(cls.session)
 
     @classmethod

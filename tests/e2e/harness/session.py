@@ -13,9 +13,10 @@ USB_PRINTER_CLASS = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}"
 
 
 class WineSession:
-    """One prefix per test class: LANG=zh_CN.UTF-8, a display, and cleanup of everything it started."""
+    """One prefix per test class: its locale (zh_CN.UTF-8 unless told), a display, and cleanup of everything it
+    started. Wine takes the ANSI code page from the locale; a prefix keeps one locale for its life."""
 
-    def __init__(self, name, use_existing_display=False):
+    def __init__(self, name, use_existing_display=False, lang="zh_CN.UTF-8"):
         self.name = name
         self.artifacts = paths.artifacts() / name
         self.artifacts.mkdir(parents=True, exist_ok=True)
@@ -28,8 +29,8 @@ class WineSession:
         self.env.update({
             "WINEPREFIX": str(self.prefix),
             "WINEDEBUG": "-all",
-            "LANG": "zh_CN.UTF-8",
-            "LC_ALL": "zh_CN.UTF-8",
+            "LANG": lang,
+            "LC_ALL": lang,
             "DISPLAY": self.display.name,
             # No Mono or Gecko install prompts: the programs need neither.
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
