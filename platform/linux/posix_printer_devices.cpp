@@ -28,7 +28,8 @@ constexpr std::chrono::seconds kWriteStallLimit{30};
 constexpr int kMostDiscardedReads = 64;
 
 int MillisecondsLeft(Clock::time_point deadline) {
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  // Rounded up: poll must not give up before the time is over.
+  auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
   return left < 0 ? 0 : static_cast<int>(left);
 }
 
