@@ -1,4 +1,5 @@
 """The shipped programs are single static executables that need nothing but Windows' own DLLs."""
+import os
 import re
 import subprocess
 import unittest
@@ -44,20 +45,34 @@ class StaticExecutables(unittest.TestCase):
     def test_quorvel(self):
         self.check_program(paths.quorvel_exe(), "asInvoker")
 
+    def test_quorvelctl_is_a_console_program_on_known_dlls_only(self):
+        exe = paths.quorvelctl_exe()
+        self.assertTrue(exe.exists(), f"{exe} not built")
+        dlls = imported_dlls(exe)
+        self.assertIn("kernel32.dll", dlls)
+        self.assertFalse(dlls - KNOWN_DLLS, "quorvelctl.exe imports DLLs a planted file could replace")
+        self.assertFalse(dlls & LOADED_AT_RUN_TIME, "quorvelctl.exe imports a DLL that pulls in winspool.drv")
+        header = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", str(exe)], capture_output=True, text=True,
+                                check=True, env=dict(os.environ, LC_ALL="C")).stdout
+        self.assertRegex(header, r"Subsystem\s+00000003")  # the console subsystem: it runs in the caller's window
+        image = exe.read_bytes()
+        self.assertIn(b'level="asInvoker"', image)
+        self.assertIn("VS_VERSION_INFO".encode("utf-16-le"), image)
+
     def test_omblet_asks_for_administrator_rights(self):
         self.check_program(paths.omblet_exe(), "requireAdministrator")
         self.check_program(paths.omblet_fixture_wmi_exe(), "requireAdministrator")
 
 
 class ReleasePackage(unittest.TestCase):
-    def test_zip_holds_both_programs_the_driver_package_skins_and_the_guide(self):
+    def test_zip_holds_the_programs_the_driver_package_skins_and_the_guide(self):
         packages = sorted(paths.windows_build().glob("Quorvel-*-win64.zip"))
         self.assertTrue(packages, "release zip not built")
         with zipfile.ZipFile(packages[-1]) as package:
             names = {name.split("/", 1)[1] for name in package.namelist()}
             self.assertEqual(package.read(next(n for n in package.namelist() if n.endswith("/Quorvel.exe"))),
                              paths.quorvel_exe().read_bytes())
-        for wanted in ("Quorvel.exe", "Omblet.exe", "QRX/QRX.inf", "QRX/QRX203.GPD", "skin/", "guide/guide.zh.md",
+        for wanted in ("Quorvel.exe", "Omblet.exe", "quorvelctl.exe", "QRX/QRX.inf", "QRX/QRX203.GPD", "skin/", "guide/guide.zh.md",
                        "guide/guide.en.md", "guide/images/launcher.png"):
             self.assertIn(wanted, names)
 
