@@ -4,10 +4,10 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quorvelctl)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configure USB thermal label and receipt printers from the command line")
-set(CPACK_PACKAGE_DESCRIPTION
-    "quorvelctl lists the attached printers (USB printer class, vendor 1A86), reads and shows their parameters, "
-    "changes their settings with a read-back check, saves and applies settings profiles on many printers at "
-    "once, and sends self-test, raw and firmware data through the printer's device file.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "quorvelctl lists the attached printers (USB printer class, vendor 1A86), reads and shows their parameters, "
+       "changes their settings with a read-back check, saves and applies settings profiles on many printers at "
+       "once, and sends self-test, raw and firmware data through the printer's device file.")
 set(CPACK_PACKAGE_CONTACT "Quorvel developers <quorvel@localhost>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -50,10 +50,6 @@ int Fail(CtlContext& context, int code, const std::string& text) {
   return code;
 }
 
-}  // namespace ctl
-
-namespace ctl {
-
 OpenedPrinter OpenChosenPrinter(CtlContext& context, const PrinterOptions& options) {
   OpenedPrinter opened;
   Selected chosen = ChosenPrinters(context, options);

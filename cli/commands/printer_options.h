@@ -31,16 +31,6 @@ void AddTimeoutOption(CLI::App& command, PrinterOptions& options);
 // The printers chosen: those of --device, or those discovery finds, narrowed by -p or --all.
 Selected ChosenPrinters(CtlContext& context, const PrinterOptions& options);
 
-// Prints "quorvelctl: <text>" on the error stream and returns `code`.
-int Fail(CtlContext& context, int code, const std::string& text);
-
-// Seconds given on the command line, as milliseconds.
-std::chrono::milliseconds Milliseconds(double seconds);
-
-}  // namespace ctl
-
-namespace ctl {
-
 // The one printer a command works on, opened; on failure the message is printed and `code` says why.
 struct OpenedPrinter {
   std::string device;
@@ -48,5 +38,11 @@ struct OpenedPrinter {
   int code = kDone;
 };
 OpenedPrinter OpenChosenPrinter(CtlContext& context, const PrinterOptions& options);
+
+// Prints "quorvelctl: <text>" on the error stream and returns `code`.
+int Fail(CtlContext& context, int code, const std::string& text);
+
+// Seconds given on the command line, as milliseconds.
+std::chrono::milliseconds Milliseconds(double seconds);
 
 }  // namespace ctl

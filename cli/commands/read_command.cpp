@@ -15,12 +15,10 @@ struct ReadOptions {
 };
 
 int RunRead(CtlContext& context, const ReadOptions& options) {
-  Selected chosen = ChosenPrinters(context, options.printers);
-  if (chosen.code != kDone) return Fail(context, chosen.code, chosen.error);
-  const std::string& device = chosen.printers.front().device;
-  Opened opened = OpenPrinter(context.devices, device, context.host);
-  if (!opened.connection) return Fail(context, opened.code, opened.error);
-  const FrameRead read = ReadParameterFrame(*opened.connection, options.printers.Timeout());
+  OpenedPrinter printer = OpenChosenPrinter(context, options.printers);
+  if (!printer.connection) return printer.code;
+  const std::string& device = printer.device;
+  const FrameRead read = ReadParameterFrame(*printer.connection, options.printers.Timeout());
   if (!read.frame) return Fail(context, kDeviceFailed, FrameReadProblem(read, device, options.printers.Timeout()));
   if (options.json) {
     context.io.out << ReportJson(*read.frame, device).dump(2) << "\n";
