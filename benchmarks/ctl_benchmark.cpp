@@ -4,6 +4,11 @@
 //     script starts it. Their difference is ours: start-up, the device open, the decoding and the report.
 //   - `apply` to 1 and to 4 printers: the printers are handled at the same time, so four take about as long as one.
 // Run from a Release build: build/<dir>/benchmarks/ctl_benchmark (QUORVELCTL=path measures another build's program).
+//
+// On the 2-core build machine, with the Release program of the Debian package build:
+//   RawExchange/prompt 0.12 ms, CtlRead/prompt 7.4 ms; RawExchange/answers_in_50ms 50.4 ms, CtlRead 58.6 ms:
+//   about 8 ms of our own per read, the program's start included.
+//   CtlApply/1 1111 ms, CtlApply/4 1116 ms (one second of settle time each): four printers take 1.005 times one.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <poll.h>
