@@ -101,7 +101,9 @@ TEST(ConsoleSend, CharacterWithoutCodePageFormIsRefusedNotSubstituted) {
   ConsoleFixture f;
   f.SendText("A\xE2\x82\xAC", false);  // a euro sign: not in the fake code page
   EXPECT_TRUE(f.spooler.jobs.empty());
-  EXPECT_EQ(f.dialogs.messages.at(0).text, "发送失败!格式不对！");
+  // Not a format fault: the text names the character that cannot be sent.
+  EXPECT_EQ(f.dialogs.messages.at(0).text, "发送失败！字符“€”在本机的代码页中没有编码，无法以文本方式发送。");
+  EXPECT_EQ(f.dialogs.messages.at(0).title, "提示");
 }
 
 TEST(ConsoleSend, BufferHoldsExactly3000001Bytes) {
@@ -303,7 +305,9 @@ TEST(ConsoleFileLoad, NoFileEmptyUnreadableOrHugeFileLeavesTheBoxes) {
   f.console.OnCommand5Click();
   f.Load(Bytes(quorvel::kLargestLoadableFile + 1));
   ASSERT_EQ(f.dialogs.messages.size(), 4u);
-  EXPECT_EQ(f.dialogs.messages[3].text, "The file is too large: at most 16777216 bytes can be loaded.");
+  // The console's own texts are in its language; the system's description of a failure stays the system's.
+  EXPECT_EQ(f.dialogs.messages[1].text, "文件是空的。");
+  EXPECT_EQ(f.dialogs.messages[3].text, "文件太大：最多只能载入 16777216 字节。");
   EXPECT_EQ(f.dialogs.messages[0].text, "Please select file");
   EXPECT_EQ(f.dialogs.messages[0].title, "Tips");
   EXPECT_EQ(f.dialogs.messages[1].title, "error");
