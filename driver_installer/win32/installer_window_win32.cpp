@@ -49,7 +49,7 @@ InstallerWindowWin32::~InstallerWindowWin32() {
 }
 
 bool InstallerWindowWin32::Create() {
-  return CreateTopLevel(L"OmbletInstallerWindow", kFixedSingle, win32::TwipsToPixels(kClientWidthTwips),
+  return CreateTopLevel(kInstallerWindowClass, kFixedSingle, win32::TwipsToPixels(kClientWidthTwips),
                         win32::TwipsToPixels(kClientHeightTwips), background_);
 }
 

@@ -11,6 +11,8 @@
 
 namespace omblet_win32 {
 
+inline constexpr wchar_t kInstallerWindowClass[] = L"OmbletInstallerWindow";
+
 // Creates the installer window Form1 and forwards its load and timer ticks to omblet::InstallerWindow.
 class InstallerWindowWin32 : public win32::BaseWindow<InstallerWindowWin32> {
  public:
