@@ -141,6 +141,12 @@ void CommandConsole::OnCommand7Click() {
 }
 
 void CommandConsole::OnCommand8Click() {
+  // The probe writes into the receive box, which the starting view hides: without it in view a search that
+  // finds nothing would show no change at all. It comes up as a click on it would enlarge it.
+  if (!controls_.txtre.Visible()) {
+    state_ = ViewState::SideBySide;
+    OnTextBoxClick(TextBox::Receive);
+  }
   ProbeUsbIdentity(services_.wmi, controls_.window, controls_.txtre, controls_.label2);
 }
 

@@ -25,7 +25,9 @@ HFONT CreatePointFont(const wchar_t* face, int tenthsOfPoint, bool bold, BYTE ch
 
 HWND CreateNamedControl(HWND parent, const wchar_t* windowClass, const char* name, int id, DWORD style,
                         std::string_view text, RECT twips, DWORD exStyle) {
-  HWND control = ::CreateWindowExW(exStyle, windowClass, Utf8ToWide(text).c_str(), WS_CHILD | style,
+  // Controls may lie over each other (the console's boxes share one place): each draws only where no sibling in
+  // front of it lies.
+  HWND control = ::CreateWindowExW(exStyle, windowClass, Utf8ToWide(text).c_str(), WS_CHILD | WS_CLIPSIBLINGS | style,
                                    TwipsToPixels(twips.left), TwipsToPixels(twips.top), TwipsToPixels(twips.right),
                                    TwipsToPixels(twips.bottom), parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),

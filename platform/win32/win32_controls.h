@@ -27,7 +27,11 @@ class Win32ControlBase : public Base {
   explicit Win32ControlBase(HWND hwnd) : hwnd_(hwnd) {}
   void SetEnabled(bool enabled) override { ::EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
   bool Enabled() const override { return ::IsWindowEnabled(hwnd_) != FALSE; }
-  void SetVisible(bool visible) override { ::ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
+  // A control shown over another comes in front of it, so that it also takes the clicks there.
+  void SetVisible(bool visible) override {
+    ::ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+    if (visible) ::SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
   bool Visible() const override { return (::GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
   HWND Handle() const { return hwnd_; }
 

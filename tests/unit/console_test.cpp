@@ -338,8 +338,14 @@ TEST(UsbProbe, FindsThe1A86ProductAndIgnoresOthers) {
 TEST(UsbProbe, NothingFoundOrNoServiceKeepsTheLabel) {
   ConsoleFixture f;
   f.wmi.dependents = {"USB\\VID_1A86\\NOPRODUCT", "USB\\VID_0483&PID_5720\\X", "USB\\VID", "VID_1A86&PID"};
+  ASSERT_FALSE(f.txtre.Visible());  // the starting view shows the send box alone
   f.console.OnCommand8Click();
   EXPECT_EQ(f.txtre.Text(), "没有找到PID");
+  // The answer is in view: the receive box enlarged in the send box's place.
+  EXPECT_TRUE(f.txtre.Visible());
+  EXPECT_FALSE(f.text1.Visible());
+  EXPECT_FALSE(f.tascii.Visible());
+  EXPECT_FALSE(f.list2.Visible());
   EXPECT_EQ(f.label2.Text(), "######");
   f.wmi.reachable = false;
   f.console.OnCommand8Click();
