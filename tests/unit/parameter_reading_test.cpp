@@ -89,6 +89,7 @@ TEST_F(Reading, ASecondReadCancelsTheFirstBeforeWriting) {
 }
 
 TEST_F(Reading, AutomaticReadFollowsItsTickBoxAndThePendingFlag) {
+  f.process.paramsReadDone = 1;  // the read the load asks for is tested with the load
   f.check2.SetValue(platform::CheckValue::Grayed);
   f.mainWindow.OnTimer3Tick();
   EXPECT_TRUE(printer->writes.empty());
