@@ -2,37 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "config_tool/console/settings_wait_window.h"
-#include "tests/unit/main_window_fixture.h"
+#include "tests/unit/reading_fixture.h"
 
 namespace {
 
-const std::string kInstance = "USB\\VID_1A86&PID_2000\\READ01";
-const std::string kQuery = "RETURN VALUE\r\n";
-
-std::vector<uint8_t> Frame(const std::function<void(std::vector<uint8_t>&)>& edit = {}) {
-  std::vector<uint8_t> frame(64, '0');
-  frame[0] = frame[63] = '@';
-  std::string fields = "151806072000";
-  std::copy(fields.begin(), fields.end(), frame.begin() + 1);
-  std::string length = "20171106";
-  std::copy(length.begin(), length.end(), frame.begin() + 34);
-  frame[14] = 1;
-  frame[59] = 11;
-  frame[57] = '0';  // internal power
-  if (edit) edit(frame);
-  return frame;
-}
-
-struct Reading : ::testing::Test {
-  test_support::MainWindowFixture f;
-  fakes::FakeEndpoint* printer = nullptr;
-  void SetUp() override {
-    f.AttachPrinter("0", kInstance, 1);
-    printer = &f.devices.Endpoint(test_support::MainWindowFixture::DevicePath(kInstance));
-    f.mainWindow.Load();
-  }
-  std::string Written(size_t i) const { return std::string(printer->writes[i].begin(), printer->writes[i].end()); }
-};
+using test_support::Frame;
+using test_support::kQuery;
+using test_support::Reading;
 
 TEST_F(Reading, ReadSendsTheQueryAndTheTickDecodesIntoEveryControl) {
   f.mainWindow.OnCommand8Click();
