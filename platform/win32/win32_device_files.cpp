@@ -27,6 +27,7 @@ class Win32DeviceFile : public platform::DeviceFile {
     CancelRead();
     buffer_.assign(length, 0);
     overlapped_ = OVERLAPPED{};
+    received_ = 0;  // a read that fails at once holds nothing, whatever the one before it held
     DWORD received = 0;
     if (::ReadFile(file_.Get(), buffer_.data(), static_cast<DWORD>(length), &received, &overlapped_)) {
       state_ = platform::ReadState::Complete;
