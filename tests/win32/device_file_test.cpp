@@ -44,6 +44,30 @@ TEST(Win32DeviceFiles, AnsweringPrinterSendsItsFrame) {
   EXPECT_EQ(progress.bytes[63], 0x40);
 }
 
+// The frame acquisition looks at a read many times without pause and posts it again when it ends without a
+// frame. A read posted while the answer already waits in the line must complete within such a burst of looks.
+TEST(Win32DeviceFiles, AReadPostedOnAWaitingAnswerCompletesWithinABurstOfLooks) {
+  std::string path = EnvOrEmpty("PRINTER_DEVICE_PATH");
+  if (path.empty()) GTEST_SKIP() << "PRINTER_DEVICE_PATH not set";
+  win32::Win32DeviceFiles devices;
+  for (int round = 0; round < 10; ++round) {
+    SCOPED_TRACE(round);
+    {
+      auto writer = devices.Open(path, platform::OpenMode::Synchronous);
+      ASSERT_NE(writer, nullptr);
+      writer->Write(kReturnValue);
+    }
+    ::Sleep(500);  // the answer is in the line before the read is posted
+    auto reader = devices.Open(path, platform::OpenMode::Overlapped);
+    ASSERT_NE(reader, nullptr);
+    ASSERT_TRUE(reader->StartRead(64));
+    int looks = 0;
+    while (looks < 1000 && reader->CheckRead().state == platform::ReadState::Pending) ++looks;
+    ASSERT_LT(looks, 1000);
+    EXPECT_EQ(reader->CheckRead().bytes.size(), 64u);
+  }
+}
+
 TEST(Win32DeviceFiles, SilentPrinterLeavesTheReadPendingUntilCancelled) {
   std::string path = EnvOrEmpty("SILENT_DEVICE_PATH");
   if (path.empty()) GTEST_SKIP() << "SILENT_DEVICE_PATH not set";
