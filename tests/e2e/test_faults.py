@@ -104,6 +104,22 @@ class PrinterFaults(FaultCase):
         self.read_ok()
         self.assert_back_to(baseline, quorvel.MAIN)
 
+    def test_5_stray_bytes_before_the_frame(self):
+        """A whole read's worth of bytes that are no frame (the tail of a late answer, status bytes) comes
+        first, the frame a moment later: the read is posted again and takes the frame."""
+        self.read_ok()
+        baseline = self.gui.stats(quorvel.MAIN)
+        self.printer.control("mode stray:64")
+        try:
+            for _ in range(3):
+                self.read_ok()
+            self.printer.control("mode stray:128")  # two reads end without the frame
+            self.read_ok()
+        finally:
+            self.printer.control("mode normal")
+        self.read_ok()
+        self.assert_back_to(baseline, quorvel.MAIN)
+
 
 class AutomaticRead(FaultCase):
     def test_automatic_read_for_three_minutes(self):
