@@ -16,6 +16,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     win32::BringToFront(omblet_win32::kInstallerWindowClass);
     return 0;
   }
+  win32::FitLayoutToScreen(omblet_win32::kInstallerClientTwips.width, omblet_win32::kInstallerClientTwips.height);
   win32::ComApartment com;
   win32::InitControlLibraries();
   std::unique_ptr<platform::Wmi> wmi = omblet_win32::MakeWmiService();

@@ -3,18 +3,38 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include "platform/layout/fit_to_screen.h"
 #include "platform/win32/text_conversion.h"
 
 namespace win32 {
 
-int TwipsToPixels(int twips) {
-  static const int dpi = [] {
-    HDC screen = ::GetDC(nullptr);
-    int value = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ::ReleaseDC(nullptr, screen);
-    return value > 0 ? value : 96;
-  }();
-  return ::MulDiv(twips, dpi, 1440);
+namespace {
+
+int SystemDpi() {
+  HDC screen = ::GetDC(nullptr);
+  int value = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ::ReleaseDC(nullptr, screen);
+  return value > 0 ? value : 96;
+}
+
+int& LayoutDpi() {
+  static int dpi = SystemDpi();
+  return dpi;
+}
+
+}  // namespace
+
+int TwipsToPixels(int twips) { return ::MulDiv(twips, LayoutDpi(), 1440); }
+
+int FitLayoutToScreen(int largestClientWidthTwips, int largestClientHeightTwips) {
+  RECT work{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  RECT frame{0, 0, 0, 0};  // the largest frame any of the windows has: a caption and a sizing border
+  ::AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
+  LayoutDpi() = platform::FitLayoutDpi(SystemDpi(), {work.right - work.left, work.bottom - work.top},
+                                       {frame.right - frame.left, frame.bottom - frame.top},
+                                       {largestClientWidthTwips, largestClientHeightTwips});
+  return LayoutDpi();
 }
 
 HFONT CreatePointFont(const wchar_t* face, int tenthsOfPoint, bool bold, BYTE charset) {
@@ -25,9 +45,7 @@ HFONT CreatePointFont(const wchar_t* face, int tenthsOfPoint, bool bold, BYTE ch
 
 HWND CreateNamedControl(HWND parent, const wchar_t* windowClass, const char* name, int id, DWORD style,
                         std::string_view text, RECT twips, DWORD exStyle) {
-  // Controls may lie over each other (the console's boxes share one place): each draws only where no sibling in
-  // front of it lies.
-  HWND control = ::CreateWindowExW(exStyle, windowClass, Utf8ToWide(text).c_str(), WS_CHILD | WS_CLIPSIBLINGS | style,
+  HWND control = ::CreateWindowExW(exStyle, windowClass, Utf8ToWide(text).c_str(), WS_CHILD | style,
                                    TwipsToPixels(twips.left), TwipsToPixels(twips.top), TwipsToPixels(twips.right),
                                    TwipsToPixels(twips.bottom), parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),

@@ -13,6 +13,11 @@ namespace win32 {
 // Twips (1/1440 inch) to pixels at the screen's resolution.
 int TwipsToPixels(int twips);
 
+// Draws every layout of the process at the largest scale, up to the screen's own, at which a window of the given
+// client size fits the monitor's work area with its frame; returns that scale in pixels per inch. Called once at
+// start, before any window is made.
+int FitLayoutToScreen(int largestClientWidthTwips, int largestClientHeightTwips);
+
 // A font of `points` (in tenths of a point, so 105 is 10.5 pt) at the screen's resolution.
 HFONT CreatePointFont(const wchar_t* face, int tenthsOfPoint, bool bold, BYTE charset);
 

@@ -24,7 +24,7 @@ class FaultCase(WineTestCase):
         cls.printer = SimulatedPrinter(cls.session, INSTANCE, pid="2000")
         fixtures.register_usb_printer(cls.session, INSTANCE, enum_index=0, port_number=1)
         cls.prepare()
-        cls.process = quorvel.open_main_window(cls.session, cls.gui)
+        cls.process = quorvel.open_main_window(cls.session, cls.gui, printer_attached=True)
 
     @classmethod
     def prepare(cls):

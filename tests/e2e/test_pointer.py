@@ -45,6 +45,7 @@ class WithThePointer(WineTestCase):
         self.gui.pointer_click(quorvel.LAUNCHER, quorvel.ENTRY_BUTTON[quorvel.MAIN])
         self.gui.wait(quorvel.MAIN)
         self.gui.gone(quorvel.LAUNCHER)
+        quorvel.wait_for_first_read(self.gui)
 
     def test_2_read_and_set(self):
         self.gui.pointer_click(quorvel.MAIN, "Command8")

@@ -297,6 +297,13 @@ int Run(const std::vector<std::wstring>& args) {
     return 0;
   }
   if (command == L"msgbox") return MessageBoxCommand(args);
+  if (command == L"workarea") {  // the primary monitor's work area, as windows are placed in it
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    tool_io::Print("[" + std::to_string(work.left) + "," + std::to_string(work.top) + "," +
+                   std::to_string(work.right) + "," + std::to_string(work.bottom) + "]\n");
+    return 0;
+  }
   if (command == L"filedialog") return FileDialogCommand(args);
   if (command == L"gone") {
     std::wstring title = tool_io::Option(args, L"--title");

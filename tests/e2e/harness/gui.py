@@ -89,6 +89,9 @@ class GuiDriver:
         left, top, right, bottom = self._json("itemrect", "--title", title, "--name", name, "--index", index)
         self._pointer((left + right) // 2, (top + bottom) // 2, clicks)
 
+    def work_area(self):
+        return self._json("workarea")
+
     def stats(self, title):
         """Handle count and private bytes of the process that owns window `title`."""
         return self._json("stats", "--title", title)

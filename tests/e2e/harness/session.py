@@ -16,13 +16,13 @@ class WineSession:
     """One prefix per test class: its locale (zh_CN.UTF-8 unless told), a display, and cleanup of everything it
     started. Wine takes the ANSI code page from the locale; a prefix keeps one locale for its life."""
 
-    def __init__(self, name, use_existing_display=False, lang="zh_CN.UTF-8"):
+    def __init__(self, name, use_existing_display=False, lang="zh_CN.UTF-8", screen="1280x1024"):
         self.name = name
         self.artifacts = paths.artifacts() / name
         self.artifacts.mkdir(parents=True, exist_ok=True)
         self.root = Path(tempfile.mkdtemp(prefix=f"e2e-{name}-"))
         self.prefix = self.root / "prefix"
-        self.display = Display(use_existing_display)
+        self.display = Display(use_existing_display, screen)
         self._processes = []
         self._closers = []
         self.env = dict(os.environ)
