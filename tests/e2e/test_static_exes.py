@@ -14,7 +14,9 @@ SYSTEM_DLLS = {
 
 
 def imported_dlls(exe):
-    dump = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", str(exe)], capture_output=True, text=True, check=True)
+    # The x86 objdump reads both PE32 and PE32+; LC_ALL=C, as binutils localise their output.
+    dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", str(exe)], capture_output=True, text=True, check=True,
+                          env={"PATH": "/usr/bin:/bin", "LC_ALL": "C"})
     return {name.lower() for name in re.findall(r"DLL Name: (\S+)", dump.stdout)}
 
 
@@ -37,18 +39,26 @@ class StaticExecutables(unittest.TestCase):
     def test_omblet_asks_for_administrator_rights(self):
         self.check_program(paths.omblet_exe(), "requireAdministrator")
 
+    def test_x86_programs(self):
+        self.check_program(paths.stage("x86") / "Quorvel.exe", "asInvoker")
+        self.check_program(paths.stage("x86") / "Omblet.exe", "requireAdministrator")
+
 
 class ReleasePackage(unittest.TestCase):
-    def test_zip_holds_both_programs_the_driver_package_skins_and_the_guide(self):
-        packages = sorted(paths.windows_build().glob("Quorvel-*-win64.zip"))
-        self.assertTrue(packages, "release zip not built")
-        with zipfile.ZipFile(packages[-1]) as package:
+    def test_zip_holds_both_architectures_each_with_its_package_and_skins_and_the_guide(self):
+        with zipfile.ZipFile(paths.release_zip()) as package:
             names = {name.split("/", 1)[1] for name in package.namelist()}
-            self.assertEqual(package.read(next(n for n in package.namelist() if n.endswith("/Quorvel.exe"))),
-                             paths.quorvel_exe().read_bytes())
-        for wanted in ("Quorvel.exe", "Omblet.exe", "QRX/QRX.inf", "QRX/QRX203.GPD", "skin/", "guide/guide.zh.md",
-                       "guide/guide.en.md", "guide/images/launcher.png"):
-            self.assertIn(wanted, names)
+            for arch in ("x64", "x86"):
+                for wanted in ("Quorvel.exe", "Omblet.exe", "QRX/QRX.inf", "QRX/QRX203.GPD", "QRX/QRX.cat", "skin/"):
+                    self.assertIn(f"{arch}/{wanted}", names)
+                # The skin folder ships empty: every file in it would show in the skin lists.
+                self.assertFalse([n for n in names if n.startswith(f"{arch}/skin/") and n != f"{arch}/skin/"])
+                top = package.namelist()[0].split("/", 1)[0]
+                for name in ("Quorvel.exe", "Omblet.exe", "QRX/QRX.cat"):
+                    self.assertEqual(package.read(f"{top}/{arch}/{name}"), (paths.stage(arch) / name).read_bytes())
+            for wanted in ("guide/guide.zh.md", "guide/guide.en.md", "guide/images/launcher.png"):
+                self.assertIn(wanted, names)
+            self.assertNotIn("Quorvel.exe", names)
 
 
 if __name__ == "__main__":
