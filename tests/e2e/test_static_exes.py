@@ -14,8 +14,10 @@ SYSTEM_DLLS = {
 
 
 def imported_dlls(exe):
-    # The x86 objdump reads both PE32 and PE32+; LC_ALL=C, as binutils localise their output.
-    dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", str(exe)], capture_output=True, text=True, check=True,
+    # Each architecture's objdump; LC_ALL=C, as binutils localise their output.
+    objdump = "i686-w64-mingw32-objdump" if exe.read_bytes()[:4096].find(b"PE\0\0L\x01") >= 0 else \
+        "x86_64-w64-mingw32-objdump"
+    dump = subprocess.run([objdump, "-p", str(exe)], capture_output=True, text=True, check=True,
                           env={"PATH": "/usr/bin:/bin", "LC_ALL": "C"})
     return {name.lower() for name in re.findall(r"DLL Name: (\S+)", dump.stdout)}
 

@@ -142,6 +142,15 @@ int main() {
   std::vector<std::string> problems;
   auto problem = [&](const std::wstring& text) { problems.push_back(tool_io::Utf8(text)); };
 
+  // crypt32 reads the message first: Wine's CryptCATOpen hands back a handle even for a file that is no catalog,
+  // and enumerating its members then crashes.
+  std::map<std::string, Member> members;
+  std::map<std::wstring, std::wstring> catalogNames;
+  if (!ReadNameValues(ReadAll(catalogPath), &members, &catalogNames)) {
+    tool_io::Print("crypt32 reads no certificate trust list in " + tool_io::Utf8(catalogName) + "\n");
+    return 1;
+  }
+
   HANDLE catalog = ::CryptCATOpen(catalogPath.data(), CRYPTCAT_OPEN_EXISTING, 0, 0, 0);
   if (catalog == INVALID_HANDLE_VALUE || !catalog) {
     tool_io::Print("CryptCATOpen failed: error " + std::to_string(::GetLastError()) + "\n");
@@ -164,9 +173,6 @@ int main() {
   ::CryptCATClose(catalog);
   if (memberCount == 0) problem(L"the catalog has no members");
 
-  std::map<std::string, Member> members;
-  std::map<std::wstring, std::wstring> catalogNames;
-  if (!ReadNameValues(ReadAll(catalogPath), &members, &catalogNames)) problem(L"crypt32 cannot decode the list");
   if (!osAttr.empty() && catalogNames[L"OSAttr"] != osAttr) {
     problem(L"the catalog's OSAttr is \"" + catalogNames[L"OSAttr"] + L"\", not \"" + osAttr + L"\"");
   }
