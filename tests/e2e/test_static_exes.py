@@ -1,5 +1,6 @@
 """The shipped programs are single static executables that need nothing but Windows' own DLLs."""
 import re
+import struct
 import subprocess
 import unittest
 import zipfile
@@ -11,6 +12,13 @@ SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll", "advapi32.dll", "winspool.drv",
     "shell32.dll", "ole32.dll", "oleaut32.dll", "msvcrt.dll", "ntdll.dll", "uxtheme.dll", "version.dll",
 }
+
+
+def subsystem_version(exe):
+    """The Windows version the PE header asks for (MajorSubsystemVersion.MinorSubsystemVersion)."""
+    data = exe.read_bytes()[:4096]
+    header = struct.unpack_from("<I", data, 0x3C)[0] + 24  # the optional header, after "PE\0\0" and the file header
+    return struct.unpack_from("<HH", data, header + 48)
 
 
 def imported_dlls(exe):
@@ -34,6 +42,8 @@ class StaticExecutables(unittest.TestCase):
         self.assertIn(b"<dpiAware", image)
         self.assertIn(f'level="{execution_level}"'.encode(), image)
         self.assertIn("VS_VERSION_INFO".encode("utf-16-le"), image)
+        # Windows 7 (6.1) refuses to start a program whose header asks for a later version.
+        self.assertLessEqual(subsystem_version(exe), (6, 1))
 
     def test_quorvel(self):
         self.check_program(paths.quorvel_exe(), "asInvoker")
