@@ -163,20 +163,27 @@ std::string ControlName(HWND control) {
   return WideToUtf8(name);
 }
 
+namespace {
+
+struct NameSearch {
+  std::string_view name;
+  HWND found;
+};
+
+// A named CALLBACK function rather than a lambda: on x86 the system calls it with __stdcall, which a lambda's
+// conversion to a function pointer does not give.
+BOOL CALLBACK MatchControlName(HWND child, LPARAM context) {
+  auto* search = reinterpret_cast<NameSearch*>(context);
+  if (ControlName(child) != search->name) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+}  // namespace
+
 HWND Win32Captions::Find(std::string_view controlName) const {
-  struct Search {
-    std::string_view name;
-    HWND found;
-  } search{controlName, nullptr};
-  ::EnumChildWindows(
-      window_,
-      [](HWND child, LPARAM context) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(context);
-        if (ControlName(child) != s->name) return TRUE;
-        s->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  NameSearch search{controlName, nullptr};
+  ::EnumChildWindows(window_, MatchControlName, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

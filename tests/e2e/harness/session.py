@@ -47,8 +47,12 @@ class WineSession:
         self.reg_add(r"HKCU\Software\Wine\X11 Driver", "Decorated", "REG_SZ", "N")
         self.boot_seconds = time.monotonic() - started
 
+    def loader(self, program=None):
+        """The Wine loader command that starts `program` (None: one of Wine's own 64-bit programs)."""
+        return "wine"
+
     def reg_add(self, key, name, kind, data):
-        subprocess.run(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", str(data), "/f"],
+        subprocess.run([self.loader(), "reg", "add", key, "/v", name, "/t", kind, "/d", str(data), "/f"],
                        env=self.env, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
 
     def drive_c(self, windows_folder):
@@ -91,14 +95,14 @@ class WineSession:
     def start(self, program, *args, log_name=None):
         """Starts a Windows program without waiting; it is ended when the session closes."""
         output = open(self.artifacts / (log_name or "wine-output.log"), "ab")
-        process = subprocess.Popen(["wine", str(program), *map(str, args)], env=self.env,
+        process = subprocess.Popen([self.loader(program), str(program), *map(str, args)], env=self.env,
                                    stdout=output, stderr=subprocess.STDOUT)
         self._processes.append((process, output))
         return process
 
     def run(self, program, *args, timeout=60):
         """Runs a Windows console program to its end and returns its exit code and UTF-8 output."""
-        result = subprocess.run(["wine", str(program), *map(str, args)], env=self.env,
+        result = subprocess.run([self.loader(program), str(program), *map(str, args)], env=self.env,
                                 capture_output=True, timeout=timeout)
         return result.returncode, result.stdout.decode("utf-8", "replace"), result.stderr.decode("utf-8", "replace")
 
