@@ -175,8 +175,9 @@ class X86Programs(WineTestCase):
             controls = self.gui.dump(OMBLET)["by_name"]
             return [controls[f"Label1({i})"]["text"] for i in range(15)]
 
-        done = self.wait_for(lambda: (l := lines())[9].startswith("打印机驱动安装完成:") and l, "the countdown",
-                             timeout=120)
+        self.wait_for(lambda: lines()[9].startswith("打印机驱动安装完成:"), "the countdown", timeout=120)
+        # A dump reads the lines one by one and may straddle the tick that found the printer: read them again.
+        done = lines()
         self.assertEqual(done[2], "检测到USB打印机型号:Vollenby LP-702")
         self.assertEqual(done[4], "检测到打印机虚拟端口:USB002")
         self.assertEqual(done[6:9], ["加载驱动文件..", "安装发票专用驱动..", "安装标准驱动.."])
