@@ -1,18 +1,59 @@
-# The zip a technician unpacks on Windows: the programs, the driver package, an empty skin folder and the guide.
-set(package_dir ${CMAKE_BINARY_DIR}/package/Quorvel-${PROJECT_VERSION})
-set(package_zip ${CMAKE_BINARY_DIR}/Quorvel-${PROJECT_VERSION}-win64.zip)
+# The release. Each MinGW build stages its architecture's programs beside their own driver package (with the catalog
+# made here from shipped/QRX) and an empty skin folder: stage/x64 or stage/x86. The x64 build packs the zip a
+# technician unpacks: x64/ and x86/ (the latter from RELEASE_X86_BUILD_DIR, when given). The guide goes in as
+# guide/ once the end-to-end run has taken its screenshots (scripts/release-guide).
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(release_arch x64)
+else()
+  set(release_arch x86)
+endif()
+set(stage_dir ${CMAKE_BINARY_DIR}/stage/${release_arch})
+
+# Debian's python3 first: it has asn1crypto, which an interpreter earlier on PATH may lack.
+find_program(CATALOG_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
+find_program(CATALOG_PYTHON NAMES python3 python)
+file(GLOB package_files CONFIGURE_DEPENDS ${REPO_ROOT}/shipped/QRX/*)
+list(FILTER package_files EXCLUDE REGEX "\\.cat$")
+set(staged_files)
+foreach(file ${package_files})
+  get_filename_component(name ${file} NAME)
+  list(APPEND staged_files ${stage_dir}/QRX/${name})
+endforeach()
+
 add_custom_command(
-  OUTPUT ${package_zip}
-  COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/package
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${package_dir}/skin ${package_dir}/guide
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Quorvel> $<TARGET_FILE:Omblet> $<TARGET_FILE:quorvelctl> ${package_dir}
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${REPO_ROOT}/shipped/QRX ${package_dir}/QRX
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${REPO_ROOT}/docs/user-guide ${package_dir}/guide
-  COMMAND ${CMAKE_COMMAND} -E rm -f ${package_zip}
-  COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/package
-          ${CMAKE_COMMAND} -E tar cf ${package_zip} --format=zip Quorvel-${PROJECT_VERSION}
-  DEPENDS Quorvel Omblet quorvelctl ${REPO_ROOT}/shipped/QRX/QRX.inf ${REPO_ROOT}/docs/user-guide/guide.zh.md
-          ${REPO_ROOT}/docs/user-guide/guide.en.md
-  COMMENT "Packing ${package_zip}"
+  OUTPUT ${stage_dir}/QRX/QRX.cat ${stage_dir}/Quorvel.exe ${stage_dir}/Omblet.exe ${stage_dir}/quorvelctl.exe
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage_dir}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${stage_dir}/skin ${stage_dir}/QRX
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Quorvel> $<TARGET_FILE:Omblet> $<TARGET_FILE:quorvelctl> ${stage_dir}
+  COMMAND ${CMAKE_COMMAND} -E copy ${package_files} ${stage_dir}/QRX
+  COMMAND ${CATALOG_PYTHON} ${REPO_ROOT}/tools/qrx_cat/make_cat.py ${stage_dir}/QRX/QRX.cat ${staged_files}
+  DEPENDS Quorvel Omblet quorvelctl ${package_files} ${REPO_ROOT}/tools/qrx_cat/make_cat.py
+  COMMENT "Staging the ${release_arch} programs and their driver package in ${stage_dir}"
   VERBATIM)
-add_custom_target(release ALL DEPENDS ${package_zip})
+add_custom_target(release_stage ALL DEPENDS ${stage_dir}/QRX/QRX.cat)
+
+if(release_arch STREQUAL "x64")
+  set(RELEASE_X86_BUILD_DIR "" CACHE PATH "MinGW x86 build whose staged programs the release zip also holds")
+  set(package_dir ${CMAKE_BINARY_DIR}/package/Quorvel-${PROJECT_VERSION})
+  set(package_zip ${CMAKE_BINARY_DIR}/Quorvel-${PROJECT_VERSION}-windows.zip)
+  set(copy_x86)
+  set(x86_stage)
+  if(RELEASE_X86_BUILD_DIR)
+    set(x86_stage ${RELEASE_X86_BUILD_DIR}/stage/x86)
+    set(copy_x86 COMMAND ${CMAKE_COMMAND} -E copy_directory ${x86_stage} ${package_dir}/x86)
+    set(x86_stage ${x86_stage}/QRX/QRX.cat ${x86_stage}/Quorvel.exe ${x86_stage}/Omblet.exe ${x86_stage}/quorvelctl.exe)
+  endif()
+  add_custom_command(
+    OUTPUT ${package_zip}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/package
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${package_dir}
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${stage_dir} ${package_dir}/x64
+    ${copy_x86}
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${package_zip}
+    COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/package
+            ${CMAKE_COMMAND} -E tar cf ${package_zip} --format=zip Quorvel-${PROJECT_VERSION}
+    DEPENDS ${stage_dir}/QRX/QRX.cat ${x86_stage}
+    COMMENT "Packing ${package_zip}"
+    VERBATIM)
+  add_custom_target(release ALL DEPENDS ${package_zip})
+endif()

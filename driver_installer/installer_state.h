@@ -20,6 +20,7 @@ struct InstallerState {
   bool printerFound = false;
   bool noInvoiceDriver = false;  // once set, stays set for the rest of the run
   std::string modelName;
+  std::string detectedDevice;  // the WMI device text of the printer that was found
   InvoiceDriverClass invoiceDriverClass = InvoiceDriverClass::Unset;
 
   // Port resolution.

@@ -122,6 +122,7 @@ void InstallerWindow::Finish() {
     services_.dialogs.ShowMessage(kSuccessMessage, kProgramTitle);
   } else {
     std::string report = "以下打印机没有安装成功: " + JoinNames(missing);
+    Line(state_.countdownLine).SetText(kFailedLine);
     Line(kCheckLine).SetText(report);
     controls_.window.Repaint();
     services_.dialogs.ShowMessage(report, kProgramTitle);

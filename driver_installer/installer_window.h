@@ -22,6 +22,8 @@ inline constexpr std::string_view kMakerLine = "Quorvel 热敏打印机驱动安
 inline constexpr std::string_view kSpoolerCommand = "cmd /c net start spooler";
 inline constexpr std::string_view kCmdExe = "cmd.exe";
 inline constexpr std::string_view kSuccessMessage = "驱动安装成功!!";
+// Replaces the countdown line when the check finds printers missing.
+inline constexpr std::string_view kFailedLine = "打印机驱动没有安装成功";
 
 // The line that shows the wait for the install programs and the outcome of the check.
 inline constexpr int kCheckLine = 10;

@@ -65,17 +65,56 @@ bool PortResolver::ServedByUsbprint(std::string_view interfaceKeyName) {
   return false;
 }
 
+std::string DeviceInstanceOf(std::string_view wmiDeviceText) {
+  constexpr std::string_view kDeviceId = "DeviceID=\"";
+  size_t start = wmiDeviceText.find(kDeviceId);
+  if (start == std::string_view::npos) return {};
+  start += kDeviceId.size();
+  size_t end = wmiDeviceText.find('"', start);
+  std::string_view escaped = wmiDeviceText.substr(start, end == std::string_view::npos ? end : end - start);
+  std::string instance;
+  for (size_t i = 0; i < escaped.size(); ++i) {
+    instance += escaped[i];
+    if (escaped[i] == '\\' && i + 1 < escaped.size() && escaped[i + 1] == '\\') ++i;
+  }
+  return instance;
+}
+
+namespace {
+
+// How well an interface key fits the detected device: 0 its own interface, 1 same vendor and product, 2 other.
+int Fit(std::string_view keyName, std::string_view instance) {
+  std::string key = LowerAscii(keyName);
+  std::string wanted = "#" + LowerAscii(instance) + "#{";
+  for (char& c : wanted) {
+    if (c == '\\') c = '#';
+  }
+  if (key.find(wanted) != std::string::npos) return 0;
+  // "#usb#vid_1a86&pid_600e" and what follows it: "#" or a composite device's "&mi_00".
+  size_t bus = wanted.find('#', 1);
+  size_t product = bus == std::string::npos ? bus : wanted.find('#', bus + 1);
+  if (product != std::string::npos && key.find(wanted.substr(0, product)) != std::string::npos) return 1;
+  return 2;
+}
+
+}  // namespace
+
 void PortResolver::ResolvePrinterPort() {
   state_.portName = std::string(kNoPortFound);
   ListPrinterInterfaceKeys();
+  const std::string instance = DeviceInstanceOf(state_.detectedDevice);
+  int bestFit = 3;
   for (const std::string& name : state_.interfaceKeyNames) {
     // "##?#USB#VID_" comes first, so the vendor stands at characters 13 to 16.
     std::string_view vendor = Mid(name, 12, 4);
     if (vendor != "1A86" && vendor != "1a86") continue;
+    const int fit = instance.empty() ? 0 : Fit(name, instance);
+    if (fit >= bestFit) continue;
     std::optional<uint32_t> portNumber = ReadPortNumber(name);
     if (!portNumber || !ServedByUsbprint(name)) continue;
     state_.portName = UsbPortName(*portNumber);
-    return;
+    bestFit = fit;
+    if (fit == 0) return;
   }
 }
 

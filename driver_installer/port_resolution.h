@@ -20,7 +20,10 @@ class PortResolver {
  public:
   PortResolver(platform::Registry& registry, InstallerState& state) : registry_(registry), state_(state) {}
 
-  // Leaves the port of the first accepted interface key in state.portName, or "lpt1:".
+  // Leaves in state.portName the port of the detected printer's own interface: the interface of the device
+  // instance that detection found, else one of the same vendor and product (a composite device's printer
+  // function), else the first accepted interface key; "lpt1:" when no key is accepted. With two printers
+  // attached, the first key may well belong to the other one.
   void ResolvePrinterPort();
 
   // Refills state.interfaceKeyNames with the subkeys of the USB printer interface class key.
@@ -42,5 +45,9 @@ class PortResolver {
 
 // "USB" and the port number with at least three digits.
 std::string UsbPortName(uint32_t portNumber);
+
+// The device instance that a WMI device text names (USB\VID_1A86&PID_600E\5&1 from
+// ...Win32_PnPEntity.DeviceID="USB\\VID_1A86&PID_600E\\5&1"); empty when it names none.
+std::string DeviceInstanceOf(std::string_view wmiDeviceText);
 
 }  // namespace omblet

@@ -62,6 +62,7 @@ Walk WalkDevice(std::string_view text, const DetectionTargets& targets) {
     targets.window.Repaint();
     if (!flags.modelMatched) continue;
     targets.state.printerFound = true;
+    targets.state.detectedDevice = std::string(text);
     if (std::optional<InvoiceDriverClass> chosen = ChooseInvoiceClass(pid)) {
       targets.state.invoiceDriverClass = *chosen;
       return Walk::ScanOver;

@@ -79,11 +79,15 @@ bool CommandConsole::Send() {
   sending_ = true;
   buffer_.Restart();
   const std::string text = controls_.text1.Text();
-  const bool built = controls_.checkHexMode.Value() == platform::CheckValue::Checked
-                         ? EncodeHexMode(text, buffer_)
-                         : EncodeTextMode(services_.codec, text, buffer_);
+  const TextModeResult built = controls_.checkHexMode.Value() == platform::CheckValue::Checked
+                                   ? TextModeResult{EncodeHexMode(text, buffer_), {}}
+                                   : EncodeTextMode(services_.codec, text, buffer_);
   bool sent = false;
-  if (!built) {
+  if (!built && !built.unencodable.empty()) {
+    // Not a fault of the format: this PC's code page has no bytes for the character.
+    services_.dialogs.ShowMessage("发送失败！字符“" + built.unencodable + "”在本机的代码页中没有编码，无法以文本方式发送。",
+                                  "提示");
+  } else if (!built) {
     services_.dialogs.ShowMessage(kBadFormatText, "提示");
   } else {
     sent = SendRawToPrinter(services_.spooler, services_.dialogs, controls_.comboPrinter.Text(), buffer_.Filled(),
@@ -137,6 +141,12 @@ void CommandConsole::OnCommand7Click() {
 }
 
 void CommandConsole::OnCommand8Click() {
+  // The probe writes into the receive box, which the starting view hides: without it in view a search that
+  // finds nothing would show no change at all. It comes up as a click on it would enlarge it.
+  if (!controls_.txtre.Visible()) {
+    state_ = ViewState::SideBySide;
+    OnTextBoxClick(TextBox::Receive);
+  }
   ProbeUsbIdentity(services_.wmi, controls_.window, controls_.txtre, controls_.label2);
 }
 
@@ -192,9 +202,8 @@ void CommandConsole::LoadFile() {
   platform::FileContents file = services_.files.ReadWholeFile(*chosen, kLargestLoadableFile);
   if (!file.ok || file.bytes.empty()) {
     controls_.progressBar1.SetVisible(false);
-    std::string message = file.ok         ? "The file is empty."
-                          : file.tooLarge ? "The file is too large: at most " + std::to_string(kLargestLoadableFile) +
-                                                " bytes can be loaded."
+    std::string message = file.ok         ? "文件是空的。"
+                          : file.tooLarge ? "文件太大：最多只能载入 " + std::to_string(kLargestLoadableFile) + " 字节。"
                                           : file.error;
     services_.dialogs.ShowMessage(message, "error");
     return;

@@ -39,30 +39,32 @@ std::string EncodeDoubleByteHex(platform::TextCodec& codec, std::string_view cha
   return hex;
 }
 
-bool EncodeTextMode(platform::TextCodec& codec, std::string_view text, SendBuffer& buffer) {
+TextModeResult EncodeTextMode(platform::TextCodec& codec, std::string_view text, SendBuffer& buffer) {
+  const TextModeResult overflow{false, {}};
   for (size_t i = 0; i < text.size();) {
     auto lead = static_cast<uint8_t>(text[i]);
     if (lead < 0x80) {
-      if (!buffer.Store(lead)) return false;
+      if (!buffer.Store(lead)) return overflow;
       ++i;
       continue;
     }
     std::string_view character = text.substr(i, Utf8Length(lead));
     i += character.size();
     std::optional<std::string> ansi = codec.Utf8ToAnsi(character);
-    if (!ansi || ansi->empty()) return false;  // sending a substitute would garble the text
+    // Sending a substitute would garble the text.
+    if (!ansi || ansi->empty()) return {false, std::string(character)};
     if (ansi->size() == 1) {
-      if (!buffer.Store(static_cast<uint8_t>((*ansi)[0]))) return false;
+      if (!buffer.Store(static_cast<uint8_t>((*ansi)[0]))) return overflow;
       continue;
     }
     std::string hex = EncodeDoubleByteHex(codec, character);
     for (size_t pair = 0; pair + 1 < hex.size(); pair += 2) {
       auto byte = static_cast<uint8_t>(kHexValue[static_cast<uint8_t>(hex[pair])] << 4 |
                                        kHexValue[static_cast<uint8_t>(hex[pair + 1])]);
-      if (!buffer.Store(byte)) return false;
+      if (!buffer.Store(byte)) return overflow;
     }
   }
-  return true;
+  return {};
 }
 
 bool EncodeHexMode(std::string_view text, SendBuffer& buffer) {

@@ -39,9 +39,15 @@ class SendBuffer {
 // Upper-case hex digits, two per byte, of the character's ANSI code-page bytes ("" when it has none).
 std::string EncodeDoubleByteHex(platform::TextCodec& codec, std::string_view character);
 
-// Text mode: each character as its ANSI code-page bytes (lead byte first). False, with the buffer holding what was
+struct TextModeResult {
+  bool ok = true;
+  std::string unencodable;  // the character without an ANSI form that stopped the send, if that was the cause
+  explicit operator bool() const { return ok; }
+};
+
+// Text mode: each character as its ANSI code-page bytes (lead byte first). Not ok, with the buffer holding what was
 // stored so far, when a character has no ANSI form or the buffer overflows.
-bool EncodeTextMode(platform::TextCodec& codec, std::string_view text, SendBuffer& buffer);
+TextModeResult EncodeTextMode(platform::TextCodec& codec, std::string_view text, SendBuffer& buffer);
 
 // Hex mode: spaces are skipped, every other two characters are one byte ("1B 40" and "1B40" alike; a single digit
 // at the end is one byte). False when a pair is not hexadecimal or the buffer overflows.

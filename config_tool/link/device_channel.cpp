@@ -25,11 +25,15 @@ std::optional<std::array<uint8_t, kFrameSize>> DeviceChannel::CollectFrame(int c
   std::optional<std::array<uint8_t, kFrameSize>> frame;
   for (int check = 0; check < checks; ++check) {
     platform::ReadProgress progress = reply_->CheckRead();
+    if (progress.state == platform::ReadState::Pending) continue;
     if (progress.state == platform::ReadState::Complete && IsCompleteFrame(progress.bytes)) {
       frame.emplace();
       std::copy_n(progress.bytes.begin(), kFrameSize, frame->begin());
       break;
     }
+    // The read ended without the frame: a late answer or a status byte came first, or the transfer failed.
+    // The frame may still follow, so read again, unless no look is left to see it.
+    if (check + 1 < checks) reply_->StartRead(kFrameSize);
   }
   CloseReply();
   return frame;

@@ -30,7 +30,8 @@ class DeviceChannel {
 
   bool ReplyOpen() const { return reply_ != nullptr; }
 
-  // Checks the posted read up to `checks` times, without pause, for a complete frame; closes the reply handle.
+  // Looks at the reply read up to `checks` times, without pause, for a complete frame, posting it again whenever
+  // it ends without one; closes the reply handle.
   std::optional<std::array<uint8_t, kFrameSize>> CollectFrame(int checks);
 
  private:

@@ -82,7 +82,9 @@ void MainWindow::Load() {
 
   controls_.timer3.SetEnabled(true);
   controls_.timer3.SetInterval(kAutoReadIntervalMs);
-  process_.paramsReadDone = 1;  // no read pending at start-up
+  // A found printer is read once at the first automatic-read tick, so that the controls start from what it holds:
+  // a Set from the defaults would overwrite every setting the user did not touch.
+  process_.paramsReadDone = controls_.list3.Count() > 0 ? 0 : 1;
 
   controls_.label1.SetText("");
   controls_.richTextBox1.SetText("");

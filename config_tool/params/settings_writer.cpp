@@ -42,6 +42,9 @@ void SettingsWriter::Set() {
     case WriteResult::WriteFailed:
     case WriteResult::ShortWrite:
       Report("设置写入失败", "Settings write failed");
+      // Part of the batch may have reached the printer: read back what it holds now, at the next
+      // automatic-read tick, so the controls stop showing settings it may not have taken.
+      process_.paramsReadDone = 0;
       fields_.settingsWriteActive = 0;
       return;
     case WriteResult::Written:

@@ -8,8 +8,8 @@
 namespace quorvel_win32 {
 namespace {
 
-constexpr int kClientWidthTwips = 15000;
-constexpr int kClientHeightTwips = 9000;
+constexpr int kClientWidthTwips = kConsoleClientTwips.width;
+constexpr int kClientHeightTwips = kConsoleClientTwips.height;
 constexpr UINT_PTR kTimer3 = 3;
 constexpr UINT kTextBoxClicked = WM_APP + 1;  // lParam: the box
 
@@ -19,7 +19,9 @@ enum ControlId : int {
   kCommand1 = 301, kCommand2, kCommand3, kCommand4, kCommand5, kCommand6, kCommand7, kCommand8, kCommandC,
 };
 
-constexpr DWORD kTextBoxStyle = WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
+// The three boxes and the command list may share one place: each draws only where no sibling lies in front of it.
+constexpr DWORD kTextBoxStyle =
+    WS_VISIBLE | WS_CLIPSIBLINGS | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
 constexpr DWORD kButtonStyle = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 constexpr DWORD kListStyle = WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
 
@@ -70,7 +72,7 @@ struct ConsoleWin32::Controls {
 
   win32::Win32EditText text1{ImageBox("Text1", kText1)};
   win32::Win32EditText tascii{ImageBox("TASCII", kTascii)};
-  win32::Win32ListBox list2{Make(L"LISTBOX", "List2", kList2, kListStyle, {0, 0, 100, 100})};
+  win32::Win32ListBox list2{Make(L"LISTBOX", "List2", kList2, kListStyle | WS_CLIPSIBLINGS, {0, 0, 100, 100})};
   win32::Win32RichText txtre{Rich("TXTRE", kTxtre)};
   win32::Win32CheckBox checkHexMode{
       Make(L"BUTTON", "CheckHEXMode", kCheckHexMode, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, {0, 0, 100, 100})};

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/layout/fit_to_screen.h"
 #include <memory>
 
 #include "config_tool/console/command_console.h"
@@ -9,6 +10,8 @@
 #include "platform/win32/win32_spooler.h"
 
 namespace quorvel_win32 {
+
+inline constexpr platform::PixelSize kConsoleClientTwips{15000, 9000};
 
 // The command console window (Form1): a resizable window whose moving controls follow the core's geometry.
 class ConsoleWin32 : public win32::BaseWindow<ConsoleWin32> {

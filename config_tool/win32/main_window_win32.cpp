@@ -3,8 +3,8 @@
 namespace quorvel_win32 {
 namespace {
 
-constexpr int kClientWidthTwips = 14310;
-constexpr int kClientHeightTwips = 9990;
+constexpr int kClientWidthTwips = kMainWindowClientTwips.width;
+constexpr int kClientHeightTwips = kMainWindowClientTwips.height;
 constexpr DWORD kFixedSingleNoMinMax = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr UINT_PTR kTimer3 = 3, kTimer4 = 4;
 

@@ -5,6 +5,7 @@
 #include "config_tool/main_window/main_window.h"
 #include "config_tool/win32/settings_wait_win32.h"
 #include "platform/interfaces/skin_engine.h"
+#include "platform/layout/fit_to_screen.h"
 #include "platform/win32/base_window.h"
 #include "platform/win32/win32_controls.h"
 #include "platform/win32/win32_device_files.h"
@@ -15,6 +16,8 @@
 #include "platform/win32/win32_spooler.h"
 
 namespace quorvel_win32 {
+
+inline constexpr platform::PixelSize kMainWindowClientTwips{14310, 9990};
 
 // Creates the configuration window and its controls and forwards their events to quorvel::MainWindow.
 class MainWindowWin32 : public win32::BaseWindow<MainWindowWin32>, public quorvel::MainWindowHost {

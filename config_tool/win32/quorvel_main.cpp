@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "config_tool/shared_state.h"
@@ -59,6 +60,9 @@ class QuorvelWindows : public quorvel::LauncherHost {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   win32::RestrictDllSearch();
+  // The largest of the windows: the console's width, the main window's height.
+  win32::FitLayoutToScreen(std::max(quorvel_win32::kConsoleClientTwips.width, quorvel_win32::kMainWindowClientTwips.width),
+                           std::max(quorvel_win32::kConsoleClientTwips.height, quorvel_win32::kMainWindowClientTwips.height));
   win32::InitControlLibraries();
   win32::ComApartment com;  // the USB probe asks WMI
   QuorvelWindows windows(show);

@@ -5,8 +5,8 @@
 namespace omblet_win32 {
 namespace {
 
-constexpr int kClientWidthTwips = 10215;
-constexpr int kClientHeightTwips = 6795;
+constexpr int kClientWidthTwips = kInstallerClientTwips.width;
+constexpr int kClientHeightTwips = kInstallerClientTwips.height;
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr DWORD kFixedSingle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -49,7 +49,7 @@ InstallerWindowWin32::~InstallerWindowWin32() {
 }
 
 bool InstallerWindowWin32::Create() {
-  return CreateTopLevel(L"OmbletInstallerWindow", kFixedSingle, win32::TwipsToPixels(kClientWidthTwips),
+  return CreateTopLevel(kInstallerWindowClass, kFixedSingle, win32::TwipsToPixels(kClientWidthTwips),
                         win32::TwipsToPixels(kClientHeightTwips), background_);
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/layout/fit_to_screen.h"
 #include <array>
 #include <memory>
 
@@ -10,6 +11,9 @@
 #include "platform/win32/win32_spooler.h"
 
 namespace omblet_win32 {
+
+inline constexpr wchar_t kInstallerWindowClass[] = L"OmbletInstallerWindow";
+inline constexpr platform::PixelSize kInstallerClientTwips{10215, 6795};
 
 // Creates the installer window Form1 and forwards its load and timer ticks to omblet::InstallerWindow.
 class InstallerWindowWin32 : public win32::BaseWindow<InstallerWindowWin32> {

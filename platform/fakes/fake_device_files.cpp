@@ -31,36 +31,69 @@ class FakeDeviceFile : public platform::DeviceFile {
     if (state_ == platform::ReadState::Pending) CancelRead();
     ++endpoint_.readsStarted;
     length_ = length;
+    received_.clear();
     state_ = platform::ReadState::Pending;
     return true;
   }
 
-  // Like a serial line with zero timeouts: the read completes only when all requested bytes are there.
   platform::ReadProgress CheckRead() override {
-    platform::ReadProgress progress{state_, {}};
-    if (state_ == platform::ReadState::Idle) return progress;
+    if (state_ == platform::ReadState::Idle) return {state_, {}};
     ++endpoint_.checks;
-    size_t available = std::min(length_, endpoint_.reply.size());
-    progress.bytes.assign(endpoint_.reply.begin(), endpoint_.reply.begin() + static_cast<long>(available));
-    if (state_ == platform::ReadState::Pending && available == length_) {
-      state_ = platform::ReadState::Complete;
-      progress.state = state_;
-    }
+    if (state_ == platform::ReadState::Pending) Advance();
+    platform::ReadProgress progress{state_, received_};
+    if (state_ == platform::ReadState::Pending) progress.bytes = Arrived();
     return progress;
   }
 
+  // A cancelled read keeps what had arrived of it, as a serial line's read does.
   void CancelRead() override {
-    if (state_ == platform::ReadState::Pending) {
-      ++endpoint_.cancels;
-      state_ = platform::ReadState::Failed;
-    }
+    if (state_ != platform::ReadState::Pending) return;
+    ++endpoint_.cancels;
+    received_ = Take(Arrived().size());
+    state_ = platform::ReadState::Failed;
   }
 
  private:
+  // A scripted transfer ends the read as it is; without one, the serial line ends it once it holds enough.
+  void Advance() {
+    if (!endpoint_.transfers.empty()) {
+      FakeTransfer& next = endpoint_.transfers.front();
+      if (next.afterChecks > 0) {
+        --next.afterChecks;
+        return;
+      }
+      if (next.error) {
+        state_ = platform::ReadState::Failed;
+      } else {
+        // A transfer longer than the read loses its tail: the read has no room for it.
+        next.bytes.resize(std::min(next.bytes.size(), length_));
+        received_ = std::move(next.bytes);
+        state_ = platform::ReadState::Complete;
+      }
+      endpoint_.transfers.pop_front();
+      return;
+    }
+    if (endpoint_.reply.size() >= length_) {
+      received_ = Take(length_);
+      state_ = platform::ReadState::Complete;
+    }
+  }
+
+  std::vector<uint8_t> Arrived() const {
+    return {endpoint_.reply.begin(), endpoint_.reply.begin() + static_cast<long>(std::min(length_, endpoint_.reply.size()))};
+  }
+
+  std::vector<uint8_t> Take(size_t count) {
+    std::vector<uint8_t> taken(endpoint_.reply.begin(), endpoint_.reply.begin() + static_cast<long>(count));
+    endpoint_.reply.erase(endpoint_.reply.begin(), endpoint_.reply.begin() + static_cast<long>(count));
+    return taken;
+  }
+
   FakeEndpoint& endpoint_;
   platform::OpenMode mode_;
   platform::ReadState state_ = platform::ReadState::Idle;
   size_t length_ = 0;
+  std::vector<uint8_t> received_;  // what the ended read holds
 };
 
 }  // namespace
@@ -69,7 +102,12 @@ std::unique_ptr<platform::DeviceFile> FakeDeviceFiles::Open(std::string_view pat
   openLog.emplace_back(std::string(path), mode);
   auto it = endpoints_.find(std::string(path));
   if (it == endpoints_.end() || !it->second.openable) return nullptr;
-  return std::make_unique<FakeDeviceFile>(it->second, mode);
+  FakeEndpoint& endpoint = it->second;
+  if (endpoint.opensLeft) {
+    if (*endpoint.opensLeft == 0) return nullptr;
+    --*endpoint.opensLeft;
+  }
+  return std::make_unique<FakeDeviceFile>(endpoint, mode);
 }
 
 }  // namespace fakes

@@ -1,5 +1,6 @@
 #pragma once
 // Device files backed by scripted endpoints: records every open and write, hands out scripted replies.
+#include <deque>
 #include <map>
 #include <string>
 
@@ -7,11 +8,22 @@
 
 namespace fakes {
 
+// One completion of a read as a USB transfer ends it: fewer bytes than asked complete the read short, no bytes
+// complete it empty, `error` fails it.
+struct FakeTransfer {
+  std::vector<uint8_t> bytes;
+  bool error = false;
+  int afterChecks = 0;  // looks at the read that still find it pending before this transfer arrives
+};
+
 // One device path as the fake printer behind it.
 struct FakeEndpoint {
   bool openable = true;
+  std::optional<int> opensLeft;              // when set, how many more opens succeed before the device is gone
   std::vector<std::vector<uint8_t>> writes;  // one entry per Write call
-  std::vector<uint8_t> reply;                // bytes the device sends back for reads
+  // Bytes on a serial line with zero timeouts: a read takes them only once all it asked for are there.
+  std::vector<uint8_t> reply;
+  std::deque<FakeTransfer> transfers;        // each ends one read, in order, before `reply` is looked at
   int opens = 0;
   int openHandles = 0;  // handles currently open
   int readsStarted = 0;

@@ -15,7 +15,7 @@ namespace platform {
 enum class ReadState {
   Idle,      // no read started
   Pending,   // started, not complete yet
-  Complete,  // all requested bytes arrived
+  Complete,  // the read ended: all requested bytes, or fewer (even none) when the device's transfer was shorter
   Failed,    // the read ended with an error (cancelled, device gone)
 };
 

@@ -2,6 +2,8 @@
 // Window-procedure trampoline: the HWND's user data points at the C++ object that handles its messages.
 #include <windows.h>
 
+#include <algorithm>
+
 #include <exception>
 #include <string>
 
@@ -51,8 +53,9 @@ class BaseWindow {
     int height = frame.bottom - frame.top;
     RECT work{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    int left = work.left + ((work.right - work.left) - width) / 2;
-    int top = work.top + ((work.bottom - work.top) - height) / 2;
+    // Centred, but never with its title bar above or left of the work area.
+    int left = std::max(work.left, work.left + ((work.right - work.left) - width) / 2);
+    int top = std::max(work.top, work.top + ((work.bottom - work.top) - height) / 2);
     return ::CreateWindowExW(0, className, L"", style, left, top, width, height, owner, nullptr, instance, this) !=
            nullptr;
   }

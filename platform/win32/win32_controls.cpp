@@ -3,18 +3,38 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include "platform/layout/fit_to_screen.h"
 #include "platform/win32/text_conversion.h"
 
 namespace win32 {
 
-int TwipsToPixels(int twips) {
-  static const int dpi = [] {
-    HDC screen = ::GetDC(nullptr);
-    int value = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ::ReleaseDC(nullptr, screen);
-    return value > 0 ? value : 96;
-  }();
-  return ::MulDiv(twips, dpi, 1440);
+namespace {
+
+int SystemDpi() {
+  HDC screen = ::GetDC(nullptr);
+  int value = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ::ReleaseDC(nullptr, screen);
+  return value > 0 ? value : 96;
+}
+
+int& LayoutDpi() {
+  static int dpi = SystemDpi();
+  return dpi;
+}
+
+}  // namespace
+
+int TwipsToPixels(int twips) { return ::MulDiv(twips, LayoutDpi(), 1440); }
+
+int FitLayoutToScreen(int largestClientWidthTwips, int largestClientHeightTwips) {
+  RECT work{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  RECT frame{0, 0, 0, 0};  // the largest frame any of the windows has: a caption and a sizing border
+  ::AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
+  LayoutDpi() = platform::FitLayoutDpi(SystemDpi(), {work.right - work.left, work.bottom - work.top},
+                                       {frame.right - frame.left, frame.bottom - frame.top},
+                                       {largestClientWidthTwips, largestClientHeightTwips});
+  return LayoutDpi();
 }
 
 HFONT CreatePointFont(const wchar_t* face, int tenthsOfPoint, bool bold, BYTE charset) {
@@ -143,20 +163,27 @@ std::string ControlName(HWND control) {
   return WideToUtf8(name);
 }
 
+namespace {
+
+struct NameSearch {
+  std::string_view name;
+  HWND found;
+};
+
+// A named CALLBACK function rather than a lambda: on x86 the system calls it with __stdcall, which a lambda's
+// conversion to a function pointer does not give.
+BOOL CALLBACK MatchControlName(HWND child, LPARAM context) {
+  auto* search = reinterpret_cast<NameSearch*>(context);
+  if (ControlName(child) != search->name) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+}  // namespace
+
 HWND Win32Captions::Find(std::string_view controlName) const {
-  struct Search {
-    std::string_view name;
-    HWND found;
-  } search{controlName, nullptr};
-  ::EnumChildWindows(
-      window_,
-      [](HWND child, LPARAM context) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(context);
-        if (ControlName(child) != s->name) return TRUE;
-        s->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  NameSearch search{controlName, nullptr};
+  ::EnumChildWindows(window_, MatchControlName, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -13,6 +13,11 @@ namespace win32 {
 // Twips (1/1440 inch) to pixels at the screen's resolution.
 int TwipsToPixels(int twips);
 
+// Draws every layout of the process at the largest scale, up to the screen's own, at which a window of the given
+// client size fits the monitor's work area with its frame; returns that scale in pixels per inch. Called once at
+// start, before any window is made.
+int FitLayoutToScreen(int largestClientWidthTwips, int largestClientHeightTwips);
+
 // A font of `points` (in tenths of a point, so 105 is 10.5 pt) at the screen's resolution.
 HFONT CreatePointFont(const wchar_t* face, int tenthsOfPoint, bool bold, BYTE charset);
 
@@ -27,7 +32,11 @@ class Win32ControlBase : public Base {
   explicit Win32ControlBase(HWND hwnd) : hwnd_(hwnd) {}
   void SetEnabled(bool enabled) override { ::EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
   bool Enabled() const override { return ::IsWindowEnabled(hwnd_) != FALSE; }
-  void SetVisible(bool visible) override { ::ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
+  // A control shown over another comes in front of it, so that it also takes the clicks there.
+  void SetVisible(bool visible) override {
+    ::ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+    if (visible) ::SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
   bool Visible() const override { return (::GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
   HWND Handle() const { return hwnd_; }
 

@@ -27,6 +27,7 @@ class Win32DeviceFile : public platform::DeviceFile {
     CancelRead();
     buffer_.assign(length, 0);
     overlapped_ = OVERLAPPED{};
+    received_ = 0;  // a read that fails at once holds nothing, whatever the one before it held
     DWORD received = 0;
     if (::ReadFile(file_.Get(), buffer_.data(), static_cast<DWORD>(length), &received, &overlapped_)) {
       state_ = platform::ReadState::Complete;
@@ -43,6 +44,10 @@ class Win32DeviceFile : public platform::DeviceFile {
 
   platform::ReadProgress CheckRead() override {
     if (state_ == platform::ReadState::Pending) {
+      // A zero wait gives the system the chance to finish a read whose bytes are there: under Wine an overlapped
+      // read of a serial-type device completes only while the thread enters the system, so looks that never do
+      // would not see a read posted within the same burst of looks complete. On Windows it changes nothing.
+      ::WaitForSingleObject(file_.Get(), 0);
       DWORD received = 0;
       if (::GetOverlappedResult(file_.Get(), &overlapped_, &received, FALSE)) {
         state_ = platform::ReadState::Complete;

@@ -4,7 +4,7 @@ set -euo pipefail
 root=${1:?repository root}
 cd "$root"
 hits=$(grep -rnE '#\s*include\s*[<"](windows|winspool|commctrl|wbemidl|richedit|commdlg)\.h[>"]' \
-         config_tool driver_installer platform/interfaces platform/fakes \
+         config_tool driver_installer cli platform/interfaces platform/fakes platform/linux \
          --include='*.h' --include='*.cpp' | grep -v '/win32/' || true)
 if [ -n "$hits" ]; then
   echo "Windows headers in the portable core:"

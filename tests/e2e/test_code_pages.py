@@ -35,7 +35,7 @@ class CodePageCase(WineTestCase):
         shutil.rmtree(cls.jobs_folder, ignore_errors=True)
         fixtures.add_windows_printer(cls.session, CHINESE_PRINTER, "USB001")
         fixtures.capture_port_jobs(cls.session, "USB001", cls.jobs_folder)
-        quorvel.open_main_window(cls.session, cls.gui)
+        quorvel.open_main_window(cls.session, cls.gui, printer_attached=True)
 
     def controls(self, title=MAIN):
         return self.gui.dump(title)["by_name"]

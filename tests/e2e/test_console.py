@@ -191,7 +191,7 @@ class LargeImage(ConsoleCase):
         self.gui.file_dialog("打开二进制文件", self.session.windows_path(wrong))
         box = self.gui.message_box()
         wrong.unlink()
-        self.assertEqual(box, {"title": "error", "text": "The file is too large: at most 16777216 bytes can be loaded."})
+        self.assertEqual(box, {"title": "error", "text": "文件太大：最多只能载入 16777216 字节。"})
         self.assertEqual(self.controls()["Text1"]["text"], "1B 40")
         self.assert_back_to(baseline, CONSOLE)
 

@@ -24,7 +24,7 @@ class FaultCase(WineTestCase):
         cls.printer = SimulatedPrinter(cls.session, INSTANCE, pid="2000")
         fixtures.register_usb_printer(cls.session, INSTANCE, enum_index=0, port_number=1)
         cls.prepare()
-        cls.process = quorvel.open_main_window(cls.session, cls.gui)
+        cls.process = quorvel.open_main_window(cls.session, cls.gui, printer_attached=True)
 
     @classmethod
     def prepare(cls):
@@ -101,6 +101,22 @@ class PrinterFaults(FaultCase):
             self.gui.click(quorvel.MAIN, "Command8")
         self.wait_for_text(lambda t: t.startswith("Read correct!"), what="the report after the clicks")
         time.sleep(3)
+        self.read_ok()
+        self.assert_back_to(baseline, quorvel.MAIN)
+
+    def test_5_stray_bytes_before_the_frame(self):
+        """A whole read's worth of bytes that are no frame (the tail of a late answer, status bytes) comes
+        first, the frame a moment later: the read is posted again and takes the frame."""
+        self.read_ok()
+        baseline = self.gui.stats(quorvel.MAIN)
+        self.printer.control("mode stray:64")
+        try:
+            for _ in range(3):
+                self.read_ok()
+            self.printer.control("mode stray:128")  # two reads end without the frame
+            self.read_ok()
+        finally:
+            self.printer.control("mode normal")
         self.read_ok()
         self.assert_back_to(baseline, quorvel.MAIN)
 

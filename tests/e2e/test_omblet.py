@@ -119,6 +119,10 @@ class VerifiedInstall(OmbletCase):
         self.assertEqual(lines[0], "打印驱动安装中请你耐心等待")
         self.assertTrue(lines[1].startswith("启动打印服务"))
         self.assertEqual(self.wait_recorded(1), ["cmd /c net start spooler"])
+        # A second start hands over to the running installer and ends, starting nothing.
+        code, _, _ = self.session.run(self.program, timeout=30)
+        self.assertEqual(code, 0)
+        self.assertEqual([w["title"] for w in self.gui.windows()].count(CAPTION), 1)
         # No fixture file yet: the query fails, and the line says so.
         lines = self.wait_for(lambda l: l[3] == "无法通过WMI查询USB设备，稍后重试", what="the WMI failure")
         self.assertEqual(lines[1], "启动打印服务.....")
@@ -188,6 +192,7 @@ class FailedInstall(OmbletCase):
         box = self.gui.message_box(press_ok=False, timeout_ms=30000)
         self.assertEqual(box, {"title": "Omblet", "text": "以下打印机没有安装成功: KESTRAMO 5800N"})
         self.assertEqual(self.lines()[10], "以下打印机没有安装成功: KESTRAMO 5800N")
+        self.assertEqual(self.lines()[1], "打印机驱动没有安装成功")  # no longer "closes in 5 s"
         time.sleep(1)
         screenshot_with_message_box(self.session, "omblet-failed")
         self.assertEqual(self.recorded(), ["cmd /c net start spooler", printui("KESTRAMO 5800N", "USB003")])

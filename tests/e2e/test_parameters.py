@@ -22,7 +22,7 @@ class QuorvelCase(WineTestCase):
             compat="1", speed_limit="1", front_sensor="0", external_power="0", head_protection="0",
             offset_index="11", density="1", sensor_off="1", temperature="036")
         fixtures.register_usb_printer(cls.session, INSTANCE, enum_index=0, port_number=1)
-        cls.process = quorvel.open_main_window(cls.session, cls.gui)
+        cls.process = quorvel.open_main_window(cls.session, cls.gui, printer_attached=True)
 
     def controls(self):
         return self.gui.dump(CAPTION)["by_name"]

@@ -1,6 +1,6 @@
 """The shipped programs are single static executables that need nothing but Windows' own DLLs."""
-import os
 import re
+import struct
 import subprocess
 import unittest
 import zipfile
@@ -23,8 +23,26 @@ SIDE_BY_SIDE_DLLS = {"comctl32.dll"}
 LOADED_AT_RUN_TIME = {"comdlg32.dll"}
 
 
+def subsystem_version(exe):
+    """The Windows version the PE header asks for (MajorSubsystemVersion.MinorSubsystemVersion)."""
+    data = exe.read_bytes()[:4096]
+    header = struct.unpack_from("<I", data, 0x3C)[0] + 24  # the optional header, after "PE\0\0" and the file header
+    return struct.unpack_from("<HH", data, header + 48)
+
+
+def subsystem(exe):
+    """The PE header's subsystem: 2 for a windowed program, 3 for a console one."""
+    data = exe.read_bytes()[:4096]
+    header = struct.unpack_from("<I", data, 0x3C)[0] + 24
+    return struct.unpack_from("<H", data, header + 68)[0]
+
+
 def imported_dlls(exe):
-    dump = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", str(exe)], capture_output=True, text=True, check=True)
+    # Each architecture's objdump; LC_ALL=C, as binutils localise their output.
+    objdump = "i686-w64-mingw32-objdump" if exe.read_bytes()[:4096].find(b"PE\0\0L\x01") >= 0 else \
+        "x86_64-w64-mingw32-objdump"
+    dump = subprocess.run([objdump, "-p", str(exe)], capture_output=True, text=True, check=True,
+                          env={"PATH": "/usr/bin:/bin", "LC_ALL": "C"})
     return {name.lower() for name in re.findall(r"DLL Name: (\S+)", dump.stdout)}
 
 
@@ -41,40 +59,49 @@ class StaticExecutables(unittest.TestCase):
         self.assertIn(b"<dpiAware", image)
         self.assertIn(f'level="{execution_level}"'.encode(), image)
         self.assertIn("VS_VERSION_INFO".encode("utf-16-le"), image)
+        # Windows 7 (6.1) refuses to start a program whose header asks for a later version.
+        self.assertLessEqual(subsystem_version(exe), (6, 1))
 
     def test_quorvel(self):
         self.check_program(paths.quorvel_exe(), "asInvoker")
 
     def test_quorvelctl_is_a_console_program_on_known_dlls_only(self):
-        exe = paths.quorvelctl_exe()
-        self.assertTrue(exe.exists(), f"{exe} not built")
-        dlls = imported_dlls(exe)
-        self.assertIn("kernel32.dll", dlls)
-        self.assertFalse(dlls - KNOWN_DLLS, "quorvelctl.exe imports DLLs a planted file could replace")
-        self.assertFalse(dlls & LOADED_AT_RUN_TIME, "quorvelctl.exe imports a DLL that pulls in winspool.drv")
-        header = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", str(exe)], capture_output=True, text=True,
-                                check=True, env=dict(os.environ, LC_ALL="C")).stdout
-        self.assertRegex(header, r"Subsystem\s+00000003")  # the console subsystem: it runs in the caller's window
-        image = exe.read_bytes()
-        self.assertIn(b'level="asInvoker"', image)
-        self.assertIn("VS_VERSION_INFO".encode("utf-16-le"), image)
+        for exe in (paths.quorvelctl_exe(), paths.stage("x86") / "quorvelctl.exe"):
+            self.assertTrue(exe.exists(), f"{exe} not built")
+            dlls = imported_dlls(exe)
+            self.assertIn("kernel32.dll", dlls)
+            self.assertFalse(dlls - KNOWN_DLLS, f"{exe} imports DLLs a planted file could replace")
+            self.assertFalse(dlls & LOADED_AT_RUN_TIME, f"{exe} imports a DLL that pulls in winspool.drv")
+            self.assertEqual(subsystem(exe), 3, exe)  # the console subsystem: it runs in the caller's window
+            self.assertLessEqual(subsystem_version(exe), (6, 1))
+            image = exe.read_bytes()
+            self.assertIn(b'level="asInvoker"', image)
+            self.assertIn("VS_VERSION_INFO".encode("utf-16-le"), image)
 
     def test_omblet_asks_for_administrator_rights(self):
         self.check_program(paths.omblet_exe(), "requireAdministrator")
         self.check_program(paths.omblet_fixture_wmi_exe(), "requireAdministrator")
 
+    def test_x86_programs(self):
+        self.check_program(paths.stage("x86") / "Quorvel.exe", "asInvoker")
+        self.check_program(paths.stage("x86") / "Omblet.exe", "requireAdministrator")
+
 
 class ReleasePackage(unittest.TestCase):
-    def test_zip_holds_the_programs_the_driver_package_skins_and_the_guide(self):
-        packages = sorted(paths.windows_build().glob("Quorvel-*-win64.zip"))
-        self.assertTrue(packages, "release zip not built")
-        with zipfile.ZipFile(packages[-1]) as package:
+    def test_zip_holds_both_architectures_each_with_its_programs_package_and_skins(self):
+        with zipfile.ZipFile(paths.release_zip()) as package:
             names = {name.split("/", 1)[1] for name in package.namelist()}
-            self.assertEqual(package.read(next(n for n in package.namelist() if n.endswith("/Quorvel.exe"))),
-                             paths.quorvel_exe().read_bytes())
-        for wanted in ("Quorvel.exe", "Omblet.exe", "quorvelctl.exe", "QRX/QRX.inf", "QRX/QRX203.GPD", "skin/", "guide/guide.zh.md",
-                       "guide/guide.en.md", "guide/images/launcher.png"):
-            self.assertIn(wanted, names)
+            for arch in ("x64", "x86"):
+                for wanted in ("Quorvel.exe", "Omblet.exe", "quorvelctl.exe", "QRX/QRX.inf", "QRX/QRX203.GPD",
+                               "QRX/QRX.cat", "skin/"):
+                    self.assertIn(f"{arch}/{wanted}", names)
+                # The skin folder ships empty: every file in it would show in the skin lists.
+                self.assertFalse([n for n in names if n.startswith(f"{arch}/skin/") and n != f"{arch}/skin/"])
+                top = package.namelist()[0].split("/", 1)[0]
+                for name in ("Quorvel.exe", "Omblet.exe", "quorvelctl.exe", "QRX/QRX.cat"):
+                    self.assertEqual(package.read(f"{top}/{arch}/{name}"), (paths.stage(arch) / name).read_bytes())
+            # The guide goes in after the end-to-end run, with its screenshots (scripts/release-guide).
+            self.assertNotIn("Quorvel.exe", names)
 
 
 if __name__ == "__main__":

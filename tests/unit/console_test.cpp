@@ -101,7 +101,9 @@ TEST(ConsoleSend, CharacterWithoutCodePageFormIsRefusedNotSubstituted) {
   ConsoleFixture f;
   f.SendText("A\xE2\x82\xAC", false);  // a euro sign: not in the fake code page
   EXPECT_TRUE(f.spooler.jobs.empty());
-  EXPECT_EQ(f.dialogs.messages.at(0).text, "发送失败!格式不对！");
+  // Not a format fault: the text names the character that cannot be sent.
+  EXPECT_EQ(f.dialogs.messages.at(0).text, "发送失败！字符“€”在本机的代码页中没有编码，无法以文本方式发送。");
+  EXPECT_EQ(f.dialogs.messages.at(0).title, "提示");
 }
 
 TEST(ConsoleSend, BufferHoldsExactly3000001Bytes) {
@@ -303,7 +305,9 @@ TEST(ConsoleFileLoad, NoFileEmptyUnreadableOrHugeFileLeavesTheBoxes) {
   f.console.OnCommand5Click();
   f.Load(Bytes(quorvel::kLargestLoadableFile + 1));
   ASSERT_EQ(f.dialogs.messages.size(), 4u);
-  EXPECT_EQ(f.dialogs.messages[3].text, "The file is too large: at most 16777216 bytes can be loaded.");
+  // The console's own texts are in its language; the system's description of a failure stays the system's.
+  EXPECT_EQ(f.dialogs.messages[1].text, "文件是空的。");
+  EXPECT_EQ(f.dialogs.messages[3].text, "文件太大：最多只能载入 16777216 字节。");
   EXPECT_EQ(f.dialogs.messages[0].text, "Please select file");
   EXPECT_EQ(f.dialogs.messages[0].title, "Tips");
   EXPECT_EQ(f.dialogs.messages[1].title, "error");
@@ -334,8 +338,14 @@ TEST(UsbProbe, FindsThe1A86ProductAndIgnoresOthers) {
 TEST(UsbProbe, NothingFoundOrNoServiceKeepsTheLabel) {
   ConsoleFixture f;
   f.wmi.dependents = {"USB\\VID_1A86\\NOPRODUCT", "USB\\VID_0483&PID_5720\\X", "USB\\VID", "VID_1A86&PID"};
+  ASSERT_FALSE(f.txtre.Visible());  // the starting view shows the send box alone
   f.console.OnCommand8Click();
   EXPECT_EQ(f.txtre.Text(), "没有找到PID");
+  // The answer is in view: the receive box enlarged in the send box's place.
+  EXPECT_TRUE(f.txtre.Visible());
+  EXPECT_FALSE(f.text1.Visible());
+  EXPECT_FALSE(f.tascii.Visible());
+  EXPECT_FALSE(f.list2.Visible());
   EXPECT_EQ(f.label2.Text(), "######");
   f.wmi.reachable = false;
   f.console.OnCommand8Click();

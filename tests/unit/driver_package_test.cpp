@@ -134,12 +134,13 @@ class DriverPackage : public ::testing::Test {
     ASSERT_FALSE(text.empty()) << "QRX.inf must be UTF-16LE with a byte-order mark";
     inf = ParseInf(text);
   }
-  // The models sections named by the manufacturer line: the base name and each decorated one.
+  // The models sections named by the manufacturer line: each decorated one, or the base name when it has none
+  // (Windows reads only the decorated sections once a line names decorations).
   std::vector<std::string> ModelsSections() const {
     std::vector<std::string> names;
     for (const std::string& line : *inf.Section("Manufacturer")) {
       std::vector<std::string> parts = SplitCommas(line.substr(line.find('=') + 1));
-      names.push_back(parts[0]);
+      if (parts.size() == 1) names.push_back(parts[0]);
       for (size_t i = 1; i < parts.size(); ++i) names.push_back(parts[0] + "." + parts[i]);
     }
     return names;
@@ -159,6 +160,19 @@ TEST_F(DriverPackage, VersionSectionDeclaresAPrinterClassInf) {
   EXPECT_TRUE(std::regex_match(inf.Value("Version", "DriverVer"),
                                std::regex(R"(\d\d/\d\d/\d{4},\d+\.\d+\.\d+\.\d+)")));
   EXPECT_NE(text.find("\r\n"), std::string::npos);
+}
+
+TEST_F(DriverPackage, NamesItsCatalogAndTheProgramsVersion) {
+  EXPECT_EQ(inf.Value("Version", "CatalogFile"), "QRX.cat");
+  std::string driverVer = inf.Value("Version", "DriverVer");
+  EXPECT_EQ(driverVer.substr(driverVer.find(',') + 1), std::string(PROJECT_VERSION) + ".0");
+}
+
+TEST_F(DriverPackage, OffersModelsForX64X86AndArm64) {
+  std::vector<std::string> sections = ModelsSections();
+  for (const char* decorated : {"Quorvel.NTamd64", "Quorvel.NTx86", "Quorvel.NTarm64"}) {
+    EXPECT_TRUE(std::find(sections.begin(), sections.end(), decorated) != sections.end()) << decorated;
+  }
 }
 
 TEST_F(DriverPackage, EveryModelsSectionOffersExactlyTheInstalledNames) {
@@ -227,6 +241,34 @@ TEST(DriverPackageGpd, IsA203DpiOneBitRasterMinidriver) {
   EXPECT_NE(gpd.find("*DevBPP: 1"), std::string::npos);
   EXPECT_EQ(std::count(gpd.begin(), gpd.end(), '{'), std::count(gpd.begin(), gpd.end(), '}'));
   EXPECT_EQ(gpd.find_first_of("\x80\xFF"), std::string::npos) << "a GPD is plain ASCII";
+}
+
+// Unidrv assigns option IDs above 256 itself; an ID of ours must be above 512 to stay clear of them.
+TEST(DriverPackageGpd, OptionIdsAreAbove512) {
+  std::string gpd = ReadBytes(kPackage / "QRX203.GPD");
+  const std::regex optionId(R"(\*OptionID:\s*(\d+))");
+  int count = 0;
+  for (auto it = std::sregex_iterator(gpd.begin(), gpd.end(), optionId); it != std::sregex_iterator(); ++it) {
+    EXPECT_GT(std::stoi((*it)[1]), 512) << (*it)[0];
+    ++count;
+  }
+  EXPECT_GT(count, 0);
+}
+
+// A GPD that sends Y-move commands must say in which unit they move the paper.
+TEST(DriverPackageGpd, YMoveCommandsComeWithTheirUnit) {
+  std::string gpd = ReadBytes(kPackage / "QRX203.GPD");
+  bool movesY = gpd.find("*Command: CmdYMove") != std::string::npos;
+  EXPECT_TRUE(movesY);
+  std::smatch unit;
+  ASSERT_TRUE(std::regex_search(gpd, unit, std::regex(R"(\*YMoveUnit:\s*(\d+))")));
+  EXPECT_EQ(203 % std::stoi(unit[1]), 0) << "the move unit divides the master units";
+  std::smatch attributes;
+  if (std::regex_search(gpd, attributes, std::regex(R"(\*YMoveAttributes:\s*LIST\(([^)]*)\))"))) {
+    for (const std::string& value : SplitCommas(attributes[1])) {
+      EXPECT_TRUE(value == "FAV_LF" || value == "SEND_CR_FIRST") << value;
+    }
+  }
 }
 
 }  // namespace

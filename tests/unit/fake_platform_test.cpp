@@ -62,12 +62,51 @@ TEST(FakeDeviceFiles, ReadCompletesOnlyWhenAllRequestedBytesArrived) {
   auto progress = reader->CheckRead();
   EXPECT_EQ(progress.state, platform::ReadState::Complete);
   EXPECT_EQ(progress.bytes, (std::vector<uint8_t>{1, 2, 3, 4}));
+  EXPECT_TRUE(printer.reply.empty());  // the read took its bytes off the line
 
-  printer.reply.clear();
   ASSERT_TRUE(reader->StartRead(4));
+  printer.reply = {5, 6};
   reader->CancelRead();
-  EXPECT_EQ(reader->CheckRead().state, platform::ReadState::Failed);
+  progress = reader->CheckRead();
+  EXPECT_EQ(progress.state, platform::ReadState::Failed);
+  EXPECT_EQ(progress.bytes, (std::vector<uint8_t>{5, 6}));  // a cancelled read keeps what had arrived
+  EXPECT_TRUE(printer.reply.empty());
   EXPECT_EQ(printer.cancels, 1);
+}
+
+TEST(FakeDeviceFiles, EachTransferEndsOneReadShortEmptyOrFailed) {
+  fakes::FakeDeviceFiles devices;
+  auto& printer = devices.Endpoint("\\\\?\\USB#P");
+  printer.transfers = {{{0x12, 0x34, 0x56}}, {{}}, {{}, true}, {{7, 8, 9, 10, 11}, false, 2}};
+  auto reader = devices.Open("\\\\?\\USB#P", platform::OpenMode::Overlapped);
+  const std::vector<std::pair<platform::ReadState, std::vector<uint8_t>>> ends = {
+      {platform::ReadState::Complete, {0x12, 0x34, 0x56}},
+      {platform::ReadState::Complete, {}},
+      {platform::ReadState::Failed, {}},
+  };
+  for (const auto& [state, bytes] : ends) {
+    ASSERT_TRUE(reader->StartRead(4));
+    auto progress = reader->CheckRead();
+    EXPECT_EQ(progress.state, state);
+    EXPECT_EQ(progress.bytes, bytes);
+    EXPECT_EQ(reader->CheckRead().bytes, bytes);  // an ended read stays as it ended
+  }
+  ASSERT_TRUE(reader->StartRead(4));
+  EXPECT_EQ(reader->CheckRead().state, platform::ReadState::Pending);  // the last transfer comes two looks later
+  EXPECT_EQ(reader->CheckRead().state, platform::ReadState::Pending);
+  auto progress = reader->CheckRead();
+  EXPECT_EQ(progress.state, platform::ReadState::Complete);
+  EXPECT_EQ(progress.bytes, (std::vector<uint8_t>{7, 8, 9, 10}));  // no room for the fifth byte
+  EXPECT_TRUE(printer.transfers.empty());
+  EXPECT_EQ(printer.cancels, 0);
+}
+
+TEST(FakeDeviceFiles, ADeviceGoneAfterSomeOpensOpensNoMore) {
+  fakes::FakeDeviceFiles devices;
+  devices.Endpoint("\\\\?\\USB#P").opensLeft = 1;
+  EXPECT_NE(devices.Open("\\\\?\\USB#P", platform::OpenMode::Synchronous), nullptr);
+  EXPECT_EQ(devices.Open("\\\\?\\USB#P", platform::OpenMode::Overlapped), nullptr);
+  EXPECT_EQ(devices.openLog.size(), 2u);
 }
 
 TEST(FakeControls, OptionButtonsOfOneGroupExcludeEachOther) {

@@ -43,6 +43,68 @@ TEST(ParameterFrame, ChineseReportOfAnExtendedFrame) {
             "打印机芯：外置电源\r\n打印机头保护：有\r\n固定浓度：关闭\r\n强制关闭前传感器功能：关闭\r\n");
 }
 
+TEST(ParameterFrame, EnglishReportOfAnExtendedFrame) {
+  auto frame = MakeFrame();
+  EXPECT_EQ(quorvel::ReportText(frame, false, "KESTRAMO K-108"),
+            "Read correct!\r\nSofeware Version：V1.5\r\nSofeware publish date：2018-06-07\r\n"
+            "USBPID:1000(KESTRAMO K-108)\r\nUSB hand:open\r\nSensor type：GAP\r\nsofeware compatible：close\r\n"
+            "GAP AD value(Save):0150\r\nPaper AD value:0200\r\nGAP value current:0100\r\nPrint position:000\r\n"
+            "Cut Position:000\r\nPrint Length:20171106\r\nspeed limited：clsoe\r\nPower voltage:24V\r\n"
+            "printer head temprature:036degree centigrade\r\nhead sensor AD value level(Save):0120\r\n"
+            "head sensor AD value current:0180\r\nhead sensor：have\r\nprinter type：outside power\r\n"
+            "Printer head protect circuit：have\r\nconst dengsity：close\r\nOut sensor：Open\r\n");
+}
+
+// Every flag of MakeFrame turned the other way, and the black mark sensor: the second text of each pair.
+std::array<uint8_t, 64> OppositeFrame() {
+  auto frame = MakeFrame();
+  for (size_t position : {13, 15, 42, 56, 57, 58, 60, 61}) frame[position] = frame[position] == '0' ? '1' : '0';
+  frame[14] = 1;
+  return frame;
+}
+
+TEST(ParameterFrame, ChineseReportOfTheOppositeFlags) {
+  EXPECT_EQ(quorvel::ReportText(OppositeFrame(), true, ""),
+            "数据读取OK\r\n软件版本：V1.5\r\n程序发布日期：2018-06-07\r\nUSBPID:1000()\r\n"
+            "USB握手:关闭\r\n传感器类型：黑标\r\n驱动兼容性：打开\r\n缝隙AD阀值:0150\r\n"
+            "当前纸张AD值（对位后产生）:0200\r\n当前缝隙AD值（对位后产生）:0100\r\n打印起始位置:000\r\n撕纸位置:000\r\n"
+            "打印长度:20171106\r\n速度限制：打开\r\n电源电压(误差正负1V):24V\r\n打印头当前温度值:036摄氏度\r\n"
+            "前传感器阀AD阀值:0120\r\n前传感器有纸AD阀值（对位后产生）:0180\r\n外部传感器：无\r\n"
+            "打印机芯：内置电源\r\n打印机头保护：无\r\n固定浓度：打开\r\n强制关闭前传感器功能：打开\r\n");
+}
+
+TEST(ParameterFrame, EnglishReportOfTheOppositeFlags) {
+  EXPECT_EQ(quorvel::ReportText(OppositeFrame(), false, ""),
+            "Read correct!\r\nSofeware Version：V1.5\r\nSofeware publish date：2018-06-07\r\nUSBPID:1000()\r\n"
+            "USB hand:close\r\nSensor type：black mark\r\nsofeware compatible：open\r\n"
+            "GAP AD value(Save):0150\r\nPaper AD value:0200\r\nGAP value current:0100\r\nPrint position:000\r\n"
+            "Cut Position:000\r\nPrint Length:20171106\r\nspeed limited：open\r\nPower voltage:24V\r\n"
+            "printer head temprature:036degree centigrade\r\nhead sensor AD value level(Save):0120\r\n"
+            "head sensor AD value current:0180\r\nHead sensor：none\r\nPrinter type：inner power\r\n"
+            "Printer head protect circuit：none\r\nconst dengsity：open\r\nOut sensor：closed\r\n");
+}
+
+TEST(ParameterFrame, SensorLineOfEachValueInBothLanguages) {
+  const struct {
+    uint8_t value;
+    const char* chinese;
+    const char* english;
+  } sensors[] = {{0, "传感器类型：缝隙", "Sensor type：GAP"},
+                 {1, "传感器类型：黑标", "Sensor type：black mark"},
+                 {2, "传感器类型：连续打印", "Sensor type：continuous"},
+                 {'0', "传感器类型：连续打印", "Sensor type：continuous"}};
+  for (const auto& sensor : sensors) {
+    auto frame = MakeFrame();
+    frame[14] = sensor.value;
+    EXPECT_NE(quorvel::ReportText(frame, true, "").find(std::string("\r\n") + sensor.chinese + "\r\n"),
+              std::string::npos)
+        << int{sensor.value};
+    EXPECT_NE(quorvel::ReportText(frame, false, "").find(std::string("\r\n") + sensor.english + "\r\n"),
+              std::string::npos)
+        << int{sensor.value};
+  }
+}
+
 TEST(ParameterFrame, EnglishReportWithoutTheExtendedBlock) {
   auto frame = MakeFrame();
   Put(frame, 34, "00012345");

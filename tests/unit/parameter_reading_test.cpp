@@ -2,37 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "config_tool/console/settings_wait_window.h"
-#include "tests/unit/main_window_fixture.h"
+#include "tests/unit/reading_fixture.h"
 
 namespace {
 
-const std::string kInstance = "USB\\VID_1A86&PID_2000\\READ01";
-const std::string kQuery = "RETURN VALUE\r\n";
-
-std::vector<uint8_t> Frame(const std::function<void(std::vector<uint8_t>&)>& edit = {}) {
-  std::vector<uint8_t> frame(64, '0');
-  frame[0] = frame[63] = '@';
-  std::string fields = "151806072000";
-  std::copy(fields.begin(), fields.end(), frame.begin() + 1);
-  std::string length = "20171106";
-  std::copy(length.begin(), length.end(), frame.begin() + 34);
-  frame[14] = 1;
-  frame[59] = 11;
-  frame[57] = '0';  // internal power
-  if (edit) edit(frame);
-  return frame;
-}
-
-struct Reading : ::testing::Test {
-  test_support::MainWindowFixture f;
-  fakes::FakeEndpoint* printer = nullptr;
-  void SetUp() override {
-    f.AttachPrinter("0", kInstance, 1);
-    printer = &f.devices.Endpoint(test_support::MainWindowFixture::DevicePath(kInstance));
-    f.mainWindow.Load();
-  }
-  std::string Written(size_t i) const { return std::string(printer->writes[i].begin(), printer->writes[i].end()); }
-};
+using test_support::Frame;
+using test_support::kQuery;
+using test_support::Reading;
 
 TEST_F(Reading, ReadSendsTheQueryAndTheTickDecodesIntoEveryControl) {
   f.mainWindow.OnCommand8Click();
@@ -80,6 +56,49 @@ TEST_F(Reading, APrinterThatCannotBeOpenedIsReported) {
   EXPECT_FALSE(f.timer4.Enabled());
 }
 
+TEST_F(Reading, AReplyHandleThatCannotBeOpenedAfterTheWriteIsReported) {
+  printer->opensLeft = 1;  // the write's open works, the reply's does not
+  f.mainWindow.OnCommand8Click();
+  ASSERT_EQ(printer->writes.size(), 1u);
+  EXPECT_EQ(Written(0), kQuery);
+  EXPECT_EQ(f.richTextBox1.Text(), "Cannot open the printer");
+  EXPECT_FALSE(f.timer4.Enabled());
+  EXPECT_EQ(printer->openHandles, 0);
+  f.mainWindow.OnTimer4Tick();  // a tick that comes anyway finds no reply to collect
+  EXPECT_EQ(f.richTextBox1.Text(), "Cannot open the printer");
+  EXPECT_EQ(printer->checks, 0);
+}
+
+TEST_F(Reading, AFrameWithoutTheExtendedLayoutLeavesTheFrontSensorAndPowerListsAlone) {
+  ASSERT_EQ(f.combo5.Selected(), 0);  // as loaded: front sensor, external power, head protection
+  ASSERT_EQ(f.combo6.Selected(), 0);
+  ASSERT_EQ(f.combo7.Selected(), 0);
+  ASSERT_FALSE(f.combo7.Enabled());
+  f.mainWindow.OnCommand8Click();
+  printer->reply = Frame([](auto& frame) {
+    const std::string length = "00012345";
+    std::copy(length.begin(), length.end(), frame.begin() + 34);
+    frame[56] = frame[57] = frame[58] = '0';  // what an extended frame would turn into index 1 of each list
+  });
+  f.mainWindow.OnTimer4Tick();
+  ASSERT_EQ(f.richTextBox1.Text().substr(0, 14), "Read correct!\r");
+  EXPECT_EQ(f.combo5.Selected(), 0);
+  EXPECT_EQ(f.combo6.Selected(), 0);
+  EXPECT_EQ(f.combo7.Selected(), 0);
+  EXPECT_FALSE(f.combo7.Enabled());
+}
+
+TEST_F(Reading, AnOffsetAbove20LeavesThePositionListAlone) {
+  f.combo8.Select(5);
+  for (uint8_t offset : {21, 255}) {
+    f.mainWindow.OnCommand8Click();
+    printer->reply = Frame([offset](auto& frame) { frame[59] = offset; });
+    f.mainWindow.OnTimer4Tick();
+    ASSERT_EQ(f.richTextBox1.Text().substr(0, 14), "Read correct!\r");
+    EXPECT_EQ(f.combo8.Selected(), 5) << int{offset};
+  }
+}
+
 TEST_F(Reading, ASecondReadCancelsTheFirstBeforeWriting) {
   f.mainWindow.OnCommand8Click();
   f.mainWindow.OnCommand8Click();
@@ -89,6 +108,7 @@ TEST_F(Reading, ASecondReadCancelsTheFirstBeforeWriting) {
 }
 
 TEST_F(Reading, AutomaticReadFollowsItsTickBoxAndThePendingFlag) {
+  f.process.paramsReadDone = 1;  // the read the load asks for is tested with the load
   f.check2.SetValue(platform::CheckValue::Grayed);
   f.mainWindow.OnTimer3Tick();
   EXPECT_TRUE(printer->writes.empty());
@@ -121,13 +141,43 @@ TEST_F(Reading, SetReadsGreyedBoxesAsTheyCount) {
   EXPECT_EQ(Written(0), "\r\nSUPPORT 0\r\nUSBHANDO\r\nLIMITED 01110010\r\n");
 }
 
-TEST_F(Reading, AFailedOrShortWriteIsReportedAndNothingWaits) {
+// A write that failed or was short may have left part of the new settings in the printer: they are read back.
+struct FailedSet : Reading {
+  void SetAndExpectTheSettingsReadBack(const std::string& report) {
+    f.mainWindow.OnCommand4Click();
+    EXPECT_EQ(f.richTextBox1.Text(), report);
+    EXPECT_TRUE(f.window.Enabled());
+    EXPECT_EQ(f.host.waitWindowsOpened, 0);
+    EXPECT_EQ(f.mainWindow.Fields().settingsWriteActive, 0);
+    EXPECT_EQ(f.process.paramsReadDone, 0);
+    f.mainWindow.OnTimer3Tick();  // automatic reading is off, yet this tick reads
+    ASSERT_EQ(printer->writes.size(), 2u);
+    EXPECT_EQ(Written(1), kQuery);
+    EXPECT_EQ(f.process.paramsReadDone, 1);
+  }
+};
+
+TEST_F(FailedSet, AShortWriteIsReportedAndTheSettingsReadBack) {
   printer->writeResult = 10;
+  SetAndExpectTheSettingsReadBack("Settings write failed");
+}
+
+TEST_F(FailedSet, AFailedWriteIsReportedAndTheSettingsReadBack) {
+  printer->failWrites = true;
+  f.process.language = 1;
+  SetAndExpectTheSettingsReadBack("设置写入失败");
+}
+
+TEST_F(Reading, SetOnAPrinterThatCannotBeOpenedSendsNothingAndWaitsForNothing) {
+  f.process.paramsReadDone = 1;  // the read the load asks for is tested with the load
+  printer->openable = false;
   f.mainWindow.OnCommand4Click();
-  EXPECT_EQ(f.richTextBox1.Text(), "Settings write failed");
+  EXPECT_EQ(f.richTextBox1.Text(), "Cannot open the printer");
+  EXPECT_TRUE(printer->writes.empty());
   EXPECT_TRUE(f.window.Enabled());
   EXPECT_EQ(f.host.waitWindowsOpened, 0);
   EXPECT_EQ(f.mainWindow.Fields().settingsWriteActive, 0);
+  EXPECT_EQ(f.process.paramsReadDone, 1);  // nothing reached the printer, so there is nothing to read back
 }
 
 TEST_F(Reading, SetWithoutAnyPrinterReloadsTheWindowAndSaysWhy) {

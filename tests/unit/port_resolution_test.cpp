@@ -83,6 +83,36 @@ TEST_F(PortResolution, InterfaceWithoutPortNumberIsSkippedForTheNextOne) {
   EXPECT_EQ(Resolve(), "USB007");
 }
 
+TEST_F(PortResolution, WithTwoPrintersThePortIsTheDetectedOnes) {
+  AddInterface("USB\\VID_1A86&PID_2000\\7&1&0&1", 1);
+  AddInterface("USB\\VID_1A86&PID_600E\\7&2&0&1", 2);
+  SetEnum("0", "USB\\VID_1A86&PID_2000\\7&1&0&1");
+  SetEnum("1", "USB\\VID_1A86&PID_600E\\7&2&0&1");
+  state.detectedDevice = test_support::DependentOf("USB\\VID_1A86&PID_600E\\7&2&0&1");
+  EXPECT_EQ(Resolve(), "USB002");
+  state.detectedDevice = test_support::DependentOf("USB\\VID_1A86&PID_2000\\7&1&0&1");
+  EXPECT_EQ(Resolve(), "USB001");
+}
+
+TEST_F(PortResolution, ACompositeDevicesPrinterFunctionCountsAsTheDetectedProduct) {
+  AddInterface("USB\\VID_1A86&PID_2000\\X", 1);
+  AddInterface("USB\\VID_1A86&PID_600E&MI_00\\6&1&0&0000", 3);
+  SetEnum("0", "USB\\VID_1A86&PID_2000\\X");
+  SetEnum("1", "USB\\VID_1A86&PID_600E&MI_00\\6&1&0&0000");
+  state.detectedDevice = test_support::DependentOf("USB\\VID_1A86&PID_600E\\SERIAL1");
+  EXPECT_EQ(Resolve(), "USB003");
+  // Nothing of the detected product: the first accepted interface, as without a detected device.
+  state.detectedDevice = test_support::DependentOf("USB\\VID_1A86&PID_5555\\Z");
+  EXPECT_EQ(Resolve(), "USB001");
+}
+
+TEST(DeviceInstanceOf, TakesTheDeviceIdOfAWmiTextWithSingleBackslashes) {
+  EXPECT_EQ(omblet::DeviceInstanceOf(test_support::DependentOf("USB\\VID_1A86&PID_600E\\5&1")),
+            "USB\\VID_1A86&PID_600E\\5&1");
+  EXPECT_EQ(omblet::DeviceInstanceOf("USB\\VID_1A86&PID_600E\\5&1"), "");
+  EXPECT_EQ(omblet::DeviceInstanceOf("x:Win32_PnPEntity.DeviceID=\"USB\\\\VID_1A86"), "USB\\VID_1A86");
+}
+
 TEST_F(PortResolution, NoAcceptedKeyGivesTheParallelPort) {
   EXPECT_EQ(Resolve(), "lpt1:");  // no interface class key at all
   AddInterface("USB\\VID_1A86&PID_600E\\A", 1);

@@ -33,6 +33,24 @@ TEST(MainWindowLoad, DiscoveryRunsBeforeTheModelListIsFilled) {
   EXPECT_EQ(f.label4.Text(), "USB001");
 }
 
+TEST(MainWindowLoad, AFoundPrinterIsReadOnceSoTheControlsStartFromItsSettings) {
+  test_support::MainWindowFixture f;
+  const std::string instance = "USB\\VID_1A86&PID_2000\\A1";
+  f.AttachPrinter("0", instance, 1);
+  auto& printer = f.devices.Endpoint(test_support::MainWindowFixture::DevicePath(instance));
+  f.mainWindow.Load();
+  EXPECT_TRUE(printer.writes.empty());
+  f.mainWindow.OnTimer3Tick();  // the first automatic-read tick
+  ASSERT_EQ(printer.writes.size(), 1u);
+  EXPECT_EQ(std::string(printer.writes[0].begin(), printer.writes[0].end()), "RETURN VALUE\r\n");
+  f.mainWindow.OnTimer3Tick();
+  EXPECT_EQ(printer.writes.size(), 1u);  // once, not every tick
+
+  test_support::MainWindowFixture none;  // nothing attached: nothing to read
+  none.mainWindow.Load();
+  EXPECT_EQ(none.process.paramsReadDone, 1);
+}
+
 TEST(MainWindowLoad, EveryControlShowsItsCaptionItemsAndState) {
   test_support::MainWindowFixture f;
   f.process.language = 0;  // English chosen in the launcher

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win32/unique_handles.h"
 #include "platform/win32/win32_device_files.h"
 
 namespace {
@@ -43,6 +44,30 @@ TEST(Win32DeviceFiles, AnsweringPrinterSendsItsFrame) {
   EXPECT_EQ(progress.bytes[63], 0x40);
 }
 
+// The frame acquisition looks at a read many times without pause and posts it again when it ends without a
+// frame. A read posted while the answer already waits in the line must complete within such a burst of looks.
+TEST(Win32DeviceFiles, AReadPostedOnAWaitingAnswerCompletesWithinABurstOfLooks) {
+  std::string path = EnvOrEmpty("PRINTER_DEVICE_PATH");
+  if (path.empty()) GTEST_SKIP() << "PRINTER_DEVICE_PATH not set";
+  win32::Win32DeviceFiles devices;
+  for (int round = 0; round < 10; ++round) {
+    SCOPED_TRACE(round);
+    {
+      auto writer = devices.Open(path, platform::OpenMode::Synchronous);
+      ASSERT_NE(writer, nullptr);
+      writer->Write(kReturnValue);
+    }
+    ::Sleep(500);  // the answer is in the line before the read is posted
+    auto reader = devices.Open(path, platform::OpenMode::Overlapped);
+    ASSERT_NE(reader, nullptr);
+    ASSERT_TRUE(reader->StartRead(64));
+    int looks = 0;
+    while (looks < 1000 && reader->CheckRead().state == platform::ReadState::Pending) ++looks;
+    ASSERT_LT(looks, 1000);
+    EXPECT_EQ(reader->CheckRead().bytes.size(), 64u);
+  }
+}
+
 TEST(Win32DeviceFiles, SilentPrinterLeavesTheReadPendingUntilCancelled) {
   std::string path = EnvOrEmpty("SILENT_DEVICE_PATH");
   if (path.empty()) GTEST_SKIP() << "SILENT_DEVICE_PATH not set";
@@ -55,6 +80,69 @@ TEST(Win32DeviceFiles, SilentPrinterLeavesTheReadPendingUntilCancelled) {
   EXPECT_EQ(reader->CheckRead().state, platform::ReadState::Failed);
   ASSERT_TRUE(reader->StartRead(64));  // a new read after a cancelled one
   reader.reset();                      // closing with a read pending must not hang
+}
+
+constexpr const char* kPipeName = "\\\\.\\pipe\\quorvel_device_file_test";
+
+// The printer's end of a message-mode pipe: a read on the other end ends at each message, as a read of a USB
+// printer ends at each transfer.
+win32::UniqueFile MessagePipe() {
+  return win32::UniqueFile(::CreateNamedPipeA(kPipeName, PIPE_ACCESS_DUPLEX,
+                                              PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 256, 256, 0,
+                                              nullptr));
+}
+
+void SendMessage(HANDLE pipe, const std::vector<uint8_t>& message) {
+  DWORD written = 0;
+  ASSERT_TRUE(::WriteFile(pipe, message.data(), static_cast<DWORD>(message.size()), &written, nullptr));
+  ASSERT_EQ(written, message.size());
+}
+
+TEST(Win32DeviceFiles, AShortOrEmptyTransferEndsTheReadAndTheNextReadTakesTheFrame) {
+  win32::UniqueFile printer = MessagePipe();
+  ASSERT_TRUE(printer);
+  win32::Win32DeviceFiles devices;
+  auto reader = devices.Open(kPipeName, platform::OpenMode::Overlapped);
+  ASSERT_NE(reader, nullptr);
+
+  SendMessage(printer.Get(), {0x12, 0x34, 0x56});  // there before the read is posted
+  ASSERT_TRUE(reader->StartRead(64));
+  auto progress = WaitForRead(*reader, 3000);
+  EXPECT_EQ(progress.state, platform::ReadState::Complete);
+  EXPECT_EQ(progress.bytes, (std::vector<uint8_t>{0x12, 0x34, 0x56}));
+
+  ASSERT_TRUE(reader->StartRead(64));
+  SendMessage(printer.Get(), {});
+  progress = WaitForRead(*reader, 3000);
+  EXPECT_EQ(progress.state, platform::ReadState::Complete);
+  EXPECT_TRUE(progress.bytes.empty());
+
+  ASSERT_TRUE(reader->StartRead(64));
+  EXPECT_EQ(reader->CheckRead().state, platform::ReadState::Pending);
+  std::vector<uint8_t> frame(64, '0');
+  frame[0] = frame[63] = 0x40;
+  SendMessage(printer.Get(), frame);  // arrives while the read is pending
+  progress = WaitForRead(*reader, 3000);
+  EXPECT_EQ(progress.state, platform::ReadState::Complete);
+  EXPECT_EQ(progress.bytes, frame);
+
+  printer.Reset();
+  EXPECT_FALSE(reader->StartRead(64));  // the other end is gone: the read fails at once
+  progress = reader->CheckRead();
+  EXPECT_EQ(progress.state, platform::ReadState::Failed);
+  EXPECT_TRUE(progress.bytes.empty()) << progress.bytes.size() << " bytes";  // nothing of the frame before
+}
+
+TEST(Win32DeviceFiles, APendingReadFailsWhenTheOtherEndGoes) {
+  win32::UniqueFile printer = MessagePipe();
+  ASSERT_TRUE(printer);
+  win32::Win32DeviceFiles devices;
+  auto reader = devices.Open(kPipeName, platform::OpenMode::Overlapped);
+  ASSERT_NE(reader, nullptr);
+  ASSERT_TRUE(reader->StartRead(64));
+  EXPECT_EQ(reader->CheckRead().state, platform::ReadState::Pending);
+  printer.Reset();
+  EXPECT_EQ(WaitForRead(*reader, 3000).state, platform::ReadState::Failed);
 }
 
 TEST(Win32DeviceFiles, MissingDeviceDoesNotOpen) {

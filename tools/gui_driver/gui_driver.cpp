@@ -297,6 +297,13 @@ int Run(const std::vector<std::wstring>& args) {
     return 0;
   }
   if (command == L"msgbox") return MessageBoxCommand(args);
+  if (command == L"workarea") {  // the primary monitor's work area, as windows are placed in it
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    tool_io::Print("[" + std::to_string(work.left) + "," + std::to_string(work.top) + "," +
+                   std::to_string(work.right) + "," + std::to_string(work.bottom) + "]\n");
+    return 0;
+  }
   if (command == L"filedialog") return FileDialogCommand(args);
   if (command == L"gone") {
     std::wstring title = tool_io::Option(args, L"--title");
@@ -330,6 +337,16 @@ int Run(const std::vector<std::wstring>& args) {
     ::SendMessageW(control, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(index), 0);
     Notify(control, combo ? CBN_SELCHANGE : LBN_SELCHANGE);
     if (command == L"dblclick") Notify(control, combo ? CBN_DBLCLK : LBN_DBLCLK);
+  } else if (command == L"itemrect") {
+    // Where item `index` of a list box is on the screen, for a real pointer to click it.
+    RECT item{};
+    if (::SendMessageW(control, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) ==
+        LB_ERR) {
+      tool_io::Fail("no such item", 1);
+    }
+    ::MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&item), 2);
+    tool_io::Print("[" + std::to_string(item.left) + "," + std::to_string(item.top) + "," +
+                   std::to_string(item.right) + "," + std::to_string(item.bottom) + "]\n");
   } else if (command == L"check") {
     int wanted = _wtoi(tool_io::Option(args, L"--value", L"1").c_str());
     for (int i = 0; i < 3 && ::SendMessageW(control, BM_GETCHECK, 0, 0) != wanted; ++i) {

@@ -16,6 +16,7 @@ std::optional<AnswerMode> ParseAnswerMode(std::string_view text) {
   if (error != std::errc() || end != number.data() + number.size() || value < 0) return std::nullopt;
   if (word == "late") return AnswerMode{AnswerMode::Late, value};
   if (word == "short" && value <= 64) return AnswerMode{AnswerMode::Short, value};
+  if (word == "stray" && value >= 1 && value <= kMaxStrayBytes) return AnswerMode{AnswerMode::Stray, value};
   return std::nullopt;
 }
 

@@ -170,6 +170,10 @@ class Simulator {
     size_t length = frame.size();
     if (o_.mode.kind == printer_sim::AnswerMode::Short) length = static_cast<size_t>(o_.mode.value);
     if (o_.mode.kind == printer_sim::AnswerMode::Corrupt) frame[63] = 0x00;
+    if (o_.mode.kind == printer_sim::AnswerMode::Stray) {
+      answers_.push_back({due, std::string(static_cast<size_t>(o_.mode.value), '\0')});
+      due += std::chrono::milliseconds(printer_sim::kStrayPauseMs);
+    }
     answers_.push_back({due, std::string(frame.begin(), frame.begin() + static_cast<long>(length))});
   }
 

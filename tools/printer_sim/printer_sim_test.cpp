@@ -96,6 +96,10 @@ TEST(AnswerMode, ParsesBothSpellings) {
   EXPECT_FALSE(printer_sim::ParseAnswerMode("short:65"));
   EXPECT_FALSE(printer_sim::ParseAnswerMode("late:-1"));
   EXPECT_FALSE(printer_sim::ParseAnswerMode("loud"));
+  EXPECT_EQ(printer_sim::ParseAnswerMode("stray:64")->kind, printer_sim::AnswerMode::Stray);
+  EXPECT_EQ(printer_sim::ParseAnswerMode("stray 3")->value, 3);
+  EXPECT_FALSE(printer_sim::ParseAnswerMode("stray:0"));
+  EXPECT_FALSE(printer_sim::ParseAnswerMode("stray:1025"));
 }
 
 // The real program on a real pseudo-terminal.
@@ -133,10 +137,10 @@ class RunningSimulator : public ::testing::Test {
     std::filesystem::remove_all(dir_);
   }
   void Send(const std::string& text) { ASSERT_EQ(::write(fd_, text.data(), text.size()), (ssize_t)text.size()); }
-  std::string ReadFor(int milliseconds) {
+  std::string ReadFor(int milliseconds, size_t wanted = 64) {
     std::string received;
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (std::chrono::steady_clock::now() < end && received.size() < 64) {
+    while (std::chrono::steady_clock::now() < end && received.size() < wanted) {
       pollfd p{fd_, POLLIN, 0};
       if (::poll(&p, 1, 20) > 0) {
         char buffer[128];
@@ -169,6 +173,17 @@ TEST_F(RunningSimulator, AnswersReturnValueWithItsFrameAndAppliesSettings) {
   EXPECT_EQ(frame[15], '1');
   EXPECT_NE(FileText("state").find("compat=1\n"), std::string::npos);
   EXPECT_NE(FileText("log").find("rx 53 55 50 50 4f 52 54 20 31 0d 0a"), std::string::npos);
+}
+
+TEST_F(RunningSimulator, StrayModeSendsItsBytesThenTheFrameInAChunkOfItsOwn) {
+  Start({"--mode", "stray:3"});
+  Send("RETURN VALUE\r\n");
+  std::string received = ReadFor(3000, 3 + 64);
+  ASSERT_EQ(received.size(), 3u + 64u);
+  EXPECT_EQ(received.substr(0, 3), std::string(3, '\0'));
+  EXPECT_EQ(received[3], '@');
+  EXPECT_EQ(received[66], '@');
+  EXPECT_NE(FileText("log").find("tx 3\ntx 64\n"), std::string::npos);  // two writes
 }
 
 TEST_F(RunningSimulator, ShortAndSilentModesAnswerLessOrNothing) {

@@ -7,6 +7,12 @@
 
 #include "driver_installer/driver_models.h"
 
+// DriverVer: the date of the package and a version that follows the programs' (set by CMake from the project).
+#ifndef QRX_DRIVER_VERSION
+#error "QRX_DRIVER_VERSION must be defined"
+#endif
+#define QRX_DRIVER_DATE "12/08/2026"
+
 namespace {
 
 constexpr const char* kHead = R"(; QRX.inf: printer drivers of the Quorvel thermal label and receipt printers.
@@ -18,10 +24,12 @@ Signature="$Windows NT$"
 Class=Printer
 ClassGUID={4D36E979-E325-11CE-BFC1-08002BE10318}
 Provider=%Maker%
-DriverVer=06/07/2018,300.19.0.0
+CatalogFile=QRX.cat
+DriverVer=)" QRX_DRIVER_DATE "," QRX_DRIVER_VERSION R"(
 
+; x64, x86 and ARM64 Windows; an ARM64 laptop runs x64 programs but looks for an NTarm64 models section.
 [Manufacturer]
-%Maker%=Quorvel,NTamd64,NTx86
+%Maker%=Quorvel,NTamd64,NTx86,NTarm64
 
 )";
 
@@ -92,8 +100,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: qrx_inf OUTPUT.inf\n");
     return 2;
   }
-  std::string text = std::string(kHead) + ModelsSection("Quorvel") + ModelsSection("Quorvel.NTamd64") +
-                     ModelsSection("Quorvel.NTx86") + kTail;
+  std::string text = std::string(kHead) + ModelsSection("Quorvel.NTamd64") + ModelsSection("Quorvel.NTx86") +
+                     ModelsSection("Quorvel.NTarm64") + kTail;
   std::string crlf;
   for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   std::u16string wide = u"\uFEFF" + Utf8ToUtf16(crlf);

@@ -13,6 +13,7 @@ class WineTestCase(unittest.TestCase):
     session = None
     gui = None
     lang = "zh_CN.UTF-8"  # the locale of the class's prefix, and so its ANSI code page
+    screen = "1280x1024"
 
     def assert_back_to(self, baseline, title):
         """The process owning window `title` holds no more handles or memory than at `baseline`."""
@@ -22,7 +23,7 @@ class WineTestCase(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.session = WineSession(cls.__name__, lang=cls.lang)
+        cls.session = WineSession(cls.__name__, lang=cls.lang, screen=cls.screen)
         cls.gui = GuiDriver(cls.session)
 
     @classmethod

@@ -4,7 +4,7 @@ import subprocess
 
 
 class Display:
-    def __init__(self, use_existing=False):
+    def __init__(self, use_existing=False, size="1280x1024"):
         self._xvfb = None
         if use_existing and os.environ.get("DISPLAY"):
             self.name = os.environ["DISPLAY"]
@@ -12,7 +12,7 @@ class Display:
         read_end, write_end = os.pipe()
         # -displayfd lets Xvfb pick a free display number and tell us which.
         self._xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{size}x24", "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as reader:

@@ -72,6 +72,26 @@ class GuiDriver:
         self._call(*args)
         return None
 
+    # --- the real pointer: xdotool moves the X pointer and clicks, so the click goes wherever the screen shows
+    # something at that place, as a person's would -------------------------------------------------------------
+    def _pointer(self, x, y, clicks):
+        import subprocess
+        subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "--repeat", str(clicks),
+                        "--delay", "80", "1"], env=self.session.env, check=True, timeout=30)
+
+    def pointer_click(self, title, name, clicks=1):
+        """Clicks the middle of control `name` of window `title` with the pointer."""
+        left, top, right, bottom = self.dump(title)["by_name"][name]["rect"]
+        self._pointer((left + right) // 2, (top + bottom) // 2, clicks)
+
+    def pointer_click_item(self, title, name, index, clicks=2):
+        """Clicks (double, unless told) item `index` of list box `name` with the pointer."""
+        left, top, right, bottom = self._json("itemrect", "--title", title, "--name", name, "--index", index)
+        self._pointer((left + right) // 2, (top + bottom) // 2, clicks)
+
+    def work_area(self):
+        return self._json("workarea")
+
     def stats(self, title):
         """Handle count and private bytes of the process that owns window `title`."""
         return self._json("stats", "--title", title)

@@ -43,7 +43,25 @@ def enter(gui, language="English", window=MAIN):
     gui.gone(LAUNCHER)
 
 
-def open_main_window(session, gui, language="English", folder="C:\\Quorvel"):
+FIRST_READ_ENDINGS = ("Read correct!", "数据读取OK", "读取失败", "Cannot open the printer", "打开打印机失败")
+
+
+def wait_for_first_read(gui, timeout=20):
+    """A printer found at load is read once at the first automatic-read tick, about four seconds in. Waits until
+    that read has shown its outcome, so that it cannot overwrite what a test then sets."""
+    import time
+    deadline = time.monotonic() + timeout
+    if not gui.dump(MAIN)["by_name"]["List3"].get("items"):
+        return  # no printer identified at load: nothing is read
+    while not gui.dump(MAIN)["by_name"]["RichTextBox1"]["text"].startswith(FIRST_READ_ENDINGS):
+        if time.monotonic() > deadline:
+            raise AssertionError("the read of the printer found at load did not end")
+        time.sleep(0.3)
+
+
+def open_main_window(session, gui, language="English", folder="C:\\Quorvel", printer_attached=False):
     process = start(session, gui, folder)
     enter(gui, language)
+    if printer_attached:
+        wait_for_first_read(gui)
     return process

@@ -16,13 +16,13 @@ class WineSession:
     """One prefix per test class: its locale (zh_CN.UTF-8 unless told), a display, and cleanup of everything it
     started. Wine takes the ANSI code page from the locale; a prefix keeps one locale for its life."""
 
-    def __init__(self, name, use_existing_display=False, lang="zh_CN.UTF-8"):
+    def __init__(self, name, use_existing_display=False, lang="zh_CN.UTF-8", screen="1280x1024"):
         self.name = name
         self.artifacts = paths.artifacts() / name
         self.artifacts.mkdir(parents=True, exist_ok=True)
         self.root = Path(tempfile.mkdtemp(prefix=f"e2e-{name}-"))
         self.prefix = self.root / "prefix"
-        self.display = Display(use_existing_display)
+        self.display = Display(use_existing_display, screen)
         self._processes = []
         self._closers = []
         self.env = dict(os.environ)
@@ -47,8 +47,12 @@ class WineSession:
         self.reg_add(r"HKCU\Software\Wine\X11 Driver", "Decorated", "REG_SZ", "N")
         self.boot_seconds = time.monotonic() - started
 
+    def loader(self, program=None):
+        """The Wine loader command that starts `program` (None: one of Wine's own 64-bit programs)."""
+        return "wine"
+
     def reg_add(self, key, name, kind, data):
-        subprocess.run(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", str(data), "/f"],
+        subprocess.run([self.loader(), "reg", "add", key, "/v", name, "/t", kind, "/d", str(data), "/f"],
                        env=self.env, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
 
     def drive_c(self, windows_folder):
@@ -91,14 +95,14 @@ class WineSession:
     def start(self, program, *args, log_name=None):
         """Starts a Windows program without waiting; it is ended when the session closes."""
         output = open(self.artifacts / (log_name or "wine-output.log"), "ab")
-        process = subprocess.Popen(["wine", str(program), *map(str, args)], env=self.env,
+        process = subprocess.Popen([self.loader(program), str(program), *map(str, args)], env=self.env,
                                    stdout=output, stderr=subprocess.STDOUT)
         self._processes.append((process, output))
         return process
 
     def run(self, program, *args, timeout=60):
         """Runs a Windows console program to its end and returns its exit code and UTF-8 output."""
-        result = subprocess.run(["wine", str(program), *map(str, args)], env=self.env,
+        result = subprocess.run([self.loader(program), str(program), *map(str, args)], env=self.env,
                                 capture_output=True, timeout=timeout)
         return result.returncode, result.stdout.decode("utf-8", "replace"), result.stderr.decode("utf-8", "replace")
 
