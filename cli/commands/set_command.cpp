@@ -71,7 +71,7 @@ const CLI::Validator kOffsetMillimetres(
       if (!OffsetIndexOfMm(value)) return "the offset must be an even number from -20 to 20 (mm), not " + text;
       return {};
     },
-    "MM", "offset");
+    "", "offset");
 
 }  // namespace
 
