@@ -27,9 +27,11 @@ Payload HexPayload(std::string_view text) {
 
 Payload TextPayload(platform::TextCodec& codec, std::string_view text) {
   quorvel::SendBuffer buffer;
-  const bool ok = quorvel::EncodeTextMode(codec, text, buffer);
-  return Built(ok, buffer, "the text holds a character the printer's code page cannot carry, or is longer than " +
-                               std::to_string(quorvel::kSendBufferSize) + " bytes");
+  const quorvel::TextModeResult result = quorvel::EncodeTextMode(codec, text, buffer);
+  if (!result.unencodable.empty()) {
+    return Built(false, buffer, "the character \"" + result.unencodable + "\" has no form in the printer's code page");
+  }
+  return Built(result.ok, buffer, "the text is longer than " + std::to_string(quorvel::kSendBufferSize) + " bytes");
 }
 
 }  // namespace ctl

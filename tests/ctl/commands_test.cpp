@@ -7,6 +7,7 @@
 
 #include "cli/ctl_app.h"
 #include "cli/json.h"
+#include "cli/payload.h"
 #include "platform/linux/passthrough_text_codec.h"
 #include "tests/ctl/simulated_printer.h"
 
@@ -324,6 +325,27 @@ TEST_F(Commands, AnUnopenableDeviceIsNamedWithItsFix) {
   devices_.At("/dev/usb/lp0").openFailure = platform::OpenFailure{platform::OpenFailure::AccessDenied, "error 5"};
   EXPECT_NE(Ctl({"selftest"}).err.find("access denied (error 5). Another program may be using the printer"),
             std::string::npos);
+}
+
+// A code page of ASCII only, as the printer's is for anything it cannot print.
+struct AsciiOnly : platform::TextCodec {
+  std::string AnsiToUtf8(std::string_view ansi) override { return std::string(ansi); }
+  std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override {
+    for (char c : utf8) {
+      if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
+    }
+    return std::string(utf8);
+  }
+};
+
+TEST(TextPayload, NamesTheCharacterWithoutACodePageForm) {
+  AsciiOnly codec;
+  const ctl::Payload refused = ctl::TextPayload(codec, "AB中C");
+  EXPECT_FALSE(refused.ok);
+  EXPECT_EQ(refused.error, "the character \"中\" has no form in the printer's code page");
+  const ctl::Payload sent = ctl::TextPayload(codec, "AB\r\n");
+  EXPECT_TRUE(sent.ok);
+  EXPECT_EQ(std::string(sent.bytes.begin(), sent.bytes.end()), "AB\r\n");
 }
 
 }  // namespace
