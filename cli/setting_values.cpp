@@ -10,7 +10,10 @@ constexpr std::array<std::string_view, 3> kSensorNames = {"gap", "black_mark", "
 std::string OnOff(bool on) { return on ? "on" : "off"; }
 
 std::string Millimetres(int millimetres) {
-  return (millimetres > 0 ? "+" : "") + std::to_string(millimetres) + " mm";
+  std::string text = millimetres > 0 ? "+" : "";
+  text += std::to_string(millimetres);
+  text += " mm";
+  return text;
 }
 
 template <typename T>
