@@ -55,8 +55,14 @@ class PrinterFaults(FaultCase):
         self.printer.control("mode silent")
         link = self.session.dosdevice(self.printer.device_path)
         target = link.resolve()
+        sent = len(self.printer.received())
         self.gui.click(quorvel.MAIN, "Command8")
-        time.sleep(0.3)
+        # The reply handle opens right after the command is written: once the printer has the command, the read is
+        # pending (a fixed pause was not enough on a loaded machine).
+        deadline = time.monotonic() + 10
+        while len(self.printer.received()) == sent and time.monotonic() < deadline:
+            time.sleep(0.05)
+        time.sleep(0.2)
         link.unlink()  # gone while the read is pending
         try:
             self.wait_for_text(lambda t: t == "读取失败\r\n", what="the failed read")
@@ -64,7 +70,7 @@ class PrinterFaults(FaultCase):
             self.wait_for_text(lambda t: t == "Cannot open the printer", what="the open failure")
         finally:
             link.symlink_to(target)
-        self.printer.control("mode normal")
+            self.printer.control("mode normal")  # the next tests need an answering printer even if this one failed
         self.read_ok()
         self.assert_back_to(baseline, quorvel.MAIN)
 

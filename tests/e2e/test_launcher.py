@@ -57,6 +57,7 @@ class ChineseToMainWindow(WineTestCase):
         self.session.screenshot("main-window-after-load")
 
     def test_3_read_reports_in_chinese_and_external_power_greys_the_protection_choice(self):
+        quorvel.wait_for_first_read(self.gui)  # the read the load asks for, so that it does not come after this one
         self.gui.click(quorvel.MAIN, "Command8")
         deadline = time.monotonic() + 10
         while not (c := self.main_controls())["RichTextBox1"]["text"].startswith("数据读取OK"):
