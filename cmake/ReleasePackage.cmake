@@ -21,13 +21,13 @@ foreach(file ${package_files})
 endforeach()
 
 add_custom_command(
-  OUTPUT ${stage_dir}/QRX/QRX.cat ${stage_dir}/Quorvel.exe ${stage_dir}/Omblet.exe
+  OUTPUT ${stage_dir}/QRX/QRX.cat ${stage_dir}/Quorvel.exe ${stage_dir}/Omblet.exe ${stage_dir}/quorvelctl.exe
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage_dir}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${stage_dir}/skin ${stage_dir}/QRX
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Quorvel> $<TARGET_FILE:Omblet> ${stage_dir}
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Quorvel> $<TARGET_FILE:Omblet> $<TARGET_FILE:quorvelctl> ${stage_dir}
   COMMAND ${CMAKE_COMMAND} -E copy ${package_files} ${stage_dir}/QRX
   COMMAND ${CATALOG_PYTHON} ${REPO_ROOT}/tools/qrx_cat/make_cat.py ${stage_dir}/QRX/QRX.cat ${staged_files}
-  DEPENDS Quorvel Omblet ${package_files} ${REPO_ROOT}/tools/qrx_cat/make_cat.py
+  DEPENDS Quorvel Omblet quorvelctl ${package_files} ${REPO_ROOT}/tools/qrx_cat/make_cat.py
   COMMENT "Staging the ${release_arch} programs and their driver package in ${stage_dir}"
   VERBATIM)
 add_custom_target(release_stage ALL DEPENDS ${stage_dir}/QRX/QRX.cat)
@@ -41,7 +41,7 @@ if(release_arch STREQUAL "x64")
   if(RELEASE_X86_BUILD_DIR)
     set(x86_stage ${RELEASE_X86_BUILD_DIR}/stage/x86)
     set(copy_x86 COMMAND ${CMAKE_COMMAND} -E copy_directory ${x86_stage} ${package_dir}/x86)
-    set(x86_stage ${x86_stage}/QRX/QRX.cat ${x86_stage}/Quorvel.exe ${x86_stage}/Omblet.exe)
+    set(x86_stage ${x86_stage}/QRX/QRX.cat ${x86_stage}/Quorvel.exe ${x86_stage}/Omblet.exe ${x86_stage}/quorvelctl.exe)
   endif()
   add_custom_command(
     OUTPUT ${package_zip}

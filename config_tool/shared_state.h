@@ -21,7 +21,6 @@ struct MainWindowFields {
   int16_t settingsWriteActive = 0;  // 1 while a settings write runs: discovery keeps the user's model selection
   std::string devicePath;           // \\?\ path of the current printer interface
   std::string interfaceKeyName;     // registry key name of the same interface
-  bool instanceMissing = false;     // the last usbprint Enum query found no value
   std::string currentModel;         // model name left by the last identity lookup
   int detectedInterfaceRow = -1;    // List4 row of the printer whose model List3 shows
 };

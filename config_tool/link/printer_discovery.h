@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "config_tool/link/usb_printer_walk.h"
 #include "config_tool/main_window_context.h"
 #include "config_tool/params/model_identity.h"
 #include "config_tool/shared_state.h"
@@ -13,22 +14,6 @@
 
 namespace quorvel {
 
-
-inline constexpr std::string_view kUsbprintEnumKey = "SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum";
-inline constexpr std::string_view kPrinterClassKey =
-    "SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
-
-// The text of a registry string value: all its characters, without the terminating NUL when it has one.
-std::string RegistryText(const platform::RegistryValue& value);
-
-// The port name Windows gives the interface with this "Port Number": USB001, USB012, USB100, USB256.
-std::string PortNameFor(uint32_t portNumber);
-
-// The 32-bit number of a registry value (REG_DWORD, or the low-order bytes of whatever was stored).
-std::optional<uint32_t> RegistryNumber(const platform::RegistryValue& value);
-
-std::string DevicePathOf(std::string_view instance);  // instance text with "#" already in place of "\"
-
 class PrinterDiscovery {
  public:
   PrinterDiscovery(const MainWindowControls& controls, MainWindowFields& fields, const ProcessState& process,
@@ -36,7 +21,6 @@ class PrinterDiscovery {
       : controls_(controls), fields_(fields), process_(process), registry_(registry), spooler_(spooler) {}
 
   void FindPrinters();
-  std::string QueryUsbprintInstance(std::string_view index);
   void ShowPrinterPort();
   void ListBrandPrinters();
   void OnDetectedListClick(int row);

@@ -39,6 +39,8 @@ struct PrinterSettings {
   int offsetIndex = 0;          // characters 5 and 6: 0 is 0 mm, 1-10 are -2..-20 mm, 11-20 are +2..+20 mm
   bool constantDensity = false; // character 7
   bool frontSensorOff = false;  // character 8
+
+  bool operator==(const PrinterSettings&) const = default;
 };
 
 // The eight characters after "LIMITED ".

@@ -2,17 +2,12 @@
 
 #include <cstdio>
 
+#include "config_tool/params/frame_layout.h"
+
 namespace quorvel {
 namespace {
 
-// Frame positions.
-constexpr size_t kVersion = 1, kDate = 3, kProduct = 9, kHandshake = 13, kSensor = 14, kCompatibility = 15;
-constexpr size_t kGapThreshold = 16, kPaperAd = 20, kGapAd = 24, kStartPosition = 28, kCutPosition = 31;
-constexpr size_t kPrintLength = 34, kSpeedLimit = 42, kVoltage = 43, kTemperature = 45;
-constexpr size_t kFrontThreshold = 48, kFrontPaperAd = 52, kFrontSensor = 56, kExternalPower = 57;
-constexpr size_t kHeadProtection = 58, kOffset = 59, kDensity = 60, kFrontSensorOff = 61;
-
-constexpr std::string_view kExtendedLayoutMark = "20171106";
+using namespace frame_layout;
 
 // Flags are the character "0" for off; any other byte is on.
 bool On(Frame frame, size_t position) { return frame[position] != '0'; }

@@ -14,8 +14,8 @@ from harness import paths
 from harness.case import WineTestCase
 
 SIGN_RELEASE = paths.REPO_ROOT / "scripts" / "sign-release"
-SIGNED = ("x64/Quorvel.exe", "x64/Omblet.exe", "x86/Quorvel.exe", "x86/Omblet.exe", "x64/QRX/QRX.cat",
-          "x86/QRX/QRX.cat")
+SIGNED = ("x64/Quorvel.exe", "x64/Omblet.exe", "x64/quorvelctl.exe", "x86/Quorvel.exe", "x86/Omblet.exe",
+          "x86/quorvelctl.exe", "x64/QRX/QRX.cat", "x86/QRX/QRX.cat")
 TSA_CONFIG = """
 [tsa]
 default_tsa = tsa_config

@@ -30,6 +30,13 @@ def subsystem_version(exe):
     return struct.unpack_from("<HH", data, header + 48)
 
 
+def subsystem(exe):
+    """The PE header's subsystem: 2 for a windowed program, 3 for a console one."""
+    data = exe.read_bytes()[:4096]
+    header = struct.unpack_from("<I", data, 0x3C)[0] + 24
+    return struct.unpack_from("<H", data, header + 68)[0]
+
+
 def imported_dlls(exe):
     # Each architecture's objdump; LC_ALL=C, as binutils localise their output.
     objdump = "i686-w64-mingw32-objdump" if exe.read_bytes()[:4096].find(b"PE\0\0L\x01") >= 0 else \
@@ -58,6 +65,19 @@ class StaticExecutables(unittest.TestCase):
     def test_quorvel(self):
         self.check_program(paths.quorvel_exe(), "asInvoker")
 
+    def test_quorvelctl_is_a_console_program_on_known_dlls_only(self):
+        for exe in (paths.quorvelctl_exe(), paths.stage("x86") / "quorvelctl.exe"):
+            self.assertTrue(exe.exists(), f"{exe} not built")
+            dlls = imported_dlls(exe)
+            self.assertIn("kernel32.dll", dlls)
+            self.assertFalse(dlls - KNOWN_DLLS, f"{exe} imports DLLs a planted file could replace")
+            self.assertFalse(dlls & LOADED_AT_RUN_TIME, f"{exe} imports a DLL that pulls in winspool.drv")
+            self.assertEqual(subsystem(exe), 3, exe)  # the console subsystem: it runs in the caller's window
+            self.assertLessEqual(subsystem_version(exe), (6, 1))
+            image = exe.read_bytes()
+            self.assertIn(b'level="asInvoker"', image)
+            self.assertIn("VS_VERSION_INFO".encode("utf-16-le"), image)
+
     def test_omblet_asks_for_administrator_rights(self):
         self.check_program(paths.omblet_exe(), "requireAdministrator")
         self.check_program(paths.omblet_fixture_wmi_exe(), "requireAdministrator")
@@ -68,16 +88,17 @@ class StaticExecutables(unittest.TestCase):
 
 
 class ReleasePackage(unittest.TestCase):
-    def test_zip_holds_both_architectures_each_with_its_package_and_skins(self):
+    def test_zip_holds_both_architectures_each_with_its_programs_package_and_skins(self):
         with zipfile.ZipFile(paths.release_zip()) as package:
             names = {name.split("/", 1)[1] for name in package.namelist()}
             for arch in ("x64", "x86"):
-                for wanted in ("Quorvel.exe", "Omblet.exe", "QRX/QRX.inf", "QRX/QRX203.GPD", "QRX/QRX.cat", "skin/"):
+                for wanted in ("Quorvel.exe", "Omblet.exe", "quorvelctl.exe", "QRX/QRX.inf", "QRX/QRX203.GPD",
+                               "QRX/QRX.cat", "skin/"):
                     self.assertIn(f"{arch}/{wanted}", names)
                 # The skin folder ships empty: every file in it would show in the skin lists.
                 self.assertFalse([n for n in names if n.startswith(f"{arch}/skin/") and n != f"{arch}/skin/"])
                 top = package.namelist()[0].split("/", 1)[0]
-                for name in ("Quorvel.exe", "Omblet.exe", "QRX/QRX.cat"):
+                for name in ("Quorvel.exe", "Omblet.exe", "quorvelctl.exe", "QRX/QRX.cat"):
                     self.assertEqual(package.read(f"{top}/{arch}/{name}"), (paths.stage(arch) / name).read_bytes())
             # The guide goes in after the end-to-end run, with its screenshots (scripts/release-guide).
             self.assertNotIn("Quorvel.exe", names)

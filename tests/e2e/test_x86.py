@@ -1,6 +1,8 @@
-"""The x86 (32-bit) programs under 32-bit Wine: the launcher, a read from the simulator, a console send, and the
-driver installer's flow with the fixture WMI. Run through harness/with_wine32.sh, in one prefix for all of them;
-the 64-bit test tools (GUI driver, spooler setup, stand-ins) run beside them, as they would on 64-bit Windows."""
+"""The x86 (32-bit) programs under 32-bit Wine: the launcher, a read from the simulator, a console send, quorvelctl's
+read and set, and the driver installer's flow with the fixture WMI. Run through harness/with_wine32.sh, in one
+prefix for all of them; the 64-bit test tools (GUI driver, spooler setup, stand-ins) run beside them, as they would
+on 64-bit Windows."""
+import json
 import shutil
 import struct
 import subprocess
@@ -145,6 +147,21 @@ class X86Programs(WineTestCase):
         self.gui.close(quorvel.MAIN)
         self.gui.gone(quorvel.MAIN, timeout_ms=30000)
         self.assertEqual(self.quorvel.wait(60), 0)
+
+    def test_3b_quorvelctl_reads_and_sets_the_simulator(self):
+        exe = paths.stage("x86") / "quorvelctl.exe"
+        self.assertEqual(machine(exe), I386)
+        program = self.session.install_program(exe, "C:\\Tools32", with_data=False)
+        code, out, err = self.session.run(program, "read", "--json", timeout=180)
+        self.assertEqual(code, 0, err)
+        report = json.loads(out)
+        self.assertEqual((report["product_id"], report["model"], report["temperature"]),
+                         ("2000", "KESTRAMO K-108", "036"))
+        before = len(self.printer.received())
+        code, out, err = self.session.run(program, "set", "--speed-limit", "on", "--settle", "0", timeout=180)
+        self.assertEqual(code, 0, err)
+        self.assertEqual(self.printer.state()["speed_limit"], "1")
+        self.assertEqual(self.printer.received()[before:].count(b"RETURN VALUE\r\n"), 2)
 
     def test_4_omblet_fixture_flow(self):
         session = self.session

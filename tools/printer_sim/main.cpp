@@ -1,6 +1,6 @@
 // printer_sim: one simulated USB thermal printer on a pseudo-terminal, reached by Wine through a symlink.
 //   printer_sim --link PATH [--set KEY=VALUE]... [--mode MODE] [--log FILE] [--state-file FILE]
-//               [--control FIFO] [--ready FILE]
+//               [--control FIFO] [--ready FILE] [--ignore KEY]...
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -64,6 +64,8 @@ Options Parse(int argc, char** argv) {
       auto mode = printer_sim::ParseAnswerMode(value);
       if (!mode) Usage("unknown mode '" + value + "'");
       options.mode = *mode;
+    } else if (flag == "--ignore") {
+      if (auto error = options.state.Ignore(value)) Usage(*error);
     } else if (flag == "--set") {
       size_t equals = value.find('=');
       if (equals == std::string::npos) Usage("--set takes KEY=VALUE");

@@ -69,6 +69,19 @@ TEST(PrinterState, ValuesMustFitTheirFields) {
   EXPECT_FALSE(state.Set("byte62", "255"));
 }
 
+TEST(PrinterState, IgnoredSettingsAreAcceptedButKeepTheirValue) {
+  PrinterState state;
+  ASSERT_FALSE(state.Ignore("speed_limit"));
+  ASSERT_FALSE(state.Ignore("usb_handshake"));
+  EXPECT_TRUE(state.Apply("LIMITED 10002011"));
+  EXPECT_TRUE(state.Apply("USBHANDC"));
+  EXPECT_EQ(state.Get("speed_limit"), "0");
+  EXPECT_EQ(state.Get("usb_handshake"), "1");
+  EXPECT_EQ(state.Get("front_sensor"), "0");  // the others still change
+  EXPECT_EQ(state.Get("offset_index"), "20");
+  EXPECT_TRUE(state.Ignore("no_such_field"));
+}
+
 TEST(LineSplitter, JoinsPiecesAndSplitsSeveralLines) {
   printer_sim::LineSplitter splitter;
   EXPECT_TRUE(splitter.Feed("RETURN VA").empty());

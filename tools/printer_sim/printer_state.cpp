@@ -78,27 +78,44 @@ bool IsDigits(std::string_view text) {
 
 bool PrinterState::Apply(std::string_view line) {
   if (line == "RETURN VALUE" || line == "PTESTPAGE" || line == "PROGRAME UPGRADE") return true;
-  if (line == "USBHANDO") return !Set("usb_handshake", "1");
-  if (line == "USBHANDC") return !Set("usb_handshake", "0");
+  if (line == "USBHANDO" || line == "USBHANDC") {
+    Take("usb_handshake", line == "USBHANDO" ? "1" : "0");
+    return true;
+  }
   if (line.starts_with("SENSORTYPE ")) {
     std::string_view digit = line.substr(11);
-    return IsDigits(digit) && digit.size() == 1 && !Set("sensor_type", digit);
+    if (!IsDigits(digit) || digit.size() != 1) return false;
+    Take("sensor_type", digit);
+    return true;
   }
-  if (line == "SUPPORT 0" || line == "SUPPORT 1") return !Set("compat", line.substr(8));
+  if (line == "SUPPORT 0" || line == "SUPPORT 1") {
+    Take("compat", line.substr(8));
+    return true;
+  }
   if (line.starts_with("LIMITED ")) {
     std::string_view setting = line.substr(8);
     if (setting.size() != 8 || !IsDigits(setting)) return false;
     int offset = (setting[4] - '0') * 10 + (setting[5] - '0');
-    Set("speed_limit", setting.substr(0, 1));
-    Set("front_sensor", setting.substr(1, 1));
-    Set("external_power", setting.substr(2, 1));
-    Set("head_protection", setting.substr(3, 1));
-    Set("offset_index", std::to_string(offset));
-    Set("density", setting.substr(6, 1));
-    Set("sensor_off", setting.substr(7, 1));
+    Take("speed_limit", setting.substr(0, 1));
+    Take("front_sensor", setting.substr(1, 1));
+    Take("external_power", setting.substr(2, 1));
+    Take("head_protection", setting.substr(3, 1));
+    Take("offset_index", std::to_string(offset));
+    Take("density", setting.substr(6, 1));
+    Take("sensor_off", setting.substr(7, 1));
     return true;
   }
   return false;
+}
+
+std::optional<std::string> PrinterState::Ignore(std::string_view name) {
+  if (!FindField(name)) return "unknown field '" + std::string(name) + "'";
+  ignored_.emplace(name);
+  return std::nullopt;
+}
+
+void PrinterState::Take(std::string_view name, std::string_view value) {
+  if (!ignored_.contains(name)) Set(name, value);
 }
 
 std::string PrinterState::Dump() const {

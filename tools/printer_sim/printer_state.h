@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,11 +34,18 @@ class PrinterState {
   // Applies one received command line (without its line end). False when the printer does not know it.
   bool Apply(std::string_view line);
 
+  // A setting this printer does not take: commands accept it and leave the field as it is.
+  std::optional<std::string> Ignore(std::string_view name);
+
   // "key=value" lines, one per field.
   std::string Dump() const;
 
  private:
+  // Sets a field from a command, unless the printer ignores it.
+  void Take(std::string_view name, std::string_view value);
+
   std::array<uint8_t, 64> bytes_{};
+  std::set<std::string, std::less<>> ignored_;
 };
 
 // Splits received bytes into lines at LF; a CR before the LF is dropped. Keeps a partial line for later.

@@ -29,6 +29,10 @@ def omblet_exe():
     return windows_build() / "driver_installer" / "win32" / "Omblet.exe"
 
 
+def quorvelctl_exe():
+    return windows_build() / "cli" / "win32" / "quorvelctl.exe"
+
+
 def tool_exe(name):
     """A Win32 test program: gui_driver.exe, record_stub.exe, spooler_setup.exe, raw_probe.exe, inf_check.exe."""
     for folder in ("tools/gui_driver", "tools/win32_test_programs", "tools/package_checks", "tests/win32"):

@@ -13,7 +13,7 @@ def device_path(instance):
 
 
 class SimulatedPrinter:
-    def __init__(self, session, instance="USB\\VID_1A86&PID_1000\\SIM0001", mode=None, **state):
+    def __init__(self, session, instance="USB\\VID_1A86&PID_1000\\SIM0001", mode=None, ignore=(), **state):
         self.session = session
         self.instance = instance
         self.device_path = device_path(instance)
@@ -29,6 +29,8 @@ class SimulatedPrinter:
                    "--control", str(self.control_fifo), "--ready", str(ready)]
         for key, value in state.items():
             command += ["--set", f"{key}={value}"]
+        for key in ignore:  # settings this printer accepts but does not take
+            command += ["--ignore", key]
         if mode:
             command += ["--mode", mode]
         self._process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)

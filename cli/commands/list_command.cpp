@@ -1,0 +1,29 @@
+// quorvelctl list [--json]: the printers attached.
+#include <ostream>
+
+#include "cli/commands/commands.h"
+#include "cli/commands/printer_options.h"
+
+namespace ctl {
+
+Command AddListCommand(CLI::App& program, CtlContext& context) {
+  CLI::App* command = program.add_subcommand(
+      "list", "List the attached printers: number, device, VID:PID, model, port and serial, one per line.");
+  auto json = std::make_shared<bool>(false);
+  command->add_flag("--json", *json,
+                    "A JSON array of objects with device, vid, pid, model, port (null on Linux) and serial.");
+  return {command, [&context, json] {
+            const std::vector<AttachedPrinter> printers = context.source.List();
+            if (*json) {
+              Json list = Json::array();
+              for (const AttachedPrinter& printer : printers) list.push_back(ToJson(printer));
+              context.io.out << list.dump(2) << "\n";
+            } else {
+              for (size_t i = 0; i < printers.size(); ++i) context.io.out << ListLine(i + 1, printers[i]) << "\n";
+              if (printers.empty()) context.io.err << "quorvelctl: no printer attached\n";
+            }
+            return static_cast<int>(kDone);
+          }};
+}
+
+}  // namespace ctl

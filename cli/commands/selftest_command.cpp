@@ -1,0 +1,26 @@
+// quorvelctl selftest [-p PRINTER]: the printer prints its self-test page.
+#include <ostream>
+
+#include "cli/commands/commands.h"
+#include "cli/commands/printer_options.h"
+#include "config_tool/params/command_set.h"
+
+namespace ctl {
+
+Command AddSelftestCommand(CLI::App& program, CtlContext& context) {
+  CLI::App* command = program.add_subcommand("selftest", "Make the printer print its self-test page.");
+  auto options = std::make_shared<PrinterOptions>();
+  AddPrinterOptions(*command, *options, false);
+  return {command, [&context, options] {
+            OpenedPrinter printer = OpenChosenPrinter(context, *options);
+            if (!printer.connection) return printer.code;
+            const auto line = quorvel::ToBytes(quorvel::CommandLine(quorvel::command::kSelfTestPage));
+            if (!printer.connection->Write(line)) {
+              return Fail(context, kDeviceFailed, printer.device + ": the self-test command could not be written");
+            }
+            context.io.out << printer.device << ": self-test page requested\n";
+            return static_cast<int>(kDone);
+          }};
+}
+
+}  // namespace ctl

@@ -1,0 +1,42 @@
+#include "cli/ctl_app.h"
+
+#include <ostream>
+
+#include "cli/commands/commands.h"
+
+namespace ctl {
+
+int RunCtl(int argc, const char* const* argv, CtlContext& context) {
+  CLI::App program("quorvelctl: configure USB thermal label and receipt printers from scripts.", "quorvelctl");
+  program.set_version_flag("--version", std::string("quorvelctl ") + kVersion);
+  program.require_subcommand(1);
+  program.footer(
+      "Exit codes: 0 done; 1 usage; 2 no such printer; 3 the printer did not answer or the device failed; "
+      "4 the read-back differs from what was written; 5 a bad file or profile.\n"
+      "'quorvelctl COMMAND --help' describes each command; 'man quorvelctl' all of them.");
+
+  const Command commands[] = {
+      AddListCommand(program, context),     AddReadCommand(program, context),
+      AddSetCommand(program, context),      AddSaveCommand(program, context),
+      AddApplyCommand(program, context),    AddSelftestCommand(program, context),
+      AddSendCommand(program, context),     AddFirmwareCommand(program, context),
+  };
+
+  try {
+    program.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    // Help and version end well; everything else the parser refuses is a usage error.
+    const int code = program.exit(error, context.io.out, context.io.err);
+    return code == 0 ? kDone : kUsage;
+  }
+  for (const Command& command : commands) {
+    if (command.app->parsed()) {
+      const int code = command.run();
+      context.io.out.flush();
+      return code;
+    }
+  }
+  return kUsage;
+}
+
+}  // namespace ctl

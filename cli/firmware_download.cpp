@@ -1,0 +1,26 @@
+#include "cli/firmware_download.h"
+
+#include <algorithm>
+
+#include "config_tool/params/command_set.h"
+
+namespace ctl {
+
+FirmwareResult DownloadFirmware(platform::PrinterConnection& connection, std::span<const uint8_t> image,
+                                const std::function<void(size_t sent, size_t total)>& progress) {
+  FirmwareResult result;
+  const std::vector<uint8_t> command = quorvel::ToBytes(quorvel::CommandLine(quorvel::command::kFirmwareUpgrade));
+  if (!connection.Write(command)) return result;
+  result.commandSent = true;
+  progress(0, image.size());
+  while (result.imageBytesSent < image.size()) {
+    const size_t piece = std::min(kFirmwareChunk, image.size() - result.imageBytesSent);
+    if (!connection.Write(image.subspan(result.imageBytesSent, piece))) return result;
+    result.imageBytesSent += piece;
+    progress(result.imageBytesSent, image.size());
+  }
+  result.complete = true;
+  return result;
+}
+
+}  // namespace ctl

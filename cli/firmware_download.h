@@ -1,0 +1,26 @@
+#pragma once
+// A firmware download through the device file: "PROGRAME UPGRADE", then the image, as the console sends them.
+#include <functional>
+#include <span>
+
+#include "platform/interfaces/printer_device.h"
+
+namespace ctl {
+
+// Images larger than the console's send buffer are refused there too.
+inline constexpr size_t kLargestFirmwareImage = 3'000'001;
+
+// The image goes out in pieces of this size, so the progress can be shown; the printer sees one byte stream.
+inline constexpr size_t kFirmwareChunk = 4096;
+
+struct FirmwareResult {
+  bool commandSent = false;
+  size_t imageBytesSent = 0;
+  bool complete = false;
+};
+
+// `progress` is told the image bytes sent so far after each piece.
+FirmwareResult DownloadFirmware(platform::PrinterConnection& connection, std::span<const uint8_t> image,
+                                const std::function<void(size_t sent, size_t total)>& progress);
+
+}  // namespace ctl

@@ -1,0 +1,83 @@
+#include "cli/frame_exchange.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "config_tool/params/command_set.h"
+
+namespace ctl {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A device that fails every read at once would otherwise keep the loop spinning until the time is up.
+constexpr std::chrono::milliseconds kPauseAfterFailedRead{10};
+
+std::string Seconds(std::chrono::milliseconds time) {
+  const long long ms = time.count();
+  std::string text = std::to_string(ms / 1000);
+  if (ms % 1000 != 0) {
+    std::string fraction = std::to_string(1000 + ms % 1000).substr(1);
+    while (fraction.back() == '0') fraction.pop_back();
+    text += "." + fraction;
+  }
+  return text + " s";
+}
+
+}  // namespace
+
+std::optional<size_t> FindFrame(std::span<const uint8_t> bytes) {
+  for (size_t at = 0; at + quorvel::kFrameSize <= bytes.size(); ++at) {
+    if (quorvel::IsCompleteFrame(bytes.subspan(at))) return at;
+  }
+  return std::nullopt;
+}
+
+FrameRead ReadParameterFrame(platform::PrinterConnection& connection, std::chrono::milliseconds timeout) {
+  FrameRead read;
+  connection.DiscardPending();
+  const std::vector<uint8_t> query = quorvel::ToBytes(quorvel::CommandLine(quorvel::command::kReturnValue));
+  if (!connection.Write(query)) {
+    read.outcome = FrameRead::WriteFailed;
+    return read;
+  }
+  const Clock::time_point deadline = Clock::now() + timeout;
+  bool failures = false;
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) break;
+    platform::ReadResult chunk = connection.Read(quorvel::kFrameSize, left);
+    read.received.insert(read.received.end(), chunk.bytes.begin(), chunk.bytes.end());
+    if (std::optional<size_t> at = FindFrame(read.received)) {
+      read.frame.emplace();
+      std::copy_n(read.received.begin() + static_cast<long>(*at), quorvel::kFrameSize, read.frame->begin());
+      read.outcome = FrameRead::Received;
+      return read;
+    }
+    if (chunk.failed) {
+      failures = true;
+      std::this_thread::sleep_for(std::min(kPauseAfterFailedRead, left));
+    }
+  }
+  read.outcome = !read.received.empty() ? FrameRead::NotAFrame : failures ? FrameRead::ReadFailed : FrameRead::NoAnswer;
+  return read;
+}
+
+std::string FrameReadProblem(const FrameRead& read, const std::string& device, std::chrono::milliseconds timeout) {
+  switch (read.outcome) {
+    case FrameRead::Received:
+      return {};
+    case FrameRead::WriteFailed:
+      return device + ": the command could not be written to the printer";
+    case FrameRead::NoAnswer:
+      return device + ": the printer did not answer within " + Seconds(timeout);
+    case FrameRead::NotAFrame:
+      return device + ": the printer answered " + std::to_string(read.received.size()) +
+             " byte(s) within " + Seconds(timeout) + ", but no parameter frame";
+    case FrameRead::ReadFailed:
+      return device + ": reading the printer's answer failed";
+  }
+  return {};
+}
+
+}  // namespace ctl

@@ -1,0 +1,13 @@
+#pragma once
+// The message for a device that cannot be opened: it names the device and what the user can do about it.
+#include <string>
+
+#include "platform/interfaces/printer_device.h"
+
+namespace ctl {
+
+enum class HostSystem { Linux, Windows };
+
+std::string OpenFailureText(const std::string& device, const platform::OpenFailure& failure, HostSystem host);
+
+}  // namespace ctl

@@ -1,0 +1,30 @@
+#pragma once
+// Which printers a command works on: -p PRINTER (a number from `list`, a device path or a serial), --all, or the
+// only one attached.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/attached_printer.h"
+#include "cli/exit_codes.h"
+
+namespace ctl {
+
+struct Selection {
+  std::optional<std::string> printer;  // -p
+  bool all = false;                    // --all
+  bool allAllowed = false;             // the command takes --all
+};
+
+struct Selected {
+  std::vector<AttachedPrinter> printers;
+  ExitCode code = kDone;  // kDone when `printers` holds the choice
+  std::string error;
+};
+
+Selected SelectPrinters(const std::vector<AttachedPrinter>& attached, const Selection& selection);
+
+// The printers named by --device, in the order given, as if they had been found.
+std::vector<AttachedPrinter> GivenDevices(const std::vector<std::string>& paths);
+
+}  // namespace ctl

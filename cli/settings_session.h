@@ -1,0 +1,46 @@
+#pragma once
+// `set` and `apply` on one printer: read its settings, change the named ones, write the batch the main window's
+// Set would write for them, wait while the printer applies it, read back and compare.
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cli/attached_printer.h"
+#include "cli/exit_codes.h"
+#include "cli/open_failure_text.h"
+#include "cli/setting_values.h"
+#include "platform/interfaces/printer_device.h"
+
+namespace ctl {
+
+using Pause = std::function<void(std::chrono::milliseconds)>;
+
+struct SetRequest {
+  SettingsChange change;
+  std::chrono::milliseconds timeout{2000};  // for each read
+  std::chrono::milliseconds settle{15000};  // between the write and the read-back, as the main window waits
+  bool verify = true;
+  bool dryRun = false;
+};
+
+struct SetOutcome {
+  std::string device;
+  ExitCode code = kDone;
+  std::string result;                    // one line: what happened
+  std::string batch;                     // the lines written (or that would be), when it got that far
+  std::vector<std::string> differences;  // settings that read back different
+};
+
+SetOutcome SetPrinterSettings(platform::PrinterDevices& devices, const std::string& device, const SetRequest& request,
+                              const Pause& pause, HostSystem host);
+
+// Opens `device`, or says why not: kNoSuchPrinter for a device that is not there, kDeviceFailed otherwise.
+struct Opened {
+  std::unique_ptr<platform::PrinterConnection> connection;
+  ExitCode code = kDone;
+  std::string error;
+};
+Opened OpenPrinter(platform::PrinterDevices& devices, const std::string& device, HostSystem host);
+
+}  // namespace ctl

@@ -1,0 +1,62 @@
+#pragma once
+// A printer's device file as the command-line tool uses it: opened once for a whole command, written in order,
+// read with a time limit. A connection closes its device when it is destroyed.
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Why a device could not be opened, in the terms the user's fix depends on.
+struct OpenFailure {
+  enum Kind {
+    NotFound,      // no such device (unplugged, wrong path)
+    AccessDenied,  // the user may not open it
+    Busy,          // another program holds it
+    Other,
+  } kind = Other;
+  std::string detail;  // the system's own words
+};
+
+struct ReadResult {
+  std::vector<uint8_t> bytes;  // empty when nothing arrived in time
+  bool failed = false;         // the device reported an error (gone, broken)
+};
+
+struct UsbIds {
+  uint16_t vendor = 0;
+  uint16_t product = 0;
+};
+
+class PrinterConnection {
+ public:
+  virtual ~PrinterConnection() = default;
+
+  // Writes all of `bytes`; false when the device did not take them all.
+  virtual bool Write(std::span<const uint8_t> bytes) = 0;
+
+  // Waits up to `timeout` for bytes and returns as soon as some have arrived (at most `maxBytes`).
+  virtual ReadResult Read(size_t maxBytes, std::chrono::milliseconds timeout) = 0;
+
+  // Drops bytes the device sent earlier that nobody read (a late answer to an earlier command), where the
+  // device lets us see them without waiting.
+  virtual void DiscardPending() = 0;
+
+  // The vendor and product identifiers as the device's driver reports them, where it can.
+  virtual std::optional<UsbIds> DriverUsbIds() = 0;
+};
+
+class PrinterDevices {
+ public:
+  virtual ~PrinterDevices() = default;
+  // Opens `path` for reading and writing; nullptr with `failure` filled when it cannot be opened.
+  virtual std::unique_ptr<PrinterConnection> Open(std::string_view path, OpenFailure& failure) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,351 @@
+// quorvelctl's command line on fakes: what each command prints, sends and exits with.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/ctl_app.h"
+#include "cli/json.h"
+#include "cli/payload.h"
+#include "platform/linux/passthrough_text_codec.h"
+#include "tests/ctl/simulated_printer.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+struct FixedSource : ctl::PrinterSource {
+  std::vector<ctl::AttachedPrinter> printers;
+  int lists = 0;
+  std::vector<ctl::AttachedPrinter> List() override {
+    ++lists;
+    return printers;
+  }
+};
+
+struct Outcome {
+  int code = -1;
+  std::string out, err;
+};
+
+class Commands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("ctl_commands_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  std::shared_ptr<ctl_test::SimulatedPrinter> AddPrinter(const std::string& device, const std::string& pid,
+                                                          const std::string& serial) {
+    source_.printers.push_back(ctl::AttachedPrinter{device, "1A86", pid, ctl::ModelNameOf("1A86", pid),
+                                                    std::nullopt, serial});
+    auto printer = ctl_test::Attach(devices_, device);
+    EXPECT_FALSE(printer->state.Set("pid", pid));
+    return printer;
+  }
+
+  Outcome Ctl(std::vector<std::string> arguments, const std::string& input = "") {
+    arguments.insert(arguments.begin(), "quorvelctl");
+    std::vector<const char*> argv;
+    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+    std::ostringstream out, err;
+    std::istringstream in(input);
+    ctl::CtlContext context{source_, devices_, codec_, host_, ctl::Io{out, err, in, false, false},
+                            [this](std::chrono::milliseconds time) { pauses_.push_back(time); }};
+    Outcome run;
+    run.code = ctl::RunCtl(static_cast<int>(argv.size()), argv.data(), context);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+  }
+
+  std::string Sent(const std::string& device) { return ctl_test::Text(devices_.At(device).Received()); }
+  int Opens(const std::string& device) { return devices_.At(device).opens; }
+
+  std::string File(const std::string& name, const std::string& text) {
+    const fs::path path = folder_ / name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path.string();
+  }
+
+  FixedSource source_;
+  fakes::FakePrinterDevices devices_;
+  linux_platform::PassThroughTextCodec codec_;
+  ctl::HostSystem host_ = ctl::HostSystem::Linux;
+  std::vector<std::chrono::milliseconds> pauses_;
+  fs::path folder_;
+};
+
+TEST_F(Commands, EveryCommandHasItsHelp) {
+  const std::pair<std::string, std::string> commands[] = {
+      {"list", "--json"},        {"read", "--lang"},       {"set", "--front-sensor-off"}, {"save", "FILE"},
+      {"apply", "--settle"},     {"selftest", "--device"}, {"send", "--hex"},             {"firmware", "--yes"}};
+  const Outcome top = Ctl({"--help"});
+  EXPECT_EQ(top.code, 0);
+  EXPECT_NE(top.out.find("4 the read-back differs"), std::string::npos);
+  for (const auto& [command, option] : commands) {
+    EXPECT_NE(top.out.find(command), std::string::npos) << command;
+    const Outcome help = Ctl({command, "--help"});
+    EXPECT_EQ(help.code, 0) << command;
+    EXPECT_NE(help.out.find(option), std::string::npos) << command << ": " << help.out;
+  }
+  EXPECT_EQ(Ctl({"--version"}).out, "quorvelctl 1.0.0\n");
+}
+
+TEST_F(Commands, UsageErrorsExitOne) {
+  EXPECT_EQ(Ctl({}).code, ctl::kUsage);
+  EXPECT_EQ(Ctl({"frobnicate"}).code, ctl::kUsage);
+  EXPECT_EQ(Ctl({"read", "--bogus"}).code, ctl::kUsage);
+  EXPECT_EQ(Ctl({"read", "--lang", "fr"}).code, ctl::kUsage);
+  EXPECT_EQ(Ctl({"read", "--timeout", "0"}).code, ctl::kUsage);
+  EXPECT_EQ(Ctl({"save"}).code, ctl::kUsage);
+}
+
+TEST_F(Commands, ListShowsEachPrinterAsTextOrJson) {
+  AddPrinter("/dev/usb/lp0", "1000", "SIM0001");
+  AddPrinter("/dev/usb/lp1", "9999", "");
+  const Outcome text = Ctl({"list"});
+  EXPECT_EQ(text.code, 0);
+  EXPECT_EQ(text.out, "1\t/dev/usb/lp0\t1A86:1000\tVollenby LP-420B\t-\tSIM0001\n"
+                      "2\t/dev/usb/lp1\t1A86:9999\t-\t-\t-\n");
+  const ctl::Json json = ctl::Json::parse(Ctl({"list", "--json"}).out);
+  ASSERT_EQ(json.size(), 2u);
+  EXPECT_EQ(json[0]["device"], "/dev/usb/lp0");
+  EXPECT_EQ(json[0]["model"], "Vollenby LP-420B");
+  EXPECT_TRUE(json[0]["port"].is_null());
+  EXPECT_EQ(json[1]["serial"], "");
+  source_.printers.clear();
+  const Outcome none = Ctl({"list", "--json"});
+  EXPECT_EQ(none.code, 0);
+  EXPECT_EQ(none.out, "[]\n");
+}
+
+TEST_F(Commands, ReadTakesTheOnlyPrinterOrTheOneNamed) {
+  AddPrinter("/dev/usb/lp0", "1000", "SIM0001");
+  const Outcome english = Ctl({"read"});
+  EXPECT_EQ(english.code, 0) << english.err;
+  EXPECT_EQ(english.out.rfind("Read correct!\nSofeware Version：V1.5\n", 0), 0u);
+  EXPECT_EQ(Ctl({"read", "--lang", "zh"}).out.rfind("数据读取OK\n软件版本：V1.5\n", 0), 0u);
+
+  AddPrinter("/dev/usb/lp1", "2000", "SIM0002");
+  const Outcome several = Ctl({"read"});
+  EXPECT_EQ(several.code, ctl::kUsage);
+  EXPECT_NE(several.err.find("2 printers are attached: choose one with -p"), std::string::npos);
+  EXPECT_EQ(several.err.find("--all"), std::string::npos);  // read takes no --all
+  EXPECT_EQ(Ctl({"read", "--all"}).code, ctl::kUsage);
+
+  for (std::string choice : {"2", "/dev/usb/lp1", "SIM0002"}) {
+    const Outcome chosen = Ctl({"read", "-p", choice, "--json"});
+    ASSERT_EQ(chosen.code, 0) << choice << chosen.err;
+    EXPECT_EQ(ctl::Json::parse(chosen.out)["model"], "KESTRAMO K-108") << choice;
+  }
+  EXPECT_EQ(Ctl({"read", "-p", "3"}).code, ctl::kNoSuchPrinter);
+  EXPECT_EQ(Ctl({"read", "-p", "NOSUCH"}).code, ctl::kNoSuchPrinter);
+  EXPECT_EQ(Ctl({"read", "-p", "/dev/usb/lp7"}).code, ctl::kNoSuchPrinter);  // opened as given: not there
+}
+
+TEST_F(Commands, DeviceSkipsDiscovery) {
+  AddPrinter("/dev/usb/lp0", "1000", "SIM0001");
+  auto direct = ctl_test::Attach(devices_, "/dev/pts/7");
+  ASSERT_FALSE(direct->state.Set("pid", "2000"));
+  const Outcome run = Ctl({"read", "--device", "/dev/pts/7", "--json"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(source_.lists, 0);
+  EXPECT_EQ(ctl::Json::parse(run.out)["device"], "/dev/pts/7");
+}
+
+TEST_F(Commands, NoPrinterAndASilentPrinterHaveTheirExitCodes) {
+  const Outcome none = Ctl({"read"});
+  EXPECT_EQ(none.code, ctl::kNoSuchPrinter);
+  EXPECT_EQ(none.err, "quorvelctl: no printer attached\n");
+  AddPrinter("/dev/usb/lp0", "1000", "")->silent = true;
+  const Outcome silent = Ctl({"read", "--timeout", "0.05"});
+  EXPECT_EQ(silent.code, ctl::kDeviceFailed);
+  EXPECT_EQ(silent.err, "quorvelctl: /dev/usb/lp0: the printer did not answer within 0.05 s\n");
+}
+
+TEST_F(Commands, BadSettingValuesAreRefusedBeforeThePrinterIsTouched) {
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  const std::vector<std::vector<std::string>> refused = {
+      {"set", "--sensor", "label"},      {"set", "--offset", "3"},         {"set", "--offset", "22"},
+      {"set", "--offset", "-2.5"},       {"set", "--offset", "two"},       {"set", "--speed-limit", "yes"},
+      {"set", "--power", "mains"},       {"set", "--front-sensor", "on"},  {"set", "--settle", "-1"},
+      {"set"},                           {"set", "-p", "1", "--all", "--sensor", "gap"}};
+  for (const auto& arguments : refused) {
+    const Outcome run = Ctl(arguments);
+    EXPECT_EQ(run.code, ctl::kUsage) << arguments.back();
+  }
+  EXPECT_EQ(Opens("/dev/usb/lp0"), 0);
+  EXPECT_EQ(source_.lists, 0);
+}
+
+TEST_F(Commands, SetWritesTheChangeAndReportsEachPrinter) {
+  auto first = AddPrinter("/dev/usb/lp0", "1000", "A");
+  auto second = AddPrinter("/dev/usb/lp1", "2000", "B");
+  const Outcome run = Ctl({"set", "--all", "--sensor", "black_mark", "--offset", "-4", "--settle", "0.5"});
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "/dev/usb/lp0: settings written and read back\n/dev/usb/lp1: settings written and read back\n");
+  EXPECT_EQ(first->state.Get("sensor_type"), "1");
+  EXPECT_EQ(second->state.Get("offset_index"), "2");
+  EXPECT_EQ(pauses_, (std::vector<std::chrono::milliseconds>{500ms, 500ms}));
+}
+
+TEST_F(Commands, DryRunPrintsTheBatch) {
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  const Outcome run = Ctl({"set", "--speed-limit", "on", "--dry-run"});
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.out,
+            "/dev/usb/lp0: would write 53 bytes; nothing written; the batch, each line ended by CR LF:\n"
+            "  SENSORTYPE 0\n  SUPPORT 0\n  USBHANDO\n  LIMITED 11110000\n");
+  EXPECT_EQ(Sent("/dev/usb/lp0"), "RETURN VALUE\r\n");
+}
+
+TEST_F(Commands, AReadBackThatDiffersExitsFour) {
+  auto printer = AddPrinter("/dev/usb/lp0", "1000", "");
+  ASSERT_FALSE(printer->state.Ignore("speed_limit"));
+  const Outcome run = Ctl({"set", "--speed-limit", "on", "--settle", "0"});
+  EXPECT_EQ(run.code, ctl::kReadBackDiffers);
+  EXPECT_EQ(run.err, "/dev/usb/lp0: settings written, but read back different: speed_limit: wrote on, reads off\n");
+}
+
+TEST_F(Commands, SaveThenApplyCopiesTheSettingsToEveryPrinter) {
+  auto source = AddPrinter("/dev/usb/lp0", "1000", "A");
+  for (auto [field, value] : std::vector<std::pair<std::string, std::string>>{
+           {"sensor_type", "2"}, {"compat", "1"}, {"offset_index", "15"}, {"external_power", "0"}}) {
+    ASSERT_FALSE(source->state.Set(field, value));
+  }
+  const std::string profile = (folder_ / "shop.json").string();
+  const Outcome save = Ctl({"save", profile});
+  ASSERT_EQ(save.code, 0) << save.err;
+  EXPECT_EQ(save.out, "/dev/usb/lp0: settings saved to " + profile + "\n");
+
+  source_.printers.clear();
+  std::vector<std::shared_ptr<ctl_test::SimulatedPrinter>> targets;
+  for (int i = 1; i <= 3; ++i) targets.push_back(AddPrinter("/dev/usb/lp" + std::to_string(i), "2000", ""));
+  const Outcome apply = Ctl({"apply", profile, "--all", "--settle", "0"});
+  EXPECT_EQ(apply.code, 0) << apply.err;
+  EXPECT_EQ(apply.out, "/dev/usb/lp1: settings written and read back\n/dev/usb/lp2: settings written and read back\n"
+                       "/dev/usb/lp3: settings written and read back\n");
+  for (const auto& target : targets) {
+    EXPECT_EQ(target->state.Get("sensor_type"), "2");
+    EXPECT_EQ(target->state.Get("compat"), "1");
+    EXPECT_EQ(target->state.Get("offset_index"), "15");
+    EXPECT_EQ(target->state.Get("external_power"), "0");
+  }
+}
+
+TEST_F(Commands, BadProfilesAreRefusedBeforeAnyPrinterIsLookedAt) {
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  const std::string broken = File("broken.json", "{\"format\": \"quorvelctl-profile\", \"version\": 1, \"settings\": {}}");
+  const Outcome incomplete = Ctl({"apply", broken});
+  EXPECT_EQ(incomplete.code, ctl::kBadFile);
+  EXPECT_EQ(incomplete.err, "quorvelctl: " + broken + ": settings.sensor is missing; nothing written\n");
+  EXPECT_EQ(Ctl({"apply", File("garbage.json", "\x01\x02 not json")}).code, ctl::kBadFile);
+  EXPECT_EQ(Ctl({"apply", (folder_ / "missing.json").string()}).code, ctl::kBadFile);
+  EXPECT_EQ(Ctl({"apply", folder_.string()}).code, ctl::kBadFile);
+  EXPECT_EQ(source_.lists, 0);
+  EXPECT_EQ(Opens("/dev/usb/lp0"), 0);
+}
+
+TEST_F(Commands, SaveToAPlaceThatCannotBeWrittenIsABadFile) {
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  EXPECT_EQ(Ctl({"save", (folder_ / "no" / "such" / "folder.json").string()}).code, ctl::kBadFile);
+}
+
+TEST_F(Commands, SelftestAndSendPassTheirBytesUnchanged) {
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  EXPECT_EQ(Ctl({"selftest"}).out, "/dev/usb/lp0: self-test page requested\n");
+  EXPECT_EQ(Sent("/dev/usb/lp0"), "PTESTPAGE\r\n");
+  devices_.At("/dev/usb/lp0").writes.clear();
+  EXPECT_EQ(Ctl({"send", "--hex", "1B 40 ff0d0A"}).out, "/dev/usb/lp0: sent 5 bytes\n");
+  EXPECT_EQ(Sent("/dev/usb/lp0"), std::string("\x1B\x40\xFF\r\n"));
+  devices_.At("/dev/usb/lp0").writes.clear();
+  EXPECT_EQ(Ctl({"send", "--text", "SIZE 40 mm\r\n中"}).code, 0);
+  EXPECT_EQ(Sent("/dev/usb/lp0"), "SIZE 40 mm\r\n中");
+  devices_.At("/dev/usb/lp0").writes.clear();
+  EXPECT_EQ(Ctl({"send", "--file", File("job.bin", std::string("\0\x01\x02", 3))}).code, 0);
+  EXPECT_EQ(Sent("/dev/usb/lp0"), std::string("\0\x01\x02", 3));
+}
+
+TEST_F(Commands, SendRefusesWhatItCannotBuild) {
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  EXPECT_EQ(Ctl({"send", "--hex", "1G"}).code, ctl::kUsage);
+  EXPECT_EQ(Ctl({"send"}).code, ctl::kUsage);
+  EXPECT_EQ(Ctl({"send", "--hex", "1B", "--text", "x"}).code, ctl::kUsage);
+  EXPECT_EQ(Ctl({"send", "--file", (folder_ / "none.bin").string()}).code, ctl::kBadFile);
+  EXPECT_EQ(Opens("/dev/usb/lp0"), 0);
+}
+
+TEST_F(Commands, FirmwareAsksFirstThenSendsTheCommandAndTheImage) {
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  std::string image(10000, '\0');
+  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>(i * 7);
+  const std::string file = File("fw.bin", image);
+
+  const Outcome declined = Ctl({"firmware", file}, "n\n");
+  EXPECT_EQ(declined.code, ctl::kUsage);
+  EXPECT_NE(declined.err.find("Download " + file + " (10000 bytes) to /dev/usb/lp0"), std::string::npos);
+  const Outcome noAnswer = Ctl({"firmware", file}, "");
+  EXPECT_EQ(noAnswer.code, ctl::kUsage);
+  EXPECT_EQ(Sent("/dev/usb/lp0"), "");
+
+  const Outcome confirmed = Ctl({"firmware", file}, "yes\n");
+  EXPECT_EQ(confirmed.code, 0) << confirmed.err;
+  EXPECT_EQ(confirmed.out, "/dev/usb/lp0: firmware image of 10000 bytes sent\n");
+  EXPECT_EQ(Sent("/dev/usb/lp0"), "PROGRAME UPGRADE\r\n" + image);
+  EXPECT_EQ(devices_.At("/dev/usb/lp0").writes.size(), 1u + 3u);  // the command, then 4096-byte pieces
+
+  devices_.At("/dev/usb/lp0").writes.clear();
+  EXPECT_EQ(Ctl({"firmware", file, "--yes"}).code, 0);
+  EXPECT_EQ(Sent("/dev/usb/lp0"), "PROGRAME UPGRADE\r\n" + image);
+}
+
+TEST_F(Commands, FirmwareRefusesEmptyMissingAndOversizedImages) {
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  EXPECT_EQ(Ctl({"firmware", File("empty.bin", ""), "--yes"}).code, ctl::kBadFile);
+  EXPECT_EQ(Ctl({"firmware", (folder_ / "none.bin").string(), "--yes"}).code, ctl::kBadFile);
+  EXPECT_EQ(Ctl({"firmware", File("huge.bin", std::string(3'000'002, 'x')), "--yes"}).code, ctl::kBadFile);
+  EXPECT_EQ(Opens("/dev/usb/lp0"), 0);
+}
+
+TEST_F(Commands, AnUnopenableDeviceIsNamedWithItsFix) {
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  devices_.At("/dev/usb/lp0").openFailure = platform::OpenFailure{platform::OpenFailure::Busy, "Device or resource busy"};
+  const Outcome onLinux = Ctl({"selftest"});
+  EXPECT_EQ(onLinux.code, ctl::kDeviceFailed);
+  EXPECT_NE(onLinux.err.find("cannot open /dev/usb/lp0: the device is busy (Device or resource busy). Another program"),
+            std::string::npos)
+      << onLinux.err;
+  host_ = ctl::HostSystem::Windows;
+  devices_.At("/dev/usb/lp0").openFailure = platform::OpenFailure{platform::OpenFailure::AccessDenied, "error 5"};
+  EXPECT_NE(Ctl({"selftest"}).err.find("access denied (error 5). Another program may be using the printer"),
+            std::string::npos);
+}
+
+// A code page of ASCII only, as the printer's is for anything it cannot print.
+struct AsciiOnly : platform::TextCodec {
+  std::string AnsiToUtf8(std::string_view ansi) override { return std::string(ansi); }
+  std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override {
+    for (char c : utf8) {
+      if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
+    }
+    return std::string(utf8);
+  }
+};
+
+TEST(TextPayload, NamesTheCharacterWithoutACodePageForm) {
+  AsciiOnly codec;
+  const ctl::Payload refused = ctl::TextPayload(codec, "AB中C");
+  EXPECT_FALSE(refused.ok);
+  EXPECT_EQ(refused.error, "the character \"中\" has no form in the printer's code page");
+  const ctl::Payload sent = ctl::TextPayload(codec, "AB\r\n");
+  EXPECT_TRUE(sent.ok);
+  EXPECT_EQ(std::string(sent.bytes.begin(), sent.bytes.end()), "AB\r\n");
+}
+
+}  // namespace
