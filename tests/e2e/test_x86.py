@@ -86,9 +86,10 @@ class X86Programs(WineTestCase):
         deadline = time.monotonic() + seconds
         while True:
             try:
-                self.gui.wait(title, timeout_ms=45000)
+                # Short enough that the call ends within the session's limit on a slow start, too.
+                self.gui.wait(title, timeout_ms=30000)
                 return
-            except AssertionError:
+            except (AssertionError, subprocess.TimeoutExpired):
                 if time.monotonic() > deadline:
                     self.session.screenshot("x86-no-" + title[:8])
                     self.fail(f"no window {title!r}; windows: {[w.get('title') for w in self.gui.windows()]}")
