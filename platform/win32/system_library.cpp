@@ -3,20 +3,22 @@
 namespace win32 {
 namespace {
 
+using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+
 // The LOAD_LIBRARY_SEARCH_* flags exist from Windows 8 on, and on Windows 7 with update KB2533623; that update
 // also brings SetDefaultDllDirectories, which is how their support is told apart.
-bool SearchFlagsSupported() {
-  static const bool supported =
-      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories") != nullptr;
-  return supported;
+SetDefaultDllDirectoriesFn SetDefaultDllDirectoriesOrNull() {
+  static const auto function = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  return function;
 }
+
+bool SearchFlagsSupported() { return SetDefaultDllDirectoriesOrNull() != nullptr; }
 
 }  // namespace
 
 void RestrictDllSearch() {
-  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  SetDefaultDllDirectoriesFn setDefault = SetDefaultDllDirectoriesOrNull();
   if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
   // Without the update the current folder at least leaves the search; every DLL we load names its full path.
   ::SetDllDirectoryW(L"");
