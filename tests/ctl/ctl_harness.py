@@ -123,9 +123,9 @@ class Bench:
         shutil.rmtree(self.root, ignore_errors=True)
 
 
-def ctl(*args, env=None, input=None, timeout=120, prefix=()):
+def ctl(*args, env=None, input=None, timeout=120, prefix=(), program=QUORVELCTL):
     """Runs quorvelctl; returns (exit code, stdout, stderr) as texts."""
-    result = subprocess.run([*prefix, QUORVELCTL, *map(str, args)], env=env, input=input, capture_output=True,
+    result = subprocess.run([*prefix, str(program), *map(str, args)], env=env, input=input, capture_output=True,
                             timeout=timeout, text=True)
     return result.returncode, result.stdout, result.stderr
 
