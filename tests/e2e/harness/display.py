@@ -10,9 +10,10 @@ class Display:
             self.name = os.environ["DISPLAY"]
             return
         read_end, write_end = os.pipe()
-        # -displayfd lets Xvfb pick a free display number and tell us which.
+        # -displayfd lets Xvfb pick a free display number and tell us which. -noreset: by default the server resets
+        # whenever its last client leaves (between two programs of a test), and a connection made meanwhile fails.
         self._xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{size}x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{size}x24", "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as reader:
@@ -27,10 +28,15 @@ class Display:
         return self._xvfb is not None
 
     def screenshot(self, path):
-        """Saves what the whole screen shows as a PNG."""
+        """Saves what the whole screen shows as a PNG.
+
+        One image of the root window. Not xwd: it walks the window tree first and exits on the X error of a window
+        that closes during the walk, which a busy machine makes likely while Wine opens and closes windows."""
         path.parent.mkdir(parents=True, exist_ok=True)
-        dump = subprocess.run(["xwd", "-root", "-silent", "-display", self.name], capture_output=True, check=True)
-        subprocess.run(["convert", "xwd:-", str(path)], input=dump.stdout, check=True)
+        grab = subprocess.run(["import", "-display", self.name, "-window", "root", "-silent", f"png:{path}"],
+                              capture_output=True, text=True, timeout=60)
+        if grab.returncode != 0:
+            raise RuntimeError(f"screenshot of display {self.name} into {path} failed: {grab.stderr.strip()}")
         return path
 
     def close(self):
