@@ -55,9 +55,9 @@ class CodePageCase(WineTestCase):
         self.assertEqual(int(out), self.code_page)
 
     def test_1_read_and_set_reach_the_printer(self):
-        self.gui.click(MAIN, "Command8")
-        c = self.wait_for(lambda c: c["RichTextBox1"]["text"].startswith("Read correct!"), what="the report")
-        self.assertIn("Sensor type：black mark\r\n", c["RichTextBox1"]["text"])
+        report = quorvel.read_after_click(self.gui, self.printer, lambda: self.gui.click(MAIN, "Command8"))
+        self.assertTrue(report.startswith("Read correct!"), report)
+        self.assertIn("Sensor type：black mark\r\n", report)
         self.gui.click(MAIN, "Option1")  # gap sensor
         self.gui.click(MAIN, "Command4")
         self.gui.wait(WAIT_CAPTION)

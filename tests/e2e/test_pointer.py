@@ -48,8 +48,9 @@ class WithThePointer(WineTestCase):
         quorvel.wait_for_first_read(self.gui)
 
     def test_2_read_and_set(self):
-        self.gui.pointer_click(quorvel.MAIN, "Command8")
-        self.wait_for(quorvel.MAIN, lambda c: c["RichTextBox1"]["text"].startswith("Read correct!"), "the report")
+        report = quorvel.read_after_click(self.gui, self.printer,
+                                          lambda: self.gui.pointer_click(quorvel.MAIN, "Command8"))
+        self.assertTrue(report.startswith("Read correct!"), report)
         self.gui.pointer_click(quorvel.MAIN, "Option1")  # gap sensor
         self.assertEqual(self.controls(quorvel.MAIN)["Option1"]["checked"], 1)
         self.gui.pointer_click(quorvel.MAIN, "Command4")

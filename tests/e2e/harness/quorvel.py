@@ -65,3 +65,36 @@ def open_main_window(session, gui, language="English", folder="C:\\Quorvel", pri
     if printer_attached:
         wait_for_first_read(gui)
     return process
+
+
+QUERY = b"RETURN VALUE\r\n"
+
+
+def read_after_click(gui, printer, click, title=MAIN, timeout=30):
+    """Clicks the read button through `click` and returns the report that this read brought.
+
+    An earlier read (the automatic one at load) leaves a report of its own, so the printer's head temperature is
+    changed first: only a read made after the change can show the new value. The printer must also have received
+    a query after the click, which proves the click itself, and not a timer, made the read."""
+    import time
+    temperature = f"{(int(printer.state()['temperature']) + 1) % 1000:03d}"
+    printer.control(f"set temperature {temperature}")
+    deadline = time.monotonic() + 10
+    while printer.state()["temperature"] != temperature:
+        if time.monotonic() > deadline:
+            raise AssertionError(f"the simulated printer did not take the temperature {temperature}")
+        time.sleep(0.05)
+    queries = printer.received().count(QUERY)
+    click()
+    deadline = time.monotonic() + timeout
+    while printer.received().count(QUERY) <= queries:
+        if time.monotonic() > deadline:
+            raise AssertionError("the printer received no query after the click on the read button")
+        time.sleep(0.1)
+    shown = (f"temprature:{temperature}degree", f"温度值:{temperature}摄氏度")
+    while not any(value in (text := gui.dump(title)["by_name"]["RichTextBox1"]["text"]) for value in shown):
+        if time.monotonic() > deadline:
+            raise AssertionError(f"the report of the clicked read (temperature {temperature}) did not show; "
+                                 f"debug view: {text!r}")
+        time.sleep(0.2)
+    return text
