@@ -25,8 +25,14 @@ INSTALLED = "USB\\VID_1A86&PID_600E\\7&X86&0&1"
 HUB = "\\\\PC01\\root\\cimv2:Win32_PnPEntity.DeviceID=\"USB\\\\ROOT_HUB30\\\\4&2F1C&0&0\""
 QUORVEL_FOLDER = "C:\\Quorvel32"
 OMBLET_FOLDER = "C:\\Omblet32"
-# Programs the installer starts; stand-ins record them wherever the installer looks for them.
+# Programs the installer starts: in the system folders, stand-ins record them (system32 is syswow64 for a 32-bit
+# program). Beside the programs, planted files record into the program's folder if they ever run.
 STAND_INS = {"cmd.exe": "record_stub.exe", "rundll32.exe": "install_stub.exe"}
+SYSTEM_FOLDERS = ("windows/system32", "windows/syswow64")
+
+
+def printui(name, port, folder):
+    return f'rundll32 printui.dll,PrintUIEntry /if /b "{name}" /f "{folder}\\QRX\\QRX.inf" /r {port} /m "{name}"'
 
 
 def machine(path):
@@ -39,7 +45,7 @@ def machine(path):
 
 def x86_exe(name):
     build = paths.windows_x86_build()
-    for folder in ("stage/x86", "driver_installer/win32", "config_tool/win32"):
+    for folder in ("stage/x86", "driver_installer/win32", "config_tool/win32", "tools/win32_test_programs"):
         if (build / folder / name).exists():
             return build / folder / name
     raise FileNotFoundError(f"{name} not built in {build}")
@@ -70,6 +76,33 @@ class X86Programs(WineTestCase):
         fixtures.capture_port_jobs(session, "USB001", cls.jobs_folder)
         cls.printer = SimulatedPrinter(session, READER, pid="2000", version="15", temperature="036")
         fixtures.register_usb_printer(session, READER, enum_index=0, port_number=1)
+        for system in SYSTEM_FOLDERS:
+            for name, stand_in in STAND_INS.items():
+                shutil.copy2(paths.tool_exe(stand_in), session.prefix / "drive_c" / system / name)
+        session.env["WINEDLLOVERRIDES"] += ";rundll32.exe,cmd.exe=n;winspool.drv=n,b"
+        session.env["INSTALL_STUB_ADDS_PRINTERS"] = "1"
+        session.env["INSTALL_STUB_SECONDS"] = "0"
+        cls.planted_logs = []
+        for windows_folder in (QUORVEL_FOLDER, OMBLET_FOLDER):
+            folder = session.drive_c(windows_folder)
+            folder.mkdir(parents=True, exist_ok=True)
+            for name in STAND_INS:
+                shutil.copy2(paths.tool_exe("record_stub.exe"), folder / name)
+            shutil.copy2(x86_exe("planted_winspool.dll"), folder / "winspool.drv")
+            cls.planted_logs += [folder / "record_stub.log", folder / "planted_winspool.log"]
+
+    def system_lines(self):
+        """What the system folders' stand-ins recorded, in the order the programs started them."""
+        lines = []
+        for system in SYSTEM_FOLDERS:
+            log = self.session.prefix / "drive_c" / system / "record_stub.log"
+            if log.exists():
+                lines += log.read_text(encoding="utf-8").splitlines()
+        return lines
+
+    def assert_nothing_planted_ran(self):
+        ran = {str(log): log.read_text(errors="replace") for log in self.planted_logs if log.exists()}
+        self.assertEqual(ran, {}, "files planted beside the 32-bit programs ran")
 
     def wait_for(self, condition, what, timeout=60, interval=0.5):
         deadline = time.monotonic() + timeout
@@ -124,6 +157,14 @@ class X86Programs(WineTestCase):
         self.assertIn("printer head temprature:037degree centigrade\r\n", text)  # one up from 036 for this read
         self.session.screenshot("x86-report")
 
+    def test_2b_driver_install_starts_the_systems_rundll32(self):
+        self.gui.click(quorvel.MAIN, "Command5")  # 安装406DPI驱动
+        lines = self.wait_for(lambda: self.system_lines() or self.assert_nothing_planted_ran(), "rundll32's start")
+        self.assert_nothing_planted_ran()
+        self.assertEqual(len(lines), 1, lines)
+        self.assertIn("\\system32\\rundll32.exe", lines[0].lower())
+        self.assertTrue(lines[0].endswith(printui("RIRIRU", "USB001", QUORVEL_FOLDER)[len("rundll32"):]), lines[0])
+
     def test_3_console_send(self):
         self.gui.click(quorvel.MAIN, "Command6")
         self.wait_window(CONSOLE)
@@ -162,17 +203,6 @@ class X86Programs(WineTestCase):
         session = self.session
         program = session.install_program(x86_exe("Omblet_fixture_wmi.exe"), OMBLET_FOLDER)
         folder = session.drive_c(OMBLET_FOLDER)
-        # Beside the program and in the system folders a 32-bit program may be sent to (system32 is syswow64 for it).
-        for system in ("windows/system32", "windows/syswow64"):
-            for name, stand_in in STAND_INS.items():
-                shutil.copy2(paths.tool_exe(stand_in), session.prefix / "drive_c" / system / name)
-        for name, stand_in in STAND_INS.items():
-            shutil.copy2(paths.tool_exe(stand_in), folder / name)
-        session.env["WINEDLLOVERRIDES"] += ";rundll32.exe,cmd.exe=n"
-        session.env["RECORD_STUB_LOG"] = "C:\\x86-record.log"
-        session.env["INSTALL_STUB_ADDS_PRINTERS"] = "1"
-        session.env["INSTALL_STUB_SECONDS"] = "0"
-        log = session.drive_c("C:\\x86-record.log")
         # The installer finds this printer alone: the reader of the tests before is unplugged.
         subprocess.run([session.loader(), "reg", "delete", fixtures.USBPRINT_ENUM, "/f"], env=session.env,
                        check=True, capture_output=True, timeout=60)
@@ -196,13 +226,12 @@ class X86Programs(WineTestCase):
         box = self.gui.message_box(press_ok=False, timeout_ms=50000)
         self.assertEqual(box, {"title": "Omblet", "text": "驱动安装成功!!"})
         session.screenshot("x86-omblet")
-        recorded = log.read_text(encoding="utf-8").splitlines()
-        self.assertEqual(len(recorded), 3, recorded)
-        self.assertTrue(recorded[0].endswith("/c net start spooler"), recorded)
-        inf = OMBLET_FOLDER + "\\QRX\\QRX.inf"
-        for name in ("发票专用驱动S", "Vollenby LP-702"):
-            self.assertTrue(any(f'/b "{name}"' in line and f'/m "{name}"' in line and "/r USB002" in line
-                                and inf in line for line in recorded[1:]), (name, recorded))
+        self.assertEqual(self.system_lines()[1:], [
+            "cmd /c net start spooler",
+            printui("发票专用驱动S", "USB002", OMBLET_FOLDER),
+            printui("Vollenby LP-702", "USB002", OMBLET_FOLDER),
+        ])
+        self.assert_nothing_planted_ran()
         self.gui.message_box(press_ok=True)
         self.gui.gone(OMBLET, timeout_ms=30000)
         self.assertEqual(process.wait(60), 0)
