@@ -5,7 +5,6 @@ import hashlib
 import http.server
 import os
 import re
-import socket
 import subprocess
 import threading
 import unittest
@@ -61,12 +60,19 @@ class TimestampServer:
         config.write_text(TSA_CONFIG.format(dir=folder))
         (folder / "tsa-serial").write_text("01\n")
         self.requests = 0
+        self.fail_from = None  # the number of the first request to refuse, when set
         server = self
 
         class Handler(http.server.BaseHTTPRequestHandler):
             def do_POST(self):
                 query = self.rfile.read(int(self.headers["Content-Length"]))
                 server.requests += 1
+                if server.fail_from is not None and server.requests >= server.fail_from:
+                    try:
+                        self.send_error(503, "refused by the test")
+                    except (BrokenPipeError, ConnectionResetError):
+                        pass  # the client may hang up as soon as it reads the status
+                    return
                 answer = subprocess.run(["openssl", "ts", "-reply", "-config", str(config), "-queryfile", "/dev/stdin",
                                          "-out", "/dev/stdout"], input=query, capture_output=True)
                 self.send_response(200 if answer.returncode == 0 else 500)
@@ -186,14 +192,24 @@ class ReleaseSigning(WineTestCase):
     def test_4_a_failure_midway_leaves_the_old_zip_and_no_partial_one(self):
         folder = self.session.root / "midway"
         folder.mkdir()
+        scratch = folder / "tmp"  # where the script unpacks and signs
+        scratch.mkdir()
         out = folder / "release.zip"
         out.write_bytes(b"the zip of an earlier run")
-        # Nothing listens on this port: the first timestamp request fails.
-        result = self.sign(out, **self.good_env(SIGN_TIMESTAMP_URL=f"http://127.0.0.1:{free_port()}/"))
-        self.assertEqual(result.returncode, 1)
+        # The server answers two files' timestamps and refuses the third: two files are signed by then.
+        first = self.tsa.requests + 1
+        self.tsa.fail_from = first + 2
+        try:
+            result = self.sign(out, TMPDIR=str(scratch), **self.good_env(SIGN_TIMESTAMP_URL=self.tsa.url))
+        finally:
+            self.tsa.fail_from = None
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertEqual(self.tsa.requests - first + 1, 3, "the failure was not on the third file")
+        self.assertEqual(result.stdout.count("signed "), 2, result.stdout)
         self.assertIn("signing ", result.stderr)
         self.assertEqual(out.read_bytes(), b"the zip of an earlier run")
-        self.assertEqual([p.name for p in folder.iterdir()], ["release.zip"])
+        self.assertEqual(sorted(p.name for p in folder.iterdir()), ["release.zip", "tmp"])
+        self.assertEqual(list(scratch.iterdir()), [], "the unpacked and half-signed release was left behind")
 
     def test_5_refuses_to_sign_a_signed_release(self):
         out = self.session.root / "twice.zip"
@@ -206,13 +222,6 @@ class ReleaseSigning(WineTestCase):
         self.assertEqual(result.returncode, 1)
         self.assertIn("is already signed", result.stderr)
         self.assertFalse(out.exists())
-
-
-def free_port():
-    """A loopback port that was free a moment ago and has no listener."""
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
 
 
 if __name__ == "__main__":
