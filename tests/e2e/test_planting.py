@@ -70,8 +70,8 @@ class PlantedFiles(WineTestCase):
         self.assert_nothing_planted_ran()
         self.assertEqual(len(lines), 1, lines)
         self.assertIn("\\system32\\rundll32.exe", lines[0].lower())
-        tool_port = self.gui.dump(quorvel.MAIN)["by_name"]["Label4"]["text"]
-        self.assertTrue(lines[0].endswith(printui("RIRIRU", tool_port)[len("rundll32"):]), lines[0])
+        self.assertEqual(self.gui.dump(quorvel.MAIN)["by_name"]["Label4"]["text"], "USB001")  # "Port Number" 1
+        self.assertTrue(lines[0].endswith(printui("RIRIRU", "USB001")[len("rundll32"):]), lines[0])
 
         self.gui.click(quorvel.MAIN, "Command6")  # the console lists the spooler's printers
         self.gui.wait(CONSOLE)
@@ -82,15 +82,15 @@ class PlantedFiles(WineTestCase):
         self.gui.wait(OMBLET, timeout_ms=30000)
         box = self.gui.message_box(press_ok=False, timeout_ms=40000)
         omblet_lines = [self.gui.dump(OMBLET)["by_name"][f"Label1({i})"]["text"] for i in range(15)]
-        port = omblet_lines[4].split(":", 1)[1]
         self.assertEqual(box["text"], "驱动安装成功!!", omblet_lines)
+        self.assertEqual(omblet_lines[4], "检测到打印机虚拟端口:USB002")  # "Port Number" 2
         self.gui.message_box(press_ok=True)
         self.gui.gone(OMBLET)
 
         self.assertEqual(self.system_lines(4)[1:], [
             "cmd /c net start spooler",
-            printui("发票专用驱动S", port),
-            printui("Vollenby LP-702", port),
+            printui("发票专用驱动S", "USB002"),
+            printui("Vollenby LP-702", "USB002"),
         ])
         self.assert_nothing_planted_ran()
         self.session.screenshot("planting-console")

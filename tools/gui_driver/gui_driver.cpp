@@ -309,7 +309,11 @@ int Run(const std::vector<std::wstring>& args) {
     std::wstring title = tool_io::Option(args, L"--title");
     DWORD start = ::GetTickCount();
     while (FindTitled(title)) {
-      if (::GetTickCount() - start > TimeoutOf(args)) tool_io::Fail("window still there", 1);
+      if (::GetTickCount() - start > TimeoutOf(args)) {
+      std::string message = "window still there: ";
+      message += Utf8(title);
+      tool_io::Fail(message, 1);
+    }
       ::Sleep(50);
     }
     return 0;
@@ -330,6 +334,12 @@ int Run(const std::vector<std::wstring>& args) {
   if (command == L"click" && (ClassIs(control, L"RichEdit") || ClassIs(control, L"Edit"))) {
     ::PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     ::PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  } else if (command == L"click" && tool_io::HasOption(args, L"--sync")) {
+    // Returns once the window has handled the click: for clicks that open no message box.
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_NORMAL, TimeoutOf(args), &result)) {
+      tool_io::Fail("the window did not handle the click in time", 1);
+    }
   } else if (command == L"click") {
     ::PostMessageW(control, BM_CLICK, 0, 0);  // posted: a message box the click opens must not block us
   } else if (command == L"select" || command == L"dblclick") {

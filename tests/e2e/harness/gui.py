@@ -38,7 +38,13 @@ class GuiDriver:
         return window
 
     def click(self, title, name):
+        """Posts the click: returns at once, so that a message box the click opens cannot block the test."""
         self._call("click", "--title", title, "--name", name)
+
+    def click_handled(self, title, name, timeout_ms=20000):
+        """Clicks and returns once the window has handled the click (for clicks that open no message box)."""
+        self._call("click", "--title", title, "--name", name, "--sync", "--timeout", timeout_ms,
+                   timeout=timeout_ms / 1000 + 30)
 
     def select(self, title, name, index):
         self._call("select", "--title", title, "--name", name, "--index", index)
