@@ -70,8 +70,9 @@ class PlantedFiles(WineTestCase):
         self.assert_nothing_planted_ran()
         self.assertEqual(len(lines), 1, lines)
         self.assertIn("\\system32\\rundll32.exe", lines[0].lower())
-        self.assertEqual(self.gui.dump(quorvel.MAIN)["by_name"]["Label4"]["text"], "USB001")  # "Port Number" 1
-        self.assertTrue(lines[0].endswith(printui("RIRIRU", "USB001")[len("rundll32"):]), lines[0])
+        # The window shows the port of the last printer its search found: the second one, "Port Number" 2.
+        self.assertEqual(self.gui.dump(quorvel.MAIN)["by_name"]["Label4"]["text"], "USB002")
+        self.assertTrue(lines[0].endswith(printui("RIRIRU", "USB002")[len("rundll32"):]), lines[0])
 
         self.gui.click(quorvel.MAIN, "Command6")  # the console lists the spooler's printers
         self.gui.wait(CONSOLE)
