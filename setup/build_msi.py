@@ -96,12 +96,12 @@ def guide_fragment(guide, win64):
     return "\n".join(line for line in lines if line) + "\n"
 
 
-def finish(msi, with_guide):
+def finish(msi, with_guide, work):
     """Sets the code page, the Chinese texts and the rollback types that wixl cannot write, and checks them."""
     msibuild, msiinfo = shutil.which("msibuild"), shutil.which("msiinfo")
     if not msibuild or not msiinfo:
         fail("msibuild and msiinfo are not installed (Debian package msitools; scripts/install-deps installs it)")
-    codepage = msi.parent / "_ForceCodepage.idt"
+    codepage = work / "_ForceCodepage.idt"
     codepage.write_bytes(f"\r\n\r\n{CODEPAGE}\t_ForceCodepage\r\n".encode("ascii"))
     queries = []
     wanted = []
@@ -150,16 +150,20 @@ def build(arch, stage, helper, version, guide, out):
             fragment = Path(work) / "guide.wxs"
             fragment.write_text(guide_fragment(guide, "yes" if arch == "x64" else "no"), encoding="utf-8")
             sources.append(str(fragment))
-        partial = Path(work) / out.name
+        # Written beside its place and moved there whole, so that a failed build leaves the old package.
+        partial = out.parent / (out.name + ".partial")
         command = [wixl, "-a", WIXL_ARCH[arch], "-o", str(partial)]
         for name, value in defines.items():
             command += ["-D", f"{name}={value}"]
-        result = subprocess.run(command + sources, capture_output=True, text=True)
-        # wixl warns on stderr about attributes it does not know; a failure is its exit code.
-        if result.returncode != 0 or not partial.is_file():
-            fail(f"wixl failed for {out.name}:\n{result.stdout}{result.stderr}")
-        finish(partial, bool(guide))
-        shutil.move(str(partial), str(out))
+        try:
+            result = subprocess.run(command + sources, capture_output=True, text=True)
+            # wixl warns on stderr about attributes it does not know; a failure is its exit code.
+            if result.returncode != 0 or not partial.is_file():
+                fail(f"wixl failed for {out.name}:\n{result.stdout}{result.stderr}")
+            finish(partial, bool(guide), Path(work))
+            os.replace(partial, out)
+        finally:
+            partial.unlink(missing_ok=True)
     print(f"built {out}")
 
 
