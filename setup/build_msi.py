@@ -57,7 +57,12 @@ def check_version(version):
         fail(f"version {version!r} is not major.minor.build with at most 255.255.65535")
 
 
-def guide_fragment(guide, win64):
+def relative(path, base):
+    """wixl finds some sources (the icon among them) only by a path relative to the folder it runs in."""
+    return os.path.relpath(Path(path).resolve(), base)
+
+
+def guide_fragment(guide, win64, base):
     """Components of every file under the guide folder, in the folder GUIDEDIR that Quorvel.wxs declares."""
     for page in GUIDE_PAGES:
         if not (guide / page).is_file():
@@ -71,6 +76,8 @@ def guide_fragment(guide, win64):
         nonlocal count
         lines.append(f'<DirectoryRef Id="{directory_id}">' if directory_id == "GUIDEDIR" else "")
         for entry in sorted(path.iterdir()):
+            if not entry.name.isascii():
+                fail(f"{entry} has a non-ASCII name, which wixl cannot write: rename it")
             if entry.is_dir():
                 count += 1
                 sub_id = f"GuideDir{count}"
@@ -85,7 +92,7 @@ def guide_fragment(guide, win64):
                 components.append(component)
                 lines.append(f'<Component Id="{component}" Guid="*" Win64="{win64}">'
                              f'<File Id="{file_id}" Name={quoteattr(entry.name)} '
-                             f'Source={quoteattr(str(entry))} KeyPath="yes"/></Component>')
+                             f'Source={quoteattr(relative(entry, base))} KeyPath="yes"/></Component>')
         if directory_id == "GUIDEDIR":
             lines.append("</DirectoryRef>")
 
@@ -144,19 +151,20 @@ def build(arch, stage, helper, version, guide, out):
     out.parent.mkdir(parents=True, exist_ok=True)
     with tempfile.TemporaryDirectory(prefix="build_msi-") as work:
         sources = [str(SOURCE)]
-        defines = {"Version": version, "Arch": arch, "StageDir": stage, "HelperExe": helper,
+        defines = {"Version": version, "Arch": arch, "StageDir": relative(stage, work),
+                   "HelperExe": relative(helper, work),
                    "WithGuide": "yes" if guide else "no"}
         if guide:
             fragment = Path(work) / "guide.wxs"
-            fragment.write_text(guide_fragment(guide, "yes" if arch == "x64" else "no"), encoding="utf-8")
+            fragment.write_text(guide_fragment(guide, "yes" if arch == "x64" else "no", work), encoding="utf-8")
             sources.append(str(fragment))
         # Written beside its place and moved there whole, so that a failed build leaves the old package.
-        partial = out.parent / (out.name + ".partial")
+        partial = out.resolve().parent / (out.name + ".partial")
         command = [wixl, "-a", WIXL_ARCH[arch], "-o", str(partial)]
         for name, value in defines.items():
             command += ["-D", f"{name}={value}"]
         try:
-            result = subprocess.run(command + sources, capture_output=True, text=True)
+            result = subprocess.run(command + sources, capture_output=True, text=True, cwd=work)
             # wixl warns on stderr about attributes it does not know; a failure is its exit code.
             if result.returncode != 0 or not partial.is_file():
                 fail(f"wixl failed for {out.name}:\n{result.stdout}{result.stderr}")
