@@ -20,11 +20,11 @@ std::string FileName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The store names its copies oem<number>.inf; only those can be copies of ours.
-bool IsStoredCopyName(const std::string& name) {
+// Windows names the store's copies oem<number>.inf; a store may also keep the package's own name while it is free.
+// Either way a copy is an INF in the store's folder, and only a copy of ours has our INF's bytes.
+bool IsInfName(const std::string& name) {
   const std::string lower = Lower(name);
-  if (lower.size() <= 7 || !lower.starts_with("oem") || !lower.ends_with(".inf")) return false;
-  return std::all_of(lower.begin() + 3, lower.end() - 4, [](unsigned char c) { return std::isdigit(c); });
+  return lower.size() > 4 && lower.ends_with(".inf");
 }
 
 std::string Failure(const platform::DriverStoreResult& result) {
@@ -57,7 +57,7 @@ int Remove(const std::string& inf, platform::FileSystem& files, platform::Driver
   int removed = 0;
   for (const std::string& path : files.ListFiles(folder)) {
     const std::string name = FileName(path);
-    if (!IsStoredCopyName(name)) continue;
+    if (!IsInfName(name)) continue;
     const platform::FileContents stored = files.ReadWholeFile(path, kMaxInfBytes);
     if (!stored.ok || stored.bytes != ours.bytes) continue;
     const platform::DriverStoreResult result = store.Remove(name);

@@ -15,7 +15,7 @@ class FakeDriverStore : public platform::DriverStore {
 
   std::string infFolder = "C:\\Windows\\INF";
   bool refuseAdd = false;                  // Add fails as for a package the store does not accept
-  std::vector<std::string> keepOnRemove;   // copies a device still uses: Remove fails for them
+  std::vector<std::string> keepOnRemove;   // copies the store will not let go of: Remove fails for them
   std::vector<std::string> added;          // INF paths given to Add
   std::vector<std::string> removed;        // stored names given to Remove, whether or not they went
 

@@ -24,8 +24,8 @@ class DriverStore {
   // is already there succeeds and names the existing copy.
   virtual DriverStoreResult Add(std::string_view infPath) = 0;
 
-  // Removes the package whose copy in InfFolder() is `storedName` ("oem7.inf"). A package that a device still
-  // uses stays.
+  // Removes the package whose copy in InfFolder() is `storedName` ("oem7.inf"), also when a device was installed
+  // from it.
   virtual DriverStoreResult Remove(std::string_view storedName) = 0;
 };
 

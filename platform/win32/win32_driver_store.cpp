@@ -61,8 +61,9 @@ platform::DriverStoreResult Win32DriverStore::Remove(std::string_view storedName
   platform::DriverStoreResult result;
   const auto uninstall = reinterpret_cast<UninstallOemInf>(Function("SetupUninstallOEMInfW", result));
   if (!uninstall) return result;
-  // No SUOI_FORCEDELETE: a printer that still uses the driver keeps it.
-  if (!uninstall(Utf8ToWide(storedName).c_str(), 0, nullptr)) return Failed(::GetLastError());
+  // The product is being removed, so its package leaves the store even when a device was installed from it
+  // (SUOI_FORCEDELETE): printers already installed keep the spooler's copy of their driver.
+  if (!uninstall(Utf8ToWide(storedName).c_str(), SUOI_FORCEDELETE, nullptr)) return Failed(::GetLastError());
   result.ok = true;
   return result;
 }

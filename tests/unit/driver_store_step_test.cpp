@@ -64,21 +64,25 @@ TEST_F(DriverStoreStep, AddFailsWhenTheStoreRefusesOrThePackageIsMissing) {
 }
 
 TEST_F(DriverStoreStep, RemoveTakesOutEveryCopyOfOursAndNothingElse) {
-  files.files["C:\\Windows\\INF\\oem3.inf"] = kOther;   // another vendor's package
-  files.files["C:\\Windows\\INF\\OEM7.INF"] = kOurs;    // ours, however the name is written
-  files.files["C:\\Windows\\INF\\oem12.inf"] = kOurs;   // a copy left by an earlier install
-  files.files["C:\\Windows\\INF\\printer.inf"] = kOurs; // a system INF: never the store's copy of ours
-  files.files["C:\\Windows\\INF\\oemx.inf"] = kOurs;
+  files.files["C:\\Windows\\INF\\oem3.inf"] = kOther;    // another vendor's package
+  files.files["C:\\Windows\\INF\\OEM7.INF"] = kOurs;     // ours, however the name is written
+  files.files["C:\\Windows\\INF\\oem12.inf"] = kOurs;    // a copy left by an earlier install
+  files.files["C:\\Windows\\INF\\QRX.inf"] = kOurs;      // a store that kept the package's own name
+  files.files["C:\\Windows\\INF\\printer.inf"] = kOther; // a system INF
+  files.files["C:\\Windows\\INF\\QRX.pnf"] = kOurs;      // not an INF: the store's own business
   files.files["C:\\Windows\\INF\\QRX\\oem1.inf"] = kOurs;  // not in the INF folder itself
 
   EXPECT_EQ(Run({"remove"}), setup::Done) << err.str();
-  EXPECT_EQ(store.removed, (std::vector<std::string>{"OEM7.INF", "oem12.inf"}));
+  EXPECT_EQ(store.removed, (std::vector<std::string>{"OEM7.INF", "QRX.inf", "oem12.inf"}));
   EXPECT_TRUE(Stored("oem3.inf"));
   EXPECT_TRUE(Stored("printer.inf"));
-  EXPECT_TRUE(Stored("oemx.inf"));
+  EXPECT_TRUE(Stored("QRX.pnf"));
   EXPECT_FALSE(Stored("OEM7.INF"));
+  EXPECT_FALSE(Stored("QRX.inf"));
   EXPECT_FALSE(Stored("oem12.inf"));
-  EXPECT_EQ(out.str(), "removed OEM7.INF from the driver store\nremoved oem12.inf from the driver store\n");
+  EXPECT_EQ(out.str(),
+            "removed OEM7.INF from the driver store\nremoved QRX.inf from the driver store\n"
+            "removed oem12.inf from the driver store\n");
 }
 
 TEST_F(DriverStoreStep, RemoveAfterAddLeavesTheStoreAsItWas) {
