@@ -74,25 +74,38 @@ def guide_fragment(guide, win64, base):
 
     def folder(path, directory_id):
         nonlocal count
-        lines.append(f'<DirectoryRef Id="{directory_id}">' if directory_id == "GUIDEDIR" else "")
-        for entry in sorted(path.iterdir()):
+        if directory_id == "GUIDEDIR":
+            lines.append(f'<DirectoryRef Id="{directory_id}">')
+        entries = sorted(path.iterdir())
+        for entry in entries:
             if not entry.name.isascii():
                 fail(f"{entry} has a non-ASCII name, which wixl cannot write: rename it")
+        files = [entry for entry in entries if entry.is_file()]
+        # The folder goes on removal once empty, through a component in it: its first file's, or one of its own.
+        count += 1
+        remove = f'<RemoveFolder Id="GuideRemove{count}" On="uninstall"/>'
+        if not files:
+            components.append(f"GuideComponent{count}")
+            lines.append(f'<Component Id="GuideComponent{count}" Guid="*" Win64="{win64}">{remove}'
+                         f'<RegistryValue Root="HKLM" Key="Software\\Quorvel" Name="GuideFolder{count}" '
+                         f'Type="integer" Value="1" KeyPath="yes"/></Component>')
+            remove = ""
+        for entry in files:
+            count += 1
+            file_id = (GUIDE_PAGES.get(entry.name) if path == guide else None) or f"GuideFile{count}"
+            component = f"GuideComponent{count}"
+            components.append(component)
+            lines.append(f'<Component Id="{component}" Guid="*" Win64="{win64}">'
+                         f'<File Id="{file_id}" Name={quoteattr(entry.name)} '
+                         f'Source={quoteattr(relative(entry, base))} KeyPath="yes"/>{remove}</Component>')
+            remove = ""
+        for entry in entries:
             if entry.is_dir():
                 count += 1
                 sub_id = f"GuideDir{count}"
                 lines.append(f'<Directory Id="{sub_id}" Name={quoteattr(entry.name)}>')
                 folder(entry, sub_id)
                 lines.append("</Directory>")
-            elif entry.is_file():
-                count += 1
-                file_id = GUIDE_PAGES.get(entry.name) if path == guide else None
-                file_id = file_id or f"GuideFile{count}"
-                component = f"GuideComponent{count}"
-                components.append(component)
-                lines.append(f'<Component Id="{component}" Guid="*" Win64="{win64}">'
-                             f'<File Id="{file_id}" Name={quoteattr(entry.name)} '
-                             f'Source={quoteattr(relative(entry, base))} KeyPath="yes"/></Component>')
         if directory_id == "GUIDEDIR":
             lines.append("</DirectoryRef>")
 

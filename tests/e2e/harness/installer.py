@@ -1,6 +1,8 @@
 """The installer packages under Wine's msiexec: building test packages from a build's inputs, installing and
 removing them, and reading what they left in the prefix (files, shortcuts, Installed apps entries, driver store)."""
+import getpass
 import json
+import os
 import re
 import subprocess
 from pathlib import Path
@@ -9,11 +11,19 @@ from . import paths
 
 BUILD_MSI = paths.REPO_ROOT / "setup" / "build_msi.py"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
-START_MENU = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Quorvel"
+# Windows puts a per-machine package's shortcuts into the start menu of all users; Wine 8 puts them into the
+# installing user's. Either is where the shortcuts are looked for; only one may hold them.
+START_MENUS = ("C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Quorvel",
+               "C:\\users\\{user}\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Quorvel")
 SHORTCUTS = {"Quorvel 打印机设置.lnk": "Quorvel.exe", "Quorvel printer settings.lnk": "Quorvel.exe",
              "Quorvel 与 Omblet 使用说明.lnk": "guide.zh.html", "Quorvel and Omblet user guide.lnk": "guide.en.html"}
-# Exit codes of msiexec that deployment tools read.
+# Exit codes of msiexec that deployment tools read. Wine hands Linux only the low byte of a Windows exit code.
 SUCCESS, FATAL_ERROR = 0, 1603
+
+
+def exit_code(windows_code):
+    """What a Windows exit code looks like to a Linux parent of Wine."""
+    return windows_code & 0xFF
 
 
 def inputs(build, arch):
@@ -53,6 +63,24 @@ def msiexec(session, *args, log=None, timeout=600):
     return result.returncode
 
 
+def start_menu_folders(session):
+    """The existing start-menu folders named Quorvel, in all users' and in the installing user's start menu."""
+    user = os.environ.get("USER") or getpass.getuser()
+    folders = [session.drive_c(folder.format(user=user)) for folder in START_MENUS]
+    return [folder for folder in folders if folder.exists()]
+
+
+def log_text(path):
+    """An msiexec log: Wine writes it in the ANSI code page of the prefix (936 here)."""
+    return Path(path).read_bytes().decode("gbk", "replace")
+
+
+def registry_key_exists(session, key):
+    result = subprocess.run(["/usr/lib/wine/wine64", "reg", "query", key], env=session.env, capture_output=True,
+                            timeout=60)
+    return result.returncode == 0
+
+
 def uninstall_entries(session):
     """Installed apps entries named Quorvel: {key: {value name: data}}."""
     result = subprocess.run(["/usr/lib/wine/wine64", "reg", "query", UNINSTALL_KEY, "/s"], env=session.env,
@@ -72,11 +100,11 @@ def uninstall_entries(session):
 
 
 def stored_copies(session, inf):
-    """Names of the driver store's INF copies (C:\\windows\\inf\\oem*.inf) that are copies of `inf`."""
+    """The driver store's copies of `inf` in C:\\windows\\inf. Windows names them oem<N>.inf; Wine keeps the
+    package's own name while it is free."""
     folder = session.prefix / "drive_c" / "windows" / "inf"
     wanted = Path(inf).read_bytes()
-    return sorted(p.name for p in folder.iterdir()
-                  if re.fullmatch(r"oem\d+\.inf", p.name, re.IGNORECASE) and p.read_bytes() == wanted)
+    return sorted(p.name for p in folder.iterdir() if p.suffix.lower() == ".inf" and p.read_bytes() == wanted)
 
 
 def files_under(folder):
