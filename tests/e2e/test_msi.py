@@ -8,6 +8,7 @@ import unittest
 
 from harness import installer, paths
 from harness.case import WineTestCase
+from harness.session import WineSession
 
 UPGRADE_CODE = "{6A1E0B53-3F0C-4E8B-9C2B-5D7A3E41C0A7}"
 PROGRAM_FILES = {"x64": "C:\\Program Files\\Quorvel", "x86": "C:\\Program Files (x86)\\Quorvel"}
@@ -117,10 +118,11 @@ class PackageTables(unittest.TestCase):
 class InstallerPackage(WineTestCase):
     """One prefix through the package's life; the tests run in order and each builds on the one before."""
     arch = "x64"
+    session_class = WineSession
 
     @classmethod
     def setUpClass(cls):
-        super().setUpClass()
+        cls.session = cls.session_class(cls.__name__)
         session = cls.session
         # No desktop entries on this machine for the shortcuts the packages create.
         session.env["WINEDLLOVERRIDES"] += ";winemenubuilder.exe=d"
@@ -157,7 +159,7 @@ class InstallerPackage(WineTestCase):
         self.assertEqual(entry.get("Publisher"), "Quorvel")
         self.assertEqual(entry.get("HelpLink"), PROGRAM_FILES[self.arch] + "\\guide\\guide.zh.html")
         # Installed apps shows the icon the product registered: the program's own, kept by the installer.
-        product = re.search(r"\{[0-9A-F-]{36}\}$", next(iter(entries))).group(0)
+        product = re.search(r"\{[0-9A-F-]{36}\}", next(iter(entries))).group(0)
         icon = self.session.drive_c(f"C:\\windows\\Installer\\{product}\\Quorvel.exe")
         self.assertEqual(icon.read_bytes(), (self.stage / "Quorvel.exe").read_bytes())
         self.assertEqual(entry.get("NoModify"), "0x1", entry)

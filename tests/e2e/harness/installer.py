@@ -76,26 +76,28 @@ def log_text(path):
 
 
 def registry_key_exists(session, key):
-    result = subprocess.run(["/usr/lib/wine/wine64", "reg", "query", key], env=session.env, capture_output=True,
-                            timeout=60)
-    return result.returncode == 0
+    """Whether `key` is in the 64-bit or the 32-bit registry view."""
+    return any(subprocess.run(["/usr/lib/wine/wine64", "reg", "query", key, view], env=session.env,
+                              capture_output=True, timeout=60).returncode == 0 for view in ("/reg:64", "/reg:32"))
 
 
 def uninstall_entries(session):
-    """Installed apps entries named Quorvel: {key: {value name: data}}."""
-    result = subprocess.run(["/usr/lib/wine/wine64", "reg", "query", UNINSTALL_KEY, "/s"], env=session.env,
-                            capture_output=True, timeout=60)
+    """Installed apps entries named Quorvel, in the 64-bit and the 32-bit registry view (where Windows keeps the
+    entries of 32-bit packages): {key: {value name: data}}."""
     entries, key = {}, None
-    for line in result.stdout.decode("utf-8", "replace").splitlines():
-        if line.startswith("HKEY_"):
-            key = line.strip()
-            entries[key] = {}
-        elif key and line.startswith("    "):
-            parts = re.split(r"\s{4}", line.strip(), maxsplit=2)
-            if len(parts) == 3:
-                entries[key][parts[0]] = parts[2]
-            elif len(parts) == 2:
-                entries[key][parts[0]] = ""
+    for view in ("/reg:64", "/reg:32"):
+        result = subprocess.run(["/usr/lib/wine/wine64", "reg", "query", UNINSTALL_KEY, "/s", view],
+                                env=session.env, capture_output=True, timeout=60)
+        for line in result.stdout.decode("utf-8", "replace").splitlines():
+            if line.startswith("HKEY_"):
+                key = f"{line.strip()} ({view})"
+                entries[key] = {}
+            elif key and line.startswith("    "):
+                parts = re.split(r"\s{4}", line.strip(), maxsplit=2)
+                if len(parts) == 3:
+                    entries[key][parts[0]] = parts[2]
+                elif len(parts) == 2:
+                    entries[key][parts[0]] = ""
     return {k: v for k, v in entries.items() if v.get("DisplayName") == "Quorvel"}
 
 
