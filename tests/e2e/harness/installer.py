@@ -1,7 +1,6 @@
 """The installer packages under Wine's msiexec: building test packages from a build's inputs, installing and
 removing them, and reading what they left in the prefix (files, shortcuts, Installed apps entries, driver store)."""
 import getpass
-import json
 import os
 import re
 import subprocess
@@ -24,11 +23,6 @@ SUCCESS, FATAL_ERROR = 0, 1603
 def exit_code(windows_code):
     """What a Windows exit code looks like to a Linux parent of Wine."""
     return windows_code & 0xFF
-
-
-def inputs(build, arch):
-    """The inputs a MinGW build wrote for its package of `arch`."""
-    return json.loads((build / "msi" / f"{arch}.json").read_text(encoding="utf-8"))
 
 
 def make_guide(folder):
