@@ -31,6 +31,9 @@ add_custom_command(
   COMMENT "Staging the ${release_arch} programs and their driver package in ${stage_dir}"
   VERBATIM)
 add_custom_target(release_stage ALL DEPENDS ${stage_dir}/QRX/QRX.cat)
+# The installer package's helper is staged with the release, so the x86 build (which builds only release_stage)
+# has it for the x86 package.
+add_dependencies(release_stage QRXStore)
 
 if(release_arch STREQUAL "x64")
   set(RELEASE_X86_BUILD_DIR "" CACHE PATH "MinGW x86 build whose staged programs the release zip also holds")
@@ -56,4 +59,61 @@ if(release_arch STREQUAL "x64")
     COMMENT "Packing ${package_zip}"
     VERBATIM)
   add_custom_target(release ALL DEPENDS ${package_zip})
+endif()
+
+# The Windows Installer packages, one per architecture, built by the x64 build beside the zip: wixl (msitools)
+# from setup/Quorvel.wxs through setup/build_msi.py. Each package's inputs are written to msi/<arch>.json, from
+# which scripts/release-guide builds it again with the guide, as it puts the guide into the zip.
+option(INSTALLER_PACKAGES "Build the Windows Installer packages (the demo's build does without them)" ON)
+if(release_arch STREQUAL "x64" AND NOT INSTALLER_PACKAGES)
+  set(msi_tools_found FALSE)
+elseif(release_arch STREQUAL "x64")
+  find_program(WIXL_PROGRAM wixl)
+  find_program(MSIBUILD_PROGRAM msibuild)
+  set(msi_tools_found TRUE)
+  if(NOT WIXL_PROGRAM OR NOT MSIBUILD_PROGRAM)
+    set(msi_tools_found FALSE)
+    # The release is made by the cross build, which must make the packages; a build on Windows itself has no wixl.
+    if(CMAKE_CROSSCOMPILING)
+      message(FATAL_ERROR "wixl and msibuild (Debian packages wixl and msitools) build the installer packages: "
+                          "run scripts/install-deps")
+    endif()
+    message(WARNING "wixl and msibuild not found: this build makes no installer packages")
+  endif()
+endif()
+if(release_arch STREQUAL "x64" AND msi_tools_found)
+  set(msi_outputs)
+  set(msi_architectures x64)
+  if(RELEASE_X86_BUILD_DIR)
+    list(APPEND msi_architectures x86)
+  endif()
+  foreach(arch ${msi_architectures})
+    set(msi_file ${CMAKE_BINARY_DIR}/Quorvel-${PROJECT_VERSION}-${arch}.msi)
+    set(msi_inputs ${CMAKE_BINARY_DIR}/msi/${arch}.json)
+    if(arch STREQUAL "x64")
+      set(msi_stage ${stage_dir})
+      set(msi_helper $<TARGET_FILE:QRXStore>)
+      set(msi_depends release_stage QRXStore ${stage_dir}/QRX/QRX.cat)
+    else()
+      set(msi_stage ${RELEASE_X86_BUILD_DIR}/stage/x86)
+      set(msi_helper ${RELEASE_X86_BUILD_DIR}/setup/QRXStore.exe)
+      set(msi_depends ${x86_stage} ${msi_helper})
+    endif()
+    file(GENERATE OUTPUT ${msi_inputs} CONTENT "{
+  \"arch\": \"${arch}\",
+  \"stage\": \"${msi_stage}\",
+  \"helper\": \"${msi_helper}\",
+  \"version\": \"${PROJECT_VERSION}\",
+  \"out\": \"${msi_file}\"
+}
+")
+    add_custom_command(
+      OUTPUT ${msi_file}
+      COMMAND ${CATALOG_PYTHON} ${REPO_ROOT}/setup/build_msi.py --inputs ${msi_inputs}
+      DEPENDS ${msi_depends} ${msi_inputs} ${REPO_ROOT}/setup/Quorvel.wxs ${REPO_ROOT}/setup/build_msi.py
+      COMMENT "Building the ${arch} installer package ${msi_file}"
+      VERBATIM)
+    list(APPEND msi_outputs ${msi_file})
+  endforeach()
+  add_custom_target(msi ALL DEPENDS ${msi_outputs})
 endif()

@@ -3,8 +3,8 @@
 set -euo pipefail
 root=${1:?repository root}
 cd "$root"
-hits=$(grep -rnE '#\s*include\s*[<"](windows|winspool|commctrl|wbemidl|richedit|commdlg)\.h[>"]' \
-         config_tool driver_installer cli platform/interfaces platform/fakes platform/linux \
+hits=$(grep -rnE '#\s*include\s*[<"](windows|winspool|commctrl|wbemidl|richedit|commdlg|setupapi)\.h[>"]' \
+         config_tool driver_installer cli setup platform/interfaces platform/fakes platform/linux \
          --include='*.h' --include='*.cpp' | grep -v '/win32/' || true)
 if [ -n "$hits" ]; then
   echo "Windows headers in the portable core:"

@@ -1,6 +1,7 @@
 """scripts/sign-release with a throwaway certificate and a local RFC 3161 timestamp server: every program and
 catalog of the release is signed and verifies against that certificate (osslsigncode), the signed catalogs still
-cover their packages (wintrust under Wine), and the script refuses clearly without ever leaving a half-signed zip."""
+cover their packages (wintrust under Wine), the installer packages are built again from the signed files and signed,
+and the script refuses clearly without ever leaving a half-signed zip."""
 import hashlib
 import http.server
 import os
@@ -221,6 +222,40 @@ class ReleaseSigning(WineTestCase):
                                 text=True, timeout=300)
         self.assertEqual(result.returncode, 1)
         self.assertIn("is already signed", result.stderr)
+        self.assertFalse(out.exists())
+
+    def test_6_installer_packages_are_built_from_the_signed_files_and_signed(self):
+        msi_dir = self.session.root / "signed-packages"
+        out = self.session.root / "with-packages.zip"
+        variables = {k: v for k, v in os.environ.items() if not k.startswith("SIGN_")}
+        variables.update(self.good_env())
+        result = subprocess.run([str(SIGN_RELEASE), str(self.unsigned), str(out), str(msi_dir)], env=variables,
+                                capture_output=True, text=True, timeout=600)
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        packages = sorted(p.name for p in msi_dir.iterdir())
+        self.assertEqual(packages, ["Quorvel-1.0.0-x64.msi", "Quorvel-1.0.0-x86.msi"])
+        for name in packages:
+            with self.subTest(package=name):
+                check = self.verify(msi_dir / name)
+                self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
+                self.assertIn("Quorvel Throwaway Signer", check.stdout)
+                # What the package installs is signed too: the programs, the helper and the catalog.
+                contents = self.session.root / ("extracted-" + name)
+                subprocess.run(["msiextract", "-C", str(contents), str(msi_dir / name)], check=True,
+                               capture_output=True, timeout=120)
+                for wanted in ("Quorvel.exe", "Omblet.exe", "quorvelctl.exe", "QRXStore.exe", "QRX.cat"):
+                    (found,) = list(contents.rglob(wanted))
+                    check = self.verify(found)
+                    self.assertEqual(check.returncode, 0, f"{wanted}: {check.stdout}{check.stderr}")
+
+    def test_7_packages_need_another_folder_than_the_unsigned_ones(self):
+        out = self.session.root / "same-folder.zip"
+        variables = {k: v for k, v in os.environ.items() if not k.startswith("SIGN_")}
+        variables.update(self.good_env())
+        result = subprocess.run([str(SIGN_RELEASE), str(self.unsigned), str(out), str(self.unsigned.parent)],
+                                env=variables, capture_output=True, text=True, timeout=300)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("MSI_DIR is the folder of the unsigned packages", result.stderr)
         self.assertFalse(out.exists())
 
 

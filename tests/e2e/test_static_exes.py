@@ -78,6 +78,21 @@ class StaticExecutables(unittest.TestCase):
             self.assertIn(b'level="asInvoker"', image)
             self.assertIn("VS_VERSION_INFO".encode("utf-16-le"), image)
 
+    def test_installer_helper_is_a_console_program_on_known_dlls_only(self):
+        for exe in (paths.windows_build() / "setup" / "QRXStore.exe",
+                    paths.windows_x86_build() / "setup" / "QRXStore.exe"):
+            self.assertTrue(exe.exists(), f"{exe} not built")
+            dlls = imported_dlls(exe)
+            self.assertIn("kernel32.dll", dlls)
+            # It runs with the installer's rights: a DLL planted beside it must not load.
+            self.assertFalse(dlls - KNOWN_DLLS, f"{exe} imports DLLs a planted file could replace")
+            self.assertNotIn("setupapi.dll", dlls, "setupapi is loaded from the system folder at run time")
+            self.assertEqual(subsystem(exe), 3, exe)
+            self.assertLessEqual(subsystem_version(exe), (6, 1))
+            image = exe.read_bytes()
+            self.assertIn(b'level="asInvoker"', image)
+            self.assertIn("VS_VERSION_INFO".encode("utf-16-le"), image)
+
     def test_omblet_asks_for_administrator_rights(self):
         self.check_program(paths.omblet_exe(), "requireAdministrator")
         self.check_program(paths.omblet_fixture_wmi_exe(), "requireAdministrator")
