@@ -7,8 +7,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configure USB thermal label and receipt p
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
        "quorvelctl lists the attached printers (USB printer class, vendor 1A86), reads and shows their parameters, "
        "changes their settings with a read-back check, saves and applies settings profiles on many printers at "
-       "once, and sends self-test, raw and firmware data through the printer's device file.")
-set(CPACK_PACKAGE_CONTACT "Quorvel developers <quorvel@localhost>")
+       "once, and sends self-test, raw and firmware data to the printer over USB.")
+set(CPACK_PACKAGE_CONTACT "Quorvel developers <quorvel-devel@quorvel.example.org>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
