@@ -33,7 +33,8 @@ class Printer:
             command += ["--mode", mode]
         self.process = subprocess.Popen(command, stderr=subprocess.PIPE)
         deadline = time.monotonic() + 10
-        while not ready.exists():
+        # The file is complete once it holds the pseudo-terminal's name.
+        while not (ready.exists() and ready.read_text().strip()):
             if self.process.poll() is not None:
                 raise RuntimeError("printer_sim failed: " + self.process.stderr.read().decode())
             if time.monotonic() > deadline:

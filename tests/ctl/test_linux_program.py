@@ -256,7 +256,7 @@ class LinuxProgram(unittest.TestCase):
         self.assertEqual(outcome["differences"], ["sensor: wrote black_mark, reads gap"])
         code, out, err = self.ctl("set", "--json", "--speed-limit", "on", "--dry-run", "--device", target.device)
         self.assertEqual(code, 0, err)
-        self.assertEqual(json.loads(out)["batch"], ["SENSORTYPE 0", "SUPPORT 0", "USBHANDO", "LIMITED 11110010"])
+        self.assertEqual(json.loads(out)["batch"], ["SENSORTYPE 0", "SUPPORT 0", "USBHANDO", "LIMITED 11110000"])
 
     def test_a_profile_of_another_model_needs_force(self):
         source = self.printer("source")  # LP-420B

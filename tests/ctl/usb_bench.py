@@ -324,11 +324,11 @@ class UsbBus:
         blob = descriptors(vendor, product, interface_class).hex()
         lines = [f"P: {path}", f"N: bus/usb/001/{address:03d}", "E: SUBSYSTEM=usb", "E: DEVTYPE=usb_device",
                  "E: DRIVER=usb", "E: BUSNUM=001", f"E: DEVNUM={address:03d}",
-                 f"E: DEVNAME=/dev/bus/usb/001/{address:03d}", f"A: busnum=1", f"A: devnum={address}",
-                 "A: speed=12", "A: bConfigurationValue=1", f"A: idVendor={vendor:04x}", f"A: idProduct={product:04x}",
-                 f"H: descriptors={blob}"]
+                 f"E: DEVNAME=/dev/bus/usb/001/{address:03d}", "A: busnum=1\\n", f"A: devnum={address}\\n",
+                 "A: speed=12\\n", "A: bConfigurationValue=1\\n", f"A: idVendor={vendor:04x}\\n",
+                 f"A: idProduct={product:04x}\\n", f"H: descriptors={blob}"]
         if serial is not None:
-            lines.append(f"A: serial={serial}")
+            lines.append(f"A: serial={serial}\\n")  # sysfs attributes end with a line feed
         self.testbed.add_from_string("\n".join(lines) + "\n")
 
     def plug(self, port, simulator=None, vendor=0x1A86, product=0x1000, serial=None, interface_class=PRINTER_CLASS,
