@@ -85,6 +85,12 @@ class UsbProgram(unittest.TestCase):
             self.assertEqual(code, 1, err)
             self.assertIn("not a USB", err)
         self.assertEqual(plain.read_bytes(), b"keep")
+        # The kernel printer driver's node is taken as its USB device.
+        lp = self.bus.bind_printer_driver(printer, 0)
+        code, out, err = self.run_ctl("read", "--device", lp, "--json")
+        self.assertEqual(code, 0, err)
+        self.assertEqual(simulator.received(), QUERY * 2)
+        self.assertEqual(self.run_ctl("read", "--device", "/dev/usb/lp7")[0], 2)
         self.assertEqual(self.run_ctl("read", "--device", "/dev/bus/usb/001/099")[0], 2)
 
     # --- the transfers ---------------------------------------------------------------------------------------------

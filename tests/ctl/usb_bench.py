@@ -317,6 +317,7 @@ class UsbBus:
         self.testbed = UMockdev.Testbed.new()
         self.events = Events()
         self.handlers = []
+        self.paths = {}  # sysfs path of each device -> its handler
         self.next_address = 2
         self._add("usb1", "/devices/usb1", 1, 0x1D6B, 0x0002, interface_class=9, ports=None)
 
@@ -343,7 +344,21 @@ class UsbBus:
             raise RuntimeError(f"umockdev did not take the handler of {node}")
         self._add(f"1-{port}", f"/devices/usb1/1-{port}", address, vendor, product, interface_class, port, serial)
         self.handlers.append(handler)
+        self.paths[f"/devices/usb1/1-{port}"] = handler
         return handler
+
+    def bind_printer_driver(self, handler, number):
+        """Shows the printer at `handler` as the kernel's printer driver shows it: /dev/usb/lp<number> on its
+        interface."""
+        device = next(path for path, h in self.paths.items() if h is handler)
+        interface = f"{device}/{device.rsplit('/', 1)[1]}:1.0"
+        self.testbed.add_from_string(f"P: {interface}\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\n"
+                                     "A: bInterfaceClass=07\\n\n")
+        node = f"{interface}/usbmisc/lp{number}"
+        self.testbed.add_from_string(f"P: {node}\nN: usb/lp{number}\nE: SUBSYSTEM=usbmisc\n"
+                                     f"E: DEVNAME=/dev/usb/lp{number}\n")
+        self.testbed.set_attribute_link("/sys" + node, "device", "../..")
+        return f"/dev/usb/lp{number}"
 
     def together(self, handlers):
         gate = Together(self.events)
