@@ -127,6 +127,8 @@ class UsbPrinterHandler(UMockdev.IoctlBase):
         self.inbox = bytearray()
         self.bytes_out = 0
         self.hold_after = None  # hold writes once the printer has taken this many bytes
+        self.bytes_in = 0
+        self.hold_answers_after = None  # once the host has this many bytes, answers wait until `release_answers`
         self.held = []  # (client, urb, payload) not yet taken
         self.in_urbs = []  # (client, urb data, buffer data, length)
         self.done_urbs = []  # (client, urb data) ready to reap
@@ -237,6 +239,15 @@ class UsbPrinterHandler(UMockdev.IoctlBase):
         with self.lock:
             self.hold_after = count
 
+    def hold_answers(self, after):
+        """The host gets `after` bytes of answers; the rest wait in the printer until `release_answers`."""
+        with self.lock:
+            self.hold_answers_after = after
+
+    def release_answers(self):
+        with self.lock:
+            self.hold_answers_after = None
+
     def release_writes(self):
         with self.lock:
             self.hold_after = None
@@ -295,13 +306,17 @@ class UsbPrinterHandler(UMockdev.IoctlBase):
                     self.inbox += chunk
             except BlockingIOError:
                 pass
-        if not self.inbox or (self.together is not None and not self.together.check()):
+        held = self.hold_answers_after is not None and self.bytes_in >= self.hold_answers_after
+        if not self.inbox or held or (self.together is not None and not self.together.check()):
             return
         index = next(i for i, entry in enumerate(self.in_urbs) if entry[0] == client)
         _, urb, buffer, length = self.in_urbs.pop(index)
         count = min(length, len(self.inbox), self.piece or length)
+        if self.hold_answers_after is not None:
+            count = min(count, max(1, self.hold_answers_after - self.bytes_in))
         buffer.update(0, list(self.inbox[:count]))
         del self.inbox[:count]
+        self.bytes_in += count
         self._finish(client, urb, 0, count)
 
     def _finish(self, client, urb, status, actual):
