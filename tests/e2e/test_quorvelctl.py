@@ -35,7 +35,16 @@ class QuorvelctlUnderWine(WineTestCase):
         code, out, err = self.ctl("list", "--json")
         listed = json.loads(out)
         self.assertEqual([p["port"] for p in listed], ["USB001", "USB012"])
+        self.assertEqual([p["location"] for p in listed], ["USB001", "USB012"])
         self.assertEqual(listed[1]["serial"], "CTL0002")
+
+    def test_a_printer_is_chosen_by_its_port_as_its_location(self):
+        for choice in (["-p", "USB012"], ["--location", "usb012"], ["--serial", "CTL0002"]):
+            code, out, err = self.ctl("read", *choice, "--json")
+            self.assertEqual(code, 0, err)
+            self.assertEqual(json.loads(out)["device"], device_path(SECOND), choice)
+        code, _, err = self.ctl("read", "--location", "USB099")
+        self.assertEqual(code, 2, err)
 
     def test_read_in_both_languages_and_as_json(self):
         code, out, err = self.ctl("read", "-p", "1")
