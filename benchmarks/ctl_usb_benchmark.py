@@ -8,7 +8,13 @@ QUORVELCTL and PRINTER_SIM name the programs (default: build/linux's). It measur
   - `apply --all` (one second of settle time) to one printer and to four: the printers are handled at the same
     time, so four should take about as long as one.
 The emulated bus is slower than a real one (every usbfs call crosses a socket to a Python handler, and libusb polls
-while it waits), so the figures are an upper bound of what a real printer sees."""
+while it waits), so the figures are an upper bound of what a real printer sees.
+
+On the 2-core build machine (busy with other builds), with the Release program of the Debian package build:
+  read 14.5 ms with a prompt printer, 65.9 ms with one that answers after 50 ms: 15.9 ms of our own (17.7 ms in a
+  second run), the program's start, libusb's discovery and the emulated bus included;
+  apply --all 1024 ms to one printer, 1062 ms to four (one second of settle time each): 1.04 times one (1.07 in a
+  second run)."""
 import statistics
 import subprocess
 import sys
