@@ -31,6 +31,8 @@ dpkg-deb -x "$deb" "$unpacked"
 check "the packaged program runs" "$unpacked/usr/bin/quorvelctl" --version
 version=$(dpkg-deb -f "$deb" Version)
 check "the program's version is the package's" grep -qx "quorvelctl $version" <<<"$("$unpacked/usr/bin/quorvelctl" --version)"
+check "the changelog's version is the package's" \
+  sh -c "gzip -dc '$unpacked/usr/share/doc/quorvelctl/changelog.gz' | head -n 1 | grep -qF 'quorvelctl ($version)'"
 rule="$unpacked/usr/lib/udev/rules.d/70-quorvelctl.rules"
 check "the rule covers the USB device nodes of vendor 1a86 printers" \
   grep -Eq 'SUBSYSTEM=="usb".*ATTR\{idVendor\}=="1a86".*ID_USB_INTERFACES\}=="\*:07' "$rule"
