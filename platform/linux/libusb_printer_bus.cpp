@@ -1,5 +1,6 @@
 #include "platform/linux/libusb_printer_bus.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <deque>
@@ -14,6 +15,8 @@ constexpr uint8_t kPrinterClass = 7;
 
 // A printer that takes no data for this long is not going to: give up rather than hang the script.
 constexpr std::chrono::milliseconds kDefaultWriteLimit{30000};
+
+constexpr size_t kWritePiece = 16384;
 
 // Bytes left over from earlier exchanges are few; a device that keeps sending is not drained forever.
 constexpr int kMostDiscardedReads = 16;
@@ -119,13 +122,19 @@ class LibusbPrinterConnection : public platform::PrinterConnection {
   }
 
   bool Write(std::span<const uint8_t> bytes) override {
-    if (bytes.empty()) return true;
-    int transferred = 0;
-    // Synchronous: it returns once the printer has taken every byte, or the time is up.
-    const int result = libusb_bulk_transfer(handle_.Get(), endpoints_.out, const_cast<uint8_t*>(bytes.data()),
-                                            static_cast<int>(bytes.size()), &transferred, TimeoutMs(writeLimit_));
-    if (result == LIBUSB_ERROR_PIPE) libusb_clear_halt(handle_.Get(), endpoints_.out);
-    return result == 0 && static_cast<size_t>(transferred) == bytes.size();
+    // In pieces, so that the time limit is how long the printer may take no data, not how long a big job may take.
+    for (size_t done = 0; done < bytes.size();) {
+      const size_t piece = std::min(kWritePiece, bytes.size() - done);
+      int transferred = 0;
+      // Synchronous: it returns once the printer has taken every byte, or the time is up.
+      const int result =
+          libusb_bulk_transfer(handle_.Get(), endpoints_.out, const_cast<uint8_t*>(bytes.data() + done),
+                               static_cast<int>(piece), &transferred, TimeoutMs(writeLimit_));
+      if (result == LIBUSB_ERROR_PIPE) libusb_clear_halt(handle_.Get(), endpoints_.out);
+      if (result != 0 || static_cast<size_t>(transferred) != piece) return false;
+      done += piece;
+    }
+    return true;
   }
 
   platform::ReadResult Read(size_t maxBytes, std::chrono::milliseconds timeout) override {

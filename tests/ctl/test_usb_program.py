@@ -123,6 +123,15 @@ class UsbProgram(UsbCase):
         # The simulator reads as the bytes come, which may be after the program has ended.
         self.assertEqual(simulator.received_at_least(len(before) + 11), before + b"PTESTPAGE\r\n")
 
+    def test_a_large_send_arrives_whole_and_in_order(self):
+        simulator, printer = self.printer("p", 1)
+        job = self.bench.root / "job.bin"
+        data = bytes((i * 7) % 256 for i in range(50000))  # more than one write piece
+        job.write_bytes(data)
+        code, out, err = self.run_ctl("send", "--file", job)
+        self.assertEqual((code, out), (0, f"{printer.node}: sent 50000 bytes\n"), err)
+        self.assertEqual(simulator.received_at_least(len(data)), data)
+
     # --- holding the printer ---------------------------------------------------------------------------------------
     def test_a_printer_held_elsewhere_is_busy_and_gets_nothing(self):
         simulator, printer = self.printer("p", 1, held_elsewhere=True)
