@@ -13,7 +13,7 @@ std::string ListLine(size_t number, const AttachedPrinter& printer) {
   auto shown = [](const std::string& text) { return text.empty() ? std::string("-") : text; };
   const std::string ids = printer.vid.empty() && printer.pid.empty() ? "-" : printer.vid + ":" + printer.pid;
   return std::to_string(number) + "\t" + printer.device + "\t" + ids + "\t" + shown(printer.model) + "\t" +
-         shown(printer.port.value_or("")) + "\t" + shown(printer.serial);
+         shown(printer.location) + "\t" + shown(printer.serial);
 }
 
 Json ToJson(const AttachedPrinter& printer) {
@@ -23,6 +23,7 @@ Json ToJson(const AttachedPrinter& printer) {
   object["pid"] = printer.pid;
   object["model"] = printer.model;
   object["port"] = printer.port ? Json(*printer.port) : Json(nullptr);
+  object["location"] = printer.location.empty() ? Json(nullptr) : Json(printer.location);
   object["serial"] = printer.serial;
   return object;
 }

@@ -32,7 +32,11 @@ int RunCtl(int argc, const char* const* argv, CtlContext& context) {
   for (const Command& command : commands) {
     if (command.app->parsed()) {
       const int code = command.run();
-      context.io.out.flush();
+      // Output that did not arrive (a full disk, a closed pipe) is a failure the script must hear of.
+      if (!context.io.out.flush()) {
+        context.io.err << "quorvelctl: writing to standard output failed\n";
+        return code == kDone ? kUsage : code;
+      }
       return code;
     }
   }

@@ -4,7 +4,8 @@
 
 namespace ctl {
 
-inline constexpr const char* kVersion = "1.0.0";
+// The project's version, set in one place: the top CMakeLists.txt.
+inline constexpr const char* kVersion = QUORVELCTL_VERSION;
 
 // `argv` is UTF-8 on every system.
 int RunCtl(int argc, const char* const* argv, CtlContext& context);

@@ -1,7 +1,9 @@
 #pragma once
 // What every command works with: where printers come from, how their device files are reached, the streams of
 // the terminal or pipe it runs in, and how it waits.
+#include <functional>
 #include <iosfwd>
+#include <memory>
 
 #include "cli/attached_printer.h"
 #include "cli/open_failure_text.h"
@@ -19,6 +21,15 @@ struct Io {
   bool inIsTerminal = false;   // a question can be answered there
 };
 
+// While it lives, a signal that would end the program (Ctrl-C, SIGTERM, a dropped session) is only noted, so
+// that the work in flight can end in a state the user is told about.
+class SignalShield {
+ public:
+  virtual ~SignalShield() = default;
+  virtual bool Requested() const = 0;
+};
+using ShieldSignals = std::function<std::unique_ptr<SignalShield>()>;
+
 struct CtlContext {
   PrinterSource& source;
   platform::PrinterDevices& devices;
@@ -26,6 +37,7 @@ struct CtlContext {
   HostSystem host;
   Io io;
   Pause pause;
+  ShieldSignals shieldSignals = {};  // none: signals end the program as they always do
 };
 
 }  // namespace ctl

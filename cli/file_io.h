@@ -19,8 +19,9 @@ struct FileBytes {
 // Reads nothing when the file holds more than `maxBytes`, so a wrong file cannot exhaust memory.
 FileBytes ReadFileBytes(std::string_view utf8Path, uint64_t maxBytes);
 
-// Writes `text` to a new file beside the target and renames it over the target, so that a failed write never
-// leaves half a file. Returns the problem, or "" when it worked.
+// Writes `text` to a new file beside the target, syncs it to the disk and renames it over the target, so that a
+// failed write or a power cut never leaves half a file. A symbolic link at the target is refused. Returns the
+// problem, or "" when it worked.
 std::string ReplaceFile(std::string_view utf8Path, std::string_view text);
 
 }  // namespace ctl

@@ -7,13 +7,18 @@
 namespace ctl {
 
 FirmwareResult DownloadFirmware(platform::PrinterConnection& connection, std::span<const uint8_t> image,
-                                const std::function<void(size_t sent, size_t total)>& progress) {
+                                const std::function<void(size_t sent, size_t total)>& progress,
+                                const std::function<bool()>& stopRequested) {
   FirmwareResult result;
   const std::vector<uint8_t> command = quorvel::ToBytes(quorvel::CommandLine(quorvel::command::kFirmwareUpgrade));
   if (!connection.Write(command)) return result;
   result.commandSent = true;
   progress(0, image.size());
   while (result.imageBytesSent < image.size()) {
+    if (stopRequested && stopRequested()) {
+      result.stopped = true;
+      return result;
+    }
     const size_t piece = std::min(kFirmwareChunk, image.size() - result.imageBytesSent);
     if (!connection.Write(image.subspan(result.imageBytesSent, piece))) return result;
     result.imageBytesSent += piece;

@@ -17,10 +17,12 @@ struct FirmwareResult {
   bool commandSent = false;
   size_t imageBytesSent = 0;
   bool complete = false;
+  bool stopped = false;  // asked to stop: the piece in flight was finished, the rest not sent
 };
 
-// `progress` is told the image bytes sent so far after each piece.
+// `progress` is told the image bytes sent so far after each piece; `stopRequested` is asked before each piece.
 FirmwareResult DownloadFirmware(platform::PrinterConnection& connection, std::span<const uint8_t> image,
-                                const std::function<void(size_t sent, size_t total)>& progress);
+                                const std::function<void(size_t sent, size_t total)>& progress,
+                                const std::function<bool()>& stopRequested = {});
 
 }  // namespace ctl

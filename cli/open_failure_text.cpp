@@ -11,22 +11,24 @@ std::string OpenFailureText(const std::string& device, const platform::OpenFailu
              ". Is the printer plugged in and switched on? 'quorvelctl list' shows the printers attached.";
     case platform::OpenFailure::AccessDenied:
       if (onLinux) {
-        return "cannot open " + device + ": permission denied" + detail +
-               ". Install the quorvelctl package, whose udev rule gives the logged-in user access to these printers, "
-               "then unplug the printer and plug it in again; or add yourself to the group of the device "
-               "(usually 'lp': sudo usermod -aG lp $USER, then log in again).";
+        return "cannot open " + device + ": permission denied" + detail + ". The udev rule " + std::string(kUdevRule) +
+               " (in the quorvelctl package) gives access to the person at the machine's seat and to the group "
+               "'lp'. From a service, cron or SSH, run as a member of 'lp' (sudo usermod -aG lp USER, then log in "
+               "again); if the rule is missing, reinstall the package, then unplug the printer and plug it in again.";
       }
       return "cannot open " + device + ": access denied" + detail +
              ". Another program may be using the printer: close the configuration tool and any other program "
              "talking to it, then try again.";
     case platform::OpenFailure::Busy:
       if (onLinux) {
-        return "cannot open " + device + ": the device is busy" + detail +
-               ". Another program has it open (a print job, or CUPS's USB backend): wait until it has finished, "
-               "or stop it, then try again.";
+        return "the printer " + device + " is busy" + detail +
+               ": another program holds it (a print job, or another quorvelctl run). Nothing was sent. Try again "
+               "when it has finished, or give --wait SECONDS to wait for it.";
       }
       return "cannot open " + device + ": the device is in use" + detail +
              ". Wait until the print job on it has finished or close the program using it, then try again.";
+    case platform::OpenFailure::NotADevice:
+      return "will not open " + device + ": it is not a USB printer" + detail + "; nothing was written to it.";
     case platform::OpenFailure::Other:
       break;
   }

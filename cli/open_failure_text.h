@@ -8,6 +8,9 @@ namespace ctl {
 
 enum class HostSystem { Linux, Windows };
 
+// The package's udev rule, which gives access to the printers.
+inline constexpr const char* kUdevRule = "/usr/lib/udev/rules.d/70-quorvelctl.rules";
+
 std::string OpenFailureText(const std::string& device, const platform::OpenFailure& failure, HostSystem host);
 
 }  // namespace ctl

@@ -1,6 +1,7 @@
 #pragma once
-// Which printers a command works on: -p PRINTER (a number from `list`, a device path or a serial), --all, or the
-// only one attached.
+// Which printers a command works on: -p PRINTER (a number from `list`, a serial, a location or a device path),
+// --serial, --location, --all, or the only one attached. A -p text that names different printers in two of these
+// ways is refused.
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@ namespace ctl {
 
 struct Selection {
   std::optional<std::string> printer;  // -p
+  std::optional<std::string> serial;   // --serial
+  std::optional<std::string> location; // --location
   bool all = false;                    // --all
   bool allAllowed = false;             // the command takes --all
 };

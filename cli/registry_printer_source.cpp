@@ -17,6 +17,7 @@ std::vector<AttachedPrinter> RegistryPrinterSource::List() {
     }
     // Each printer gets its own port here; the main window shows only the current one's.
     printer.port = quorvel::PrinterPortOf(registry_, found.interfaceKeyName).value_or("");
+    printer.location = printer.port.value_or("");
     printer.serial = quorvel::SerialOf(found.instance);
     printers.push_back(std::move(printer));
   }

@@ -1,6 +1,8 @@
 #include "cli/settings_profile.h"
 
 #include <array>
+#include <set>
+#include <vector>
 
 namespace ctl {
 namespace {
@@ -9,7 +11,7 @@ constexpr std::array<std::string_view, 10> kSettingNames = {
     "sensor",          "driver_compatibility", "usb_handshake", "speed_limit",      "front_sensor_fitted",
     "external_power",  "head_protection",      "offset_mm",     "constant_density", "front_sensor_off"};
 
-ParsedProfile Refused(std::string error) { return ParsedProfile{std::nullopt, std::move(error)}; }
+ParsedProfile Refused(std::string error) { return ParsedProfile{std::nullopt, std::move(error), ""}; }
 
 }  // namespace
 
@@ -44,8 +46,20 @@ Json ProfileJson(const quorvel::PrinterSettings& s, const ProfileSource& source)
 
 ParsedProfile ParseProfile(std::string_view text) {
   Json profile;
+  // A key given twice would silently take its last value; which one the author meant cannot be known.
+  std::vector<std::set<std::string>> keysOfOpenObjects;
+  std::optional<std::string> duplicate;
+  auto noteKeys = [&](int /*depth*/, Json::parse_event_t event, Json& value) {
+    if (event == Json::parse_event_t::object_start) keysOfOpenObjects.emplace_back();
+    if (event == Json::parse_event_t::object_end && !keysOfOpenObjects.empty()) keysOfOpenObjects.pop_back();
+    if (event == Json::parse_event_t::key && !keysOfOpenObjects.empty() && !duplicate) {
+      const std::string key = value.get<std::string>();
+      if (!keysOfOpenObjects.back().insert(key).second) duplicate = key;
+    }
+    return true;
+  };
   try {
-    profile = Json::parse(text);
+    profile = Json::parse(text, noteKeys);
   } catch (const Json::parse_error& error) {
     std::string what = error.what();
     if (size_t end = what.find("] "); what.starts_with("[json.exception") && end != std::string::npos) {
@@ -53,12 +67,13 @@ ParsedProfile ParseProfile(std::string_view text) {
     }
     return Refused("not JSON: " + what);
   }
+  if (duplicate) return Refused("the key \"" + *duplicate + "\" is given twice");
   if (!profile.is_object()) return Refused("not a profile: the file holds no JSON object");
   if (!profile.contains("format") || profile["format"] != kProfileFormat) {
     return Refused("not a profile: \"format\" is not \"" + std::string(kProfileFormat) + "\"");
   }
   if (!profile.contains("version") || profile["version"] != kProfileVersion) {
-    return Refused("profile version " + (profile.contains("version") ? profile["version"].dump() : "missing") +
+    return Refused("profile version " + (profile.contains("version") ? JsonText(profile["version"]) : "missing") +
                    " is not one this program reads (" + std::to_string(kProfileVersion) + ")");
   }
   if (!profile.contains("settings") || !profile["settings"].is_object()) {
@@ -77,7 +92,7 @@ ParsedProfile ParseProfile(std::string_view text) {
   SettingsChange change;
   const Json& sensor = settings.at("sensor");
   if (!sensor.is_string() || !SensorTypeNamed(sensor.get<std::string>())) {
-    return Refused("settings.sensor is " + sensor.dump() + ", not \"gap\", \"black_mark\" or \"continuous\"");
+    return Refused("settings.sensor is " + JsonText(sensor) + ", not \"gap\", \"black_mark\" or \"continuous\"");
   }
   change.sensorType = SensorTypeNamed(sensor.get<std::string>());
 
@@ -86,7 +101,7 @@ ParsedProfile ParseProfile(std::string_view text) {
   if (offset.is_number_integer() && offset.get<long long>() >= -20 && offset.get<long long>() <= 20) {
     offsetIndex = OffsetIndexOfMm(static_cast<int>(offset.get<long long>()));
   }
-  if (!offsetIndex) return Refused("settings.offset_mm is " + offset.dump() + ", not an even number from -20 to 20");
+  if (!offsetIndex) return Refused("settings.offset_mm is " + JsonText(offset) + ", not an even number from -20 to 20");
   change.offsetIndex = offsetIndex;
 
   struct Flag {
@@ -101,10 +116,15 @@ ParsedProfile ParseProfile(std::string_view text) {
   };
   for (const Flag& flag : kFlags) {
     const Json& value = settings.at(std::string(flag.name));
-    if (!value.is_boolean()) return Refused("settings." + std::string(flag.name) + " is " + value.dump() + ", not true or false");
+    if (!value.is_boolean()) return Refused("settings." + std::string(flag.name) + " is " + JsonText(value) + ", not true or false");
     change.*flag.field = value.get<bool>();
   }
-  return ParsedProfile{change, ""};
+  ParsedProfile parsed{change, "", ""};
+  if (profile.contains("source") && profile["source"].is_object() && profile["source"].contains("model") &&
+      profile["source"]["model"].is_string()) {
+    parsed.sourceModel = profile["source"]["model"].get<std::string>();
+  }
+  return parsed;
 }
 
 }  // namespace ctl

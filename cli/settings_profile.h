@@ -23,9 +23,11 @@ Json ProfileJson(const quorvel::PrinterSettings& settings, const ProfileSource& 
 struct ParsedProfile {
   std::optional<SettingsChange> settings;  // complete when the profile is valid
   std::string error;                       // why it is not
+  std::string sourceModel;                 // the model it was saved from; empty when it does not say
 };
 
-// Refuses anything but a complete, well-typed profile: a missing, unknown or out-of-range setting names itself.
+// Refuses anything but a complete, well-typed profile: a missing, unknown, repeated or out-of-range setting names
+// itself.
 ParsedProfile ParseProfile(std::string_view text);
 
 }  // namespace ctl

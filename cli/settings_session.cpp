@@ -1,16 +1,30 @@
 #include "cli/settings_session.h"
 
+#include <algorithm>
+
 #include "cli/frame_exchange.h"
+#include "cli/frame_report.h"
 #include "config_tool/params/shown_settings.h"
 
 namespace ctl {
 
-Opened OpenPrinter(platform::PrinterDevices& devices, const std::string& device, HostSystem host) {
+Opened OpenPrinter(platform::PrinterDevices& devices, const std::string& device, HostSystem host,
+                   std::chrono::milliseconds wait, const Pause& pause) {
   Opened opened;
   platform::OpenFailure failure;
-  opened.connection = devices.Open(device, failure);
+  std::chrono::milliseconds waited{0};
+  for (;;) {
+    opened.connection = devices.Open(device, failure);
+    if (opened.connection || failure.kind != platform::OpenFailure::Busy || waited >= wait || !pause) break;
+    // Another program holds the printer: look again shortly, until the time given is used up.
+    const auto step = std::min(kBusyRetry, wait - waited);
+    pause(step);
+    waited += step;
+  }
   if (!opened.connection) {
-    opened.code = failure.kind == platform::OpenFailure::NotFound ? kNoSuchPrinter : kDeviceFailed;
+    opened.code = failure.kind == platform::OpenFailure::NotFound     ? kNoSuchPrinter
+                  : failure.kind == platform::OpenFailure::NotADevice ? kUsage
+                                                                      : kDeviceFailed;
     opened.error = OpenFailureText(device, failure, host);
   }
   return opened;
@@ -26,10 +40,17 @@ SetOutcome SetPrinterSettings(platform::PrinterDevices& devices, const std::stri
     return outcome;
   };
 
-  Opened opened = OpenPrinter(devices, device, host);
+  Opened opened = OpenPrinter(devices, device, host, request.wait, pause);
   if (!opened.connection) return fail(opened.code, opened.error);
   const FrameRead before = ReadParameterFrame(*opened.connection, request.timeout);
   if (!before.frame) return fail(kDeviceFailed, FrameReadProblem(before, device, request.timeout) + "; nothing written");
+  if (!request.profileModel.empty() && !request.force) {
+    const std::string model = ReportedModel(*before.frame);
+    if (!model.empty() && model != request.profileModel) {
+      return fail(kUsage, device + ": the profile was saved from a " + request.profileModel + ", but this printer is a " +
+                              model + "; nothing written (--force applies it all the same)");
+    }
+  }
 
   // What the main window would show after reading this printer, with the named settings changed by hand.
   const quorvel::PrinterSettings wanted = Applied(
@@ -42,17 +63,15 @@ SetOutcome SetPrinterSettings(platform::PrinterDevices& devices, const std::stri
   if (!opened.connection->Write(quorvel::ToBytes(outcome.batch))) {
     return fail(kDeviceFailed, device + ": writing the settings failed; the printer may hold part of them");
   }
-  // The printer applies the settings on its own time; nothing of ours keeps its device open meanwhile.
-  opened.connection.reset();
+  // The printer applies the settings on its own time. We keep holding it meanwhile, so that no other program
+  // reads the old settings, writes them back, or takes the printer from under our read-back.
   pause(request.settle);
   if (!request.verify) {
     outcome.result = device + ": settings written (not read back)";
     return outcome;
   }
 
-  Opened again = OpenPrinter(devices, device, host);
-  if (!again.connection) return fail(again.code, "settings written, but the read-back failed: " + again.error);
-  const FrameRead after = ReadParameterFrame(*again.connection, request.timeout);
+  const FrameRead after = ReadParameterFrame(*opened.connection, request.timeout);
   if (!after.frame) {
     return fail(kDeviceFailed, "settings written, but the read-back failed: " +
                                    FrameReadProblem(after, device, request.timeout));

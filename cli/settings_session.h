@@ -20,8 +20,11 @@ struct SetRequest {
   SettingsChange change;
   std::chrono::milliseconds timeout{2000};  // for each read
   std::chrono::milliseconds settle{15000};  // between the write and the read-back, as the main window waits
+  std::chrono::milliseconds wait{0};        // how long to wait for a printer another program holds
   bool verify = true;
   bool dryRun = false;
+  std::string profileModel;  // apply: the model the profile was saved from; another model is refused
+  bool force = false;        // apply it to another model all the same
 };
 
 struct SetOutcome {
@@ -35,12 +38,17 @@ struct SetOutcome {
 SetOutcome SetPrinterSettings(platform::PrinterDevices& devices, const std::string& device, const SetRequest& request,
                               const Pause& pause, HostSystem host);
 
-// Opens `device`, or says why not: kNoSuchPrinter for a device that is not there, kDeviceFailed otherwise.
+// How often a printer that another program holds is looked at again while we wait for it.
+inline constexpr std::chrono::milliseconds kBusyRetry{100};
+
+// Opens `device`, waiting up to `wait` while another program holds it; or says why not: kNoSuchPrinter for a
+// device that is not there, kUsage for a path that is no printer's device, kDeviceFailed otherwise.
 struct Opened {
   std::unique_ptr<platform::PrinterConnection> connection;
   ExitCode code = kDone;
   std::string error;
 };
-Opened OpenPrinter(platform::PrinterDevices& devices, const std::string& device, HostSystem host);
+Opened OpenPrinter(platform::PrinterDevices& devices, const std::string& device, HostSystem host,
+                   std::chrono::milliseconds wait = {}, const Pause& pause = {});
 
 }  // namespace ctl

@@ -19,15 +19,36 @@ struct ApplyOptions {
   double settleSeconds = 15.0;
   bool noVerify = false;
   bool dryRun = false;
+  bool force = false;
+  bool json = false;
 };
+
+// "-" is standard input, read to its end but no further than a profile can be long.
+FileBytes ReadProfileBytes(CtlContext& context, const std::string& file) {
+  if (file != "-") return ReadFileBytes(file, kLargestProfile);
+  FileBytes bytes;
+  std::string text;
+  char buffer[4096];
+  while (context.io.in.read(buffer, sizeof(buffer)) || context.io.in.gcount() > 0) {
+    text.append(buffer, static_cast<size_t>(context.io.in.gcount()));
+    if (text.size() > kLargestProfile) {
+      bytes.error = "holds more than the " + std::to_string(kLargestProfile) + " bytes a profile may have";
+      return bytes;
+    }
+  }
+  bytes.bytes.assign(text.begin(), text.end());
+  bytes.ok = true;
+  return bytes;
+}
 
 int RunApply(CtlContext& context, const ApplyOptions& options) {
   // The whole profile is checked before any printer is looked at, let alone written.
-  const FileBytes file = ReadFileBytes(options.file, kLargestProfile);
-  if (!file.ok) return Fail(context, kBadFile, options.file + ": " + file.error);
+  const std::string name = options.file == "-" ? "standard input" : options.file;
+  const FileBytes file = ReadProfileBytes(context, options.file);
+  if (!file.ok) return Fail(context, kBadFile, name + ": " + file.error);
   const ParsedProfile profile =
       ParseProfile(std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()));
-  if (!profile.settings) return Fail(context, kBadFile, options.file + ": " + profile.error + "; nothing written");
+  if (!profile.settings) return Fail(context, kBadFile, name + ": " + profile.error + "; nothing written");
 
   Selected chosen = ChosenPrinters(context, options.printers);
   if (chosen.code != kDone) return Fail(context, chosen.code, chosen.error);
@@ -37,7 +58,10 @@ int RunApply(CtlContext& context, const ApplyOptions& options) {
   request.settle = Milliseconds(options.settleSeconds);
   request.verify = !options.noVerify;
   request.dryRun = options.dryRun;
-  return SetOnPrinters(context, chosen.printers, request);
+  request.wait = options.printers.Wait();
+  request.profileModel = profile.sourceModel;
+  request.force = options.force;
+  return SetOnPrinters(context, chosen.printers, request, options.json);
 }
 
 }  // namespace
@@ -47,7 +71,7 @@ Command AddApplyCommand(CLI::App& program, CtlContext& context) {
       "apply", "Write every setting of a profile made by 'save', read back and check; with several printers, to "
                "all of them at the same time, ending with one line per printer.");
   auto options = std::make_shared<ApplyOptions>();
-  command->add_option("FILE", options->file, "The profile to apply.")->required();
+  command->add_option("FILE", options->file, "The profile to apply; - reads it from standard input.")->required();
   AddPrinterOptions(*command, options->printers, true);
   AddTimeoutOption(*command, options->printers);
   command->add_option("--settle", options->settleSeconds,
@@ -56,6 +80,10 @@ Command AddApplyCommand(CLI::App& program, CtlContext& context) {
       ->check(CLI::Range(0.0, 3600.0));
   command->add_flag("--no-verify", options->noVerify, "Do not read the settings back after writing them.");
   command->add_flag("--dry-run", options->dryRun, "Read the printers and print the batch, but write nothing.");
+  command->add_flag("--force", options->force,
+                    "Apply a profile saved from another model without refusing (the settings mean the same on "
+                    "every model, but another model may not have them all).");
+  command->add_flag("--json", options->json, "One JSON object per printer, one per line, with its outcome.");
   return {command, [&context, options] { return RunApply(context, *options); }};
 }
 

@@ -35,24 +35,43 @@ int RunFirmware(CtlContext& context, const FirmwareOptions& options) {
   if (!image.ok) return Fail(context, kBadFile, options.file + ": " + image.error);
   if (image.bytes.empty()) return Fail(context, kBadFile, options.file + ": the file is empty");
 
-  OpenedPrinter printer = OpenChosenPrinter(context, options.printers);
-  if (!printer.connection) return printer.code;
-  if (!options.yes && !Confirmed(context, printer.device, options.file, image.bytes.size())) {
+  // The printer is chosen before the question, but opened only after it: nobody else is kept from the printer
+  // while the question waits for an answer.
+  Selected chosen = ChosenPrinters(context, options.printers);
+  if (chosen.code != kDone) return Fail(context, chosen.code, chosen.error);
+  const std::string device = chosen.printers.front().device;
+  if (!options.yes && !Confirmed(context, device, options.file, image.bytes.size())) {
     return Fail(context, kUsage, "not confirmed: nothing sent (--yes downloads without asking)");
   }
+  Opened opened = OpenPrinter(context.devices, device, context.host, options.printers.Wait(), context.pause);
+  if (!opened.connection) return Fail(context, opened.code, opened.error);
+  opened.connection->LimitWrites(options.printers.Timeout());
 
+  // A signal now would cut the image at a random byte: the piece in flight is finished first, then we stop.
+  std::unique_ptr<SignalShield> shield = context.shieldSignals ? context.shieldSignals() : nullptr;
   const bool showProgress = context.io.errIsTerminal;
-  const FirmwareResult result = DownloadFirmware(*printer.connection, image.bytes, [&](size_t sent, size_t total) {
-    if (showProgress) context.io.err << "\r" << ProgressLine(sent, total) << std::flush;
-  });
+  const FirmwareResult result = DownloadFirmware(
+      *opened.connection, image.bytes,
+      [&](size_t sent, size_t total) {
+        if (showProgress) context.io.err << "\r" << ProgressLine(sent, total) << std::flush;
+      },
+      [&] { return shield && shield->Requested(); });
   if (showProgress) context.io.err << "\n";
-  if (!result.commandSent) return Fail(context, kDeviceFailed, printer.device + ": the upgrade command could not be written");
-  if (!result.complete) {
-    return Fail(context, kDeviceFailed, printer.device + ": the image broke off after " +
-                                            std::to_string(result.imageBytesSent) + " of " +
-                                            std::to_string(image.bytes.size()) + " bytes");
+  if (!result.commandSent) return Fail(context, kDeviceFailed, device + ": the upgrade command could not be written");
+  if (result.stopped) {
+    return Fail(context, kDeviceFailed, device + ": stopped after " + std::to_string(result.imageBytesSent) + " of " +
+                                            std::to_string(image.bytes.size()) +
+                                            " bytes: the firmware image is incomplete, and the printer may need the "
+                                            "download again before it works");
   }
-  context.io.out << printer.device << ": firmware image of " << image.bytes.size() << " bytes sent\n";
+  if (!result.complete) {
+    return Fail(context, kDeviceFailed, device + ": the image broke off after " +
+                                            std::to_string(result.imageBytesSent) + " of " +
+                                            std::to_string(image.bytes.size()) +
+                                            " bytes: the firmware image is incomplete, and the printer may need the "
+                                            "download again before it works");
+  }
+  context.io.out << device << ": firmware image of " << image.bytes.size() << " bytes sent\n";
   return kDone;
 }
 
@@ -65,6 +84,7 @@ Command AddFirmwareCommand(CLI::App& program, CtlContext& context) {
   auto options = std::make_shared<FirmwareOptions>();
   command->add_option("FILE", options->file, "The firmware image (at most 3,000,001 bytes).")->required();
   AddPrinterOptions(*command, options->printers, false);
+  AddWriteTimeoutOption(*command, options->printers);
   command->add_flag("-y,--yes", options->yes, "Download without asking.");
   return {command, [&context, options] { return RunFirmware(context, *options); }};
 }

@@ -8,19 +8,22 @@ namespace ctl {
 
 Command AddListCommand(CLI::App& program, CtlContext& context) {
   CLI::App* command = program.add_subcommand(
-      "list", "List the attached printers: number, device, VID:PID, model, port and serial, one per line.");
+      "list", "List the attached printers: number, device, VID:PID, model, location and serial, one per line.");
   auto json = std::make_shared<bool>(false);
   command->add_flag("--json", *json,
-                    "A JSON array of objects with device, vid, pid, model, port (null on Linux) and serial.");
+                    "A JSON array of objects with device, vid, pid, model, port (null on Linux), serial and location.");
   return {command, [&context, json] {
             const std::vector<AttachedPrinter> printers = context.source.List();
             if (*json) {
               Json list = Json::array();
               for (const AttachedPrinter& printer : printers) list.push_back(ToJson(printer));
-              context.io.out << list.dump(2) << "\n";
+              context.io.out << JsonText(list, 2) << "\n";
             } else {
               for (size_t i = 0; i < printers.size(); ++i) context.io.out << ListLine(i + 1, printers[i]) << "\n";
-              if (printers.empty()) context.io.err << "quorvelctl: no printer attached\n";
+            }
+            if (printers.empty()) {
+              context.io.err << "quorvelctl: no printer attached\n";
+              return static_cast<int>(kNoSuchPrinter);
             }
             return static_cast<int>(kDone);
           }};

@@ -4,7 +4,49 @@
 
 namespace ctl {
 
-int SetOnPrinters(CtlContext& context, const std::vector<AttachedPrinter>& printers, const SetRequest& request) {
+namespace {
+
+const char* OutcomeName(ExitCode code) {
+  switch (code) {
+    case kDone:
+      return "done";
+    case kUsage:
+      return "usage";
+    case kNoSuchPrinter:
+      return "no_printer";
+    case kDeviceFailed:
+      return "device_failed";
+    case kReadBackDiffers:
+      return "read_back_differs";
+    case kBadFile:
+      return "bad_file";
+  }
+  return "device_failed";
+}
+
+}  // namespace
+
+Json OutcomeJson(const SetOutcome& outcome) {
+  Json object = Json::object();
+  object["device"] = outcome.device;
+  object["exit_code"] = static_cast<int>(outcome.code);
+  object["outcome"] = OutcomeName(outcome.code);
+  object["message"] = outcome.result;
+  object["differences"] = outcome.differences;
+  Json lines = Json::array();
+  size_t start = 0;
+  while (start < outcome.batch.size()) {
+    size_t end = outcome.batch.find("\r\n", start);
+    if (end == std::string::npos) end = outcome.batch.size();
+    lines.push_back(outcome.batch.substr(start, end - start));
+    start = end + 2;
+  }
+  object["batch"] = std::move(lines);
+  return object;
+}
+
+int SetOnPrinters(CtlContext& context, const std::vector<AttachedPrinter>& printers, const SetRequest& request,
+                  bool json) {
   std::vector<std::string> devices;
   for (const AttachedPrinter& printer : printers) devices.push_back(printer.device);
   if (!request.dryRun && request.verify && request.settle.count() >= 1000 && context.io.errIsTerminal) {
@@ -15,7 +57,9 @@ int SetOnPrinters(CtlContext& context, const std::vector<AttachedPrinter>& print
     return SetPrinterSettings(context.devices, device, request, context.pause, context.host);
   });
   for (const SetOutcome& outcome : outcomes) {
-    if (request.dryRun && outcome.code == kDone) {
+    if (json) {
+      context.io.out << JsonText(OutcomeJson(outcome)) << "\n";
+    } else if (request.dryRun && outcome.code == kDone) {
       context.io.out << outcome.result << "; the batch, each line ended by CR LF:\n";
       size_t start = 0;
       while (start < outcome.batch.size()) {

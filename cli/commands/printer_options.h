@@ -16,17 +16,26 @@ namespace ctl {
 struct PrinterOptions {
   std::string printer;
   CLI::Option* printerOption = nullptr;
+  std::string serial, location;
+  CLI::Option *serialOption = nullptr, *locationOption = nullptr;
   bool all = false;
   bool allowAll = false;
   std::vector<std::string> devices;
   double timeoutSeconds = 2.0;
+  double waitSeconds = 0.0;  // for a printer another program holds
 
   std::chrono::milliseconds Timeout() const;
+  std::chrono::milliseconds Wait() const;
 };
 
-// -p/--printer, --device and, where `allowAll`, --all.
+// -p/--printer, --serial, --location, --device, --wait and, where `allowAll`, --all.
 void AddPrinterOptions(CLI::App& command, PrinterOptions& options, bool allowAll);
+// --timeout: for the printer's answer (reads), or for the printer to take the bytes (sends).
 void AddTimeoutOption(CLI::App& command, PrinterOptions& options);
+void AddWriteTimeoutOption(CLI::App& command, PrinterOptions& options);
+
+// A printer that takes no data for this long by default is not going to.
+inline constexpr double kDefaultWriteTimeoutSeconds = 30.0;
 
 // The printers chosen: those of --device, or those discovery finds, narrowed by -p or --all.
 Selected ChosenPrinters(CtlContext& context, const PrinterOptions& options);

@@ -21,7 +21,7 @@ int RunRead(CtlContext& context, const ReadOptions& options) {
   const FrameRead read = ReadParameterFrame(*printer.connection, options.printers.Timeout());
   if (!read.frame) return Fail(context, kDeviceFailed, FrameReadProblem(read, device, options.printers.Timeout()));
   if (options.json) {
-    context.io.out << ReportJson(*read.frame, device).dump(2) << "\n";
+    context.io.out << JsonText(ReportJson(*read.frame, device), 2) << "\n";
   } else {
     context.io.out << ReportLines(*read.frame, options.language == "zh" ? Language::Chinese : Language::English);
   }

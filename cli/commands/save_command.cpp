@@ -30,7 +30,7 @@ int RunSave(CtlContext& context, const SaveOptions& options) {
   const quorvel::FrameValues values = quorvel::ValuesOf(*read.frame);
   const ProfileSource source{device, ReportedModel(*read.frame), values.productId, values.firmwareVersion,
                              values.firmwareDate, reported.extended};
-  if (std::string problem = ReplaceFile(options.file, ProfileJson(settings, source).dump(2) + "\n");
+  if (std::string problem = ReplaceFile(options.file, JsonText(ProfileJson(settings, source), 2) + "\n");
       !problem.empty()) {
     return Fail(context, kBadFile, options.file + ": " + problem);
   }

@@ -11,9 +11,11 @@ Command AddSelftestCommand(CLI::App& program, CtlContext& context) {
   CLI::App* command = program.add_subcommand("selftest", "Make the printer print its self-test page.");
   auto options = std::make_shared<PrinterOptions>();
   AddPrinterOptions(*command, *options, false);
+  AddWriteTimeoutOption(*command, *options);
   return {command, [&context, options] {
             OpenedPrinter printer = OpenChosenPrinter(context, *options);
             if (!printer.connection) return printer.code;
+            printer.connection->LimitWrites(options->Timeout());
             const auto line = quorvel::ToBytes(quorvel::CommandLine(quorvel::command::kSelfTestPage));
             if (!printer.connection->Write(line)) {
               return Fail(context, kDeviceFailed, printer.device + ": the self-test command could not be written");

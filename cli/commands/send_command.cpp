@@ -32,6 +32,7 @@ int RunSend(CtlContext& context, const SendOptions& options) {
   }
   OpenedPrinter printer = OpenChosenPrinter(context, options.printers);
   if (!printer.connection) return printer.code;
+  printer.connection->LimitWrites(options.printers.Timeout());
   if (!printer.connection->Write(payload.bytes)) {
     return Fail(context, kDeviceFailed, printer.device + ": the bytes could not be written");
   }
@@ -46,6 +47,7 @@ Command AddSendCommand(CLI::App& program, CtlContext& context) {
       "send", "Send raw bytes to the printer: a hex byte string, a text, or a file's contents.");
   auto options = std::make_shared<SendOptions>();
   AddPrinterOptions(*command, options->printers, false);
+  AddWriteTimeoutOption(*command, options->printers);
   CLI::Option_group* what = command->add_option_group("what to send", "Exactly one of these:");
   options->hexOption =
       what->add_option("--hex", options->hex, "Bytes as hexadecimal pairs, spaces allowed: \"1B 40\".")

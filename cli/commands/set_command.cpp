@@ -16,6 +16,7 @@ struct SetOptions {
   double settleSeconds = 15.0;
   bool noVerify = false;
   bool dryRun = false;
+  bool json = false;
 };
 
 std::optional<bool> OnOff(const std::string& text) {
@@ -54,7 +55,8 @@ int RunSet(CtlContext& context, const SetOptions& options) {
   request.settle = Milliseconds(options.settleSeconds);
   request.verify = !options.noVerify;
   request.dryRun = options.dryRun;
-  return SetOnPrinters(context, chosen.printers, request);
+  request.wait = options.printers.Wait();
+  return SetOnPrinters(context, chosen.printers, request, options.json);
 }
 
 // Only even millimetres from -20 to 20 are offsets the printer takes.
@@ -108,6 +110,7 @@ Command AddSetCommand(CLI::App& program, CtlContext& context) {
       ->check(CLI::Range(0.0, 3600.0));
   command->add_flag("--no-verify", o->noVerify, "Do not read the settings back after writing them.");
   command->add_flag("--dry-run", o->dryRun, "Read the printer and print the batch, but write nothing.");
+  command->add_flag("--json", o->json, "One JSON object per printer, one per line, with its outcome.");
   return {command, [&context, o] { return RunSet(context, *o); }};
 }
 

@@ -1,4 +1,4 @@
-// quorvelctl on Linux: printers of the kernel's USB printer driver, found through sysfs.
+// quorvelctl on Linux: the printers of vendor 1A86 on the USB bus, reached through libusb.
 #include <unistd.h>
 
 #include <cstdlib>
@@ -6,13 +6,14 @@
 #include <thread>
 
 #include "cli/ctl_app.h"
-#include "cli/sysfs_printer_source.h"
+#include "cli/linux/signal_shield.h"
+#include "cli/usb_printer_source.h"
+#include "platform/linux/libusb_printer_bus.h"
 #include "platform/linux/passthrough_text_codec.h"
-#include "platform/linux/posix_printer_devices.h"
 
 namespace {
 
-// Discovery looks at another sysfs tree and device folder when told to, so that it can be tested.
+// Serial numbers and the printer driver's nodes are looked up in another sysfs tree when told to, for tests.
 std::string FromEnvironment(const char* name, const char* otherwise) {
   const char* value = std::getenv(name);
   return value && *value ? value : otherwise;
@@ -21,16 +22,16 @@ std::string FromEnvironment(const char* name, const char* otherwise) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  linux_platform::PosixPrinterDevices devices;
-  ctl::SysfsPrinterSource source(FromEnvironment("QUORVEL_SYSFS_ROOT", "/sys"),
-                                 FromEnvironment("QUORVEL_DEV_ROOT", "/dev"), devices);
+  linux_platform::LibusbPrinterBus bus(FromEnvironment("QUORVEL_SYSFS_ROOT", "/sys"));
+  ctl::UsbPrinterSource source(bus);
   linux_platform::PassThroughTextCodec codec;
   ctl::CtlContext context{source,
-                          devices,
+                          bus,
                           codec,
                           ctl::HostSystem::Linux,
                           ctl::Io{std::cout, std::cerr, std::cin, ::isatty(STDERR_FILENO) == 1,
                                   ::isatty(STDIN_FILENO) == 1},
-                          [](std::chrono::milliseconds time) { std::this_thread::sleep_for(time); }};
+                          [](std::chrono::milliseconds time) { std::this_thread::sleep_for(time); },
+                          [] { return std::make_unique<quorvelctl_linux::PosixSignalShield>(); }};
   return ctl::RunCtl(argc, argv, context);
 }

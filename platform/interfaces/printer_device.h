@@ -19,6 +19,7 @@ struct OpenFailure {
     NotFound,      // no such device (unplugged, wrong path)
     AccessDenied,  // the user may not open it
     Busy,          // another program holds it
+    NotADevice,    // the path names something that is not a printer's device (an ordinary file, another device)
     Other,
   } kind = Other;
   std::string detail;  // the system's own words
@@ -50,6 +51,9 @@ class PrinterConnection {
 
   // The vendor and product identifiers as the device's driver reports them, where it can.
   virtual std::optional<UsbIds> DriverUsbIds() = 0;
+
+  // How long a write may wait for the printer to take the bytes, where the device lets us bound it.
+  virtual void LimitWrites(std::chrono::milliseconds) {}
 };
 
 class PrinterDevices {

@@ -43,7 +43,7 @@ class Commands : public ::testing::Test {
   std::shared_ptr<ctl_test::SimulatedPrinter> AddPrinter(const std::string& device, const std::string& pid,
                                                           const std::string& serial) {
     source_.printers.push_back(ctl::AttachedPrinter{device, "1A86", pid, ctl::ModelNameOf("1A86", pid),
-                                                    std::nullopt, serial});
+                                                    std::nullopt, serial, ""});
     auto printer = ctl_test::Attach(devices_, device);
     EXPECT_FALSE(printer->state.Set("pid", pid));
     return printer;
@@ -54,9 +54,10 @@ class Commands : public ::testing::Test {
     std::vector<const char*> argv;
     for (const std::string& argument : arguments) argv.push_back(argument.c_str());
     std::ostringstream out, err;
+    std::ostream failingOut(failingOut_ ? failingOut_ : out.rdbuf());
     std::istringstream in(input);
-    ctl::CtlContext context{source_, devices_, codec_, host_, ctl::Io{out, err, in, false, false},
-                            [this](std::chrono::milliseconds time) { pauses_.push_back(time); }};
+    ctl::CtlContext context{source_, devices_, codec_, host_, ctl::Io{failingOut, err, in, false, false},
+                            [this](std::chrono::milliseconds time) { pauses_.push_back(time); }, shield_};
     Outcome run;
     run.code = ctl::RunCtl(static_cast<int>(argv.size()), argv.data(), context);
     run.out = out.str();
@@ -78,6 +79,8 @@ class Commands : public ::testing::Test {
   linux_platform::PassThroughTextCodec codec_;
   ctl::HostSystem host_ = ctl::HostSystem::Linux;
   std::vector<std::chrono::milliseconds> pauses_;
+  ctl::ShieldSignals shield_;
+  std::streambuf* failingOut_ = nullptr;  // standard output, when it is to fail
   fs::path folder_;
 };
 
@@ -113,16 +116,20 @@ TEST_F(Commands, ListShowsEachPrinterAsTextOrJson) {
   EXPECT_EQ(text.code, 0);
   EXPECT_EQ(text.out, "1\t/dev/usb/lp0\t1A86:1000\tVollenby LP-420B\t-\tSIM0001\n"
                       "2\t/dev/usb/lp1\t1A86:9999\t-\t-\t-\n");
+  source_.printers[1].location = "1-1.4";
+  EXPECT_EQ(Ctl({"list"}).out.substr(text.out.find('\n') + 1), "2\t/dev/usb/lp1\t1A86:9999\t-\t1-1.4\t-\n");
   const ctl::Json json = ctl::Json::parse(Ctl({"list", "--json"}).out);
   ASSERT_EQ(json.size(), 2u);
   EXPECT_EQ(json[0]["device"], "/dev/usb/lp0");
   EXPECT_EQ(json[0]["model"], "Vollenby LP-420B");
   EXPECT_TRUE(json[0]["port"].is_null());
   EXPECT_EQ(json[1]["serial"], "");
+  EXPECT_TRUE(json[0]["location"].is_null());
   source_.printers.clear();
   const Outcome none = Ctl({"list", "--json"});
-  EXPECT_EQ(none.code, 0);
+  EXPECT_EQ(none.code, ctl::kNoSuchPrinter);  // as for every command that finds no printer
   EXPECT_EQ(none.out, "[]\n");
+  EXPECT_EQ(Ctl({"list"}).code, ctl::kNoSuchPrinter);
 }
 
 TEST_F(Commands, ReadTakesTheOnlyPrinterOrTheOneNamed) {
@@ -227,7 +234,10 @@ TEST_F(Commands, SaveThenApplyCopiesTheSettingsToEveryPrinter) {
   source_.printers.clear();
   std::vector<std::shared_ptr<ctl_test::SimulatedPrinter>> targets;
   for (int i = 1; i <= 3; ++i) targets.push_back(AddPrinter("/dev/usb/lp" + std::to_string(i), "2000", ""));
-  const Outcome apply = Ctl({"apply", profile, "--all", "--settle", "0"});
+  const Outcome refused = Ctl({"apply", profile, "--all", "--settle", "0"});  // saved from another model
+  EXPECT_EQ(refused.code, ctl::kUsage);
+  EXPECT_NE(refused.err.find("saved from a Vollenby LP-420B, but this printer is a KESTRAMO K-108"), std::string::npos);
+  const Outcome apply = Ctl({"apply", profile, "--all", "--settle", "0", "--force"});
   EXPECT_EQ(apply.code, 0) << apply.err;
   EXPECT_EQ(apply.out, "/dev/usb/lp1: settings written and read back\n/dev/usb/lp2: settings written and read back\n"
                        "/dev/usb/lp3: settings written and read back\n");
@@ -305,6 +315,81 @@ TEST_F(Commands, FirmwareAsksFirstThenSendsTheCommandAndTheImage) {
   EXPECT_EQ(Sent("/dev/usb/lp0"), "PROGRAME UPGRADE\r\n" + image);
 }
 
+// Notes a signal once the first piece of the image is on its way.
+struct SignalAfterFirstPiece : ctl::SignalShield {
+  fakes::FakePrinter& printer;
+  explicit SignalAfterFirstPiece(fakes::FakePrinter& fake) : printer(fake) {}
+  bool Requested() const override { return printer.writes.size() >= 2; }
+};
+
+TEST_F(Commands, FirmwareStoppedByASignalFinishesThePieceAndSaysTheImageIsIncomplete) {
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  const std::string file = File("fw.bin", std::string(10000, 'x'));
+  shield_ = [this] { return std::make_unique<SignalAfterFirstPiece>(devices_.At("/dev/usb/lp0")); };
+  const Outcome stopped = Ctl({"firmware", file, "--yes"});
+  EXPECT_EQ(stopped.code, ctl::kDeviceFailed);
+  EXPECT_NE(stopped.err.find("stopped after 4096 of 10000 bytes: the firmware image is incomplete, and the printer "
+                             "may need the download again"),
+            std::string::npos)
+      << stopped.err;
+  EXPECT_EQ(Sent("/dev/usb/lp0"), "PROGRAME UPGRADE\r\n" + std::string(4096, 'x'));
+}
+
+TEST_F(Commands, FirmwareAsksBeforeThePrinterIsOpened) {
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  const std::string file = File("fw.bin", "image");
+  EXPECT_EQ(Ctl({"firmware", file}, "n\n").code, ctl::kUsage);
+  EXPECT_EQ(Opens("/dev/usb/lp0"), 0);
+}
+
+// A standard output that takes nothing, like /dev/full.
+struct FullDevice : std::streambuf {
+  int overflow(int) override { return traits_type::eof(); }
+  std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+};
+
+TEST_F(Commands, OutputThatCannotBeWrittenExitsOne) {
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  FullDevice full;
+  failingOut_ = &full;
+  const Outcome read = Ctl({"read", "--json"});
+  EXPECT_EQ(read.code, ctl::kUsage);
+  EXPECT_NE(read.err.find("writing to standard output failed"), std::string::npos) << read.err;
+  EXPECT_EQ(Ctl({"list"}).code, ctl::kUsage);
+}
+
+TEST_F(Commands, TextThatIsNotUtf8NeverStopsTheProgram) {
+  const std::string device = "/dev/usb/\xff\xfe";
+  AddPrinter(device, "1000", "\xc3");
+  const Outcome read = Ctl({"read", "--json", "-p", device});
+  ASSERT_EQ(read.code, 0) << read.err;
+  EXPECT_EQ(ctl::Json::parse(read.out)["device"], "/dev/usb/\xef\xbf\xbd\xef\xbf\xbd");
+  const Outcome list = Ctl({"list", "--json"});
+  ASSERT_EQ(list.code, 0) << list.err;
+  EXPECT_EQ(ctl::Json::parse(list.out)[0]["serial"], "\xef\xbf\xbd");
+}
+
+TEST_F(Commands, AProfileWithAKeyTwiceIsABadProfile) {
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  const std::string profile = File("twice.json", R"({"format": "quorvelctl-profile", "version": 1, "version": 1})");
+  const Outcome apply = Ctl({"apply", profile});
+  EXPECT_EQ(apply.code, ctl::kBadFile);
+  EXPECT_NE(apply.err.find("the key \"version\" is given twice"), std::string::npos) << apply.err;
+  EXPECT_EQ(Opens("/dev/usb/lp0"), 0);
+}
+
+TEST_F(Commands, SetAndApplyReportEachPrinterAsJson) {
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  const Outcome set = Ctl({"set", "--speed-limit", "on", "--settle", "0", "--json"});
+  ASSERT_EQ(set.code, 0) << set.err;
+  const ctl::Json outcome = ctl::Json::parse(set.out);
+  EXPECT_EQ(outcome["device"], "/dev/usb/lp0");
+  EXPECT_EQ(outcome["exit_code"], 0);
+  EXPECT_EQ(outcome["outcome"], "done");
+  EXPECT_EQ(outcome["message"], "/dev/usb/lp0: settings written and read back");
+  EXPECT_EQ(outcome["batch"].size(), 4u);
+}
+
 TEST_F(Commands, FirmwareRefusesEmptyMissingAndOversizedImages) {
   AddPrinter("/dev/usb/lp0", "1000", "");
   EXPECT_EQ(Ctl({"firmware", File("empty.bin", ""), "--yes"}).code, ctl::kBadFile);
@@ -318,7 +403,7 @@ TEST_F(Commands, AnUnopenableDeviceIsNamedWithItsFix) {
   devices_.At("/dev/usb/lp0").openFailure = platform::OpenFailure{platform::OpenFailure::Busy, "Device or resource busy"};
   const Outcome onLinux = Ctl({"selftest"});
   EXPECT_EQ(onLinux.code, ctl::kDeviceFailed);
-  EXPECT_NE(onLinux.err.find("cannot open /dev/usb/lp0: the device is busy (Device or resource busy). Another program"),
+  EXPECT_NE(onLinux.err.find("the printer /dev/usb/lp0 is busy (Device or resource busy): another program holds it"),
             std::string::npos)
       << onLinux.err;
   host_ = ctl::HostSystem::Windows;

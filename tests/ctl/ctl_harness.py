@@ -1,5 +1,5 @@
-"""The Linux quorvelctl against simulated printers: printer_sim on pseudo-terminals, and a sysfs tree of our own
-that shows them as the kernel's USB printer driver would."""
+"""The Linux quorvelctl against simulated printers: printer_sim processes, each on a pseudo-terminal that usb_bench
+puts behind a device node of an emulated USB bus."""
 import json
 import os
 import shutil
@@ -33,7 +33,8 @@ class Printer:
             command += ["--mode", mode]
         self.process = subprocess.Popen(command, stderr=subprocess.PIPE)
         deadline = time.monotonic() + 10
-        while not ready.exists():
+        # The file is complete once it holds the pseudo-terminal's name.
+        while not (ready.exists() and ready.read_text().strip()):
             if self.process.poll() is not None:
                 raise RuntimeError("printer_sim failed: " + self.process.stderr.read().decode())
             if time.monotonic() > deadline:
@@ -81,41 +82,16 @@ class Printer:
 
 
 class Bench:
-    """A folder with the printers and, when asked, the sysfs and /dev trees that list them."""
+    """A folder with the printers' simulators, their logs and state files."""
 
     def __init__(self):
         self.root = Path(tempfile.mkdtemp(prefix="quorvelctl-"))
         self.printers = []
-        self.sys = self.root / "sys"
-        self.dev = self.root / "dev"
 
     def printer(self, name="p", **options):
         printer = Printer(self.root / "printers", name, **options)
         self.printers.append(printer)
         return printer
-
-    def plug(self, number, printer, vid="1a86", pid="1000", serial=None, bus_path=None):
-        """Shows `printer` as /dev/usb/lp<number> of a USB device with these descriptors."""
-        usb = bus_path or f"1-{number + 1}"
-        device = self.sys / "devices" / "pci0000:00" / "0000:00:14.0" / "usb1" / usb
-        interface = device / f"{usb}:1.0"
-        node = interface / "usbmisc" / f"lp{number}"
-        node.mkdir(parents=True)
-        for attribute, value in (("idVendor", vid), ("idProduct", pid), ("serial", serial)):
-            if value is not None:
-                (device / attribute).write_text(value + "\n")
-        (node / "dev").write_text(f"180:{number}\n")
-        (node / "uevent").write_text(f"MAJOR=180\nMINOR={number}\nDEVNAME=usb/lp{number}\n")
-        os.symlink(os.path.relpath(interface, node), node / "device")
-        classes = self.sys / "class" / "usbmisc"
-        classes.mkdir(parents=True, exist_ok=True)
-        os.symlink(os.path.relpath(node, classes), classes / f"lp{number}")
-        (self.dev / "usb").mkdir(parents=True, exist_ok=True)
-        os.symlink(printer.pty, self.dev / "usb" / f"lp{number}")
-        return str(self.dev / "usb" / f"lp{number}")
-
-    def env(self):
-        return dict(os.environ, QUORVEL_SYSFS_ROOT=str(self.sys), QUORVEL_DEV_ROOT=str(self.dev))
 
     def close(self):
         for printer in self.printers:

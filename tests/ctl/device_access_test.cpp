@@ -1,9 +1,5 @@
-// The two ways quorvelctl reaches a device file: the main window's device-file access (Windows), here on its
-// fakes, and the Linux layer, here on a real pseudo-terminal.
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
-
+// How quorvelctl reaches a printer: the main window's device-file access (Windows), here on its fakes, and the
+// device names the Linux layer takes (the transport itself is tested on an emulated USB bus: test_usb_program.py).
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -14,8 +10,7 @@
 #include "cli/frame_exchange.h"
 #include "cli/progress_bar.h"
 #include "platform/fakes/fake_device_files.h"
-#include "platform/linux/posix_printer_devices.h"
-#include "platform/linux/unique_fd.h"
+#include "platform/linux/libusb_printer_bus.h"
 #include "tools/printer_sim/printer_state.h"
 
 namespace {
@@ -79,80 +74,22 @@ TEST_F(DeviceFiles, AShortWriteAndAnUnopenableDeviceFail) {
   EXPECT_EQ(failure.kind, platform::OpenFailure::Busy);
 }
 
-// The Linux layer on the slave side of a pseudo-terminal, the test playing the printer on the master side.
-struct Pty : ::testing::Test {
-  void SetUp() override {
-    master = linux_platform::UniqueFd(::posix_openpt(O_RDWR | O_NOCTTY));
-    ASSERT_TRUE(master);
-    ASSERT_EQ(::grantpt(master.Get()), 0);
-    ASSERT_EQ(::unlockpt(master.Get()), 0);
-    slave = ::ptsname(master.Get());
-    // Raw, so that bytes pass unchanged.
-    linux_platform::UniqueFd raw(::open(slave.c_str(), O_RDWR | O_NOCTTY));
-    termios settings{};
-    ::tcgetattr(raw.Get(), &settings);
-    ::cfmakeraw(&settings);
-    ::tcsetattr(raw.Get(), TCSANOW, &settings);
-    keep = std::move(raw);
+// The names the Linux layer takes for a printer's device and gives its place on the bus.
+TEST(UsbNodes, DeviceNodesPrinterDriverNodesAndNothingElse) {
+  EXPECT_EQ(linux_platform::UsbNodeAddress("/dev/bus/usb/001/004"), (linux_platform::BusAddress{1, 4}));
+  EXPECT_EQ(linux_platform::UsbNodeAddress("/dev/bus/usb/3/127"), (linux_platform::BusAddress{3, 127}));
+  for (const char* other : {"/dev/bus/usb/001", "/dev/bus/usb/001/", "/dev/bus/usb/001/004/x", "/dev/bus/usb/a/1",
+                            "/dev/bus/usb/000/001", "/dev/bus/usb/001/-4", "/tmp/bus/usb/001/004", "/dev/usb/lp0",
+                            "/dev/bus/usb/001/1000", "plain.bin", ""}) {
+    EXPECT_FALSE(linux_platform::UsbNodeAddress(other)) << other;
   }
-  std::string FromMaster() {
-    char buffer[256];
-    ssize_t count = ::read(master.Get(), buffer, sizeof(buffer));
-    return count > 0 ? std::string(buffer, static_cast<size_t>(count)) : std::string();
+  EXPECT_EQ(linux_platform::PrinterDriverNode("/dev/usb/lp0"), 0u);
+  EXPECT_EQ(linux_platform::PrinterDriverNode("/dev/usb/lp12"), 12u);
+  for (const char* other : {"/dev/usb/lp", "/dev/usb/lp1x", "/dev/usb/hiddev0", "/dev/lp0", "/tmp/usb/lp0"}) {
+    EXPECT_FALSE(linux_platform::PrinterDriverNode(other)) << other;
   }
-  linux_platform::UniqueFd master, keep;
-  std::string slave;
-  linux_platform::PosixPrinterDevices devices;
-};
-
-TEST_F(Pty, WritesReachThePrinterAndItsAnswerIsRead) {
-  platform::OpenFailure failure;
-  auto connection = devices.Open(slave, failure);
-  ASSERT_TRUE(connection) << failure.detail;
-  const uint8_t command[] = {'P', 'T', 'E', 'S', 'T', 'P', 'A', 'G', 'E', '\r', '\n'};
-  ASSERT_TRUE(connection->Write(command));
-  EXPECT_EQ(FromMaster(), "PTESTPAGE\r\n");
-  ASSERT_EQ(::write(master.Get(), "@abc", 4), 4);
-  const platform::ReadResult read = connection->Read(64, 1000ms);
-  EXPECT_FALSE(read.failed);
-  EXPECT_EQ(std::string(read.bytes.begin(), read.bytes.end()), "@abc");
-}
-
-TEST_F(Pty, AReadWaitsForBytesThatComeLaterAndEndsEmptyWithoutThem) {
-  platform::OpenFailure failure;
-  auto connection = devices.Open(slave, failure);
-  const platform::ReadResult nothing = connection->Read(64, 20ms);
-  EXPECT_TRUE(nothing.bytes.empty());
-  EXPECT_FALSE(nothing.failed);
-  std::jthread printer([this] {
-    std::this_thread::sleep_for(30ms);
-    EXPECT_EQ(::write(master.Get(), "late", 4), 4);
-  });
-  const platform::ReadResult later = connection->Read(64, 5000ms);
-  EXPECT_EQ(std::string(later.bytes.begin(), later.bytes.end()), "late");
-}
-
-TEST_F(Pty, DiscardDropsWhatWasSentBeforeAndThePtyHasNoUsbIds) {
-  platform::OpenFailure failure;
-  auto connection = devices.Open(slave, failure);
-  ASSERT_EQ(::write(master.Get(), "late", 4), 4);
-  std::this_thread::sleep_for(20ms);
-  connection->DiscardPending();
-  EXPECT_TRUE(connection->Read(64, 20ms).bytes.empty());
-  EXPECT_FALSE(connection->DriverUsbIds());  // only the USB printer driver answers that ioctl
-}
-
-TEST(PosixDevices, OpenFailuresByKind) {
-  linux_platform::PosixPrinterDevices devices;
-  platform::OpenFailure failure;
-  EXPECT_FALSE(devices.Open("/nonexistent/usb/lp0", failure));
-  EXPECT_EQ(failure.kind, platform::OpenFailure::NotFound);
-  EXPECT_FALSE(failure.detail.empty());
-  EXPECT_EQ(linux_platform::OpenFailureKindOf(EACCES), platform::OpenFailure::AccessDenied);
-  EXPECT_EQ(linux_platform::OpenFailureKindOf(EPERM), platform::OpenFailure::AccessDenied);
-  EXPECT_EQ(linux_platform::OpenFailureKindOf(EBUSY), platform::OpenFailure::Busy);
-  EXPECT_EQ(linux_platform::OpenFailureKindOf(ENODEV), platform::OpenFailure::NotFound);
-  EXPECT_EQ(linux_platform::OpenFailureKindOf(EIO), platform::OpenFailure::Other);
+  EXPECT_EQ(linux_platform::LocationName(1, {1, 4}), "1-1.4");
+  EXPECT_EQ(linux_platform::LocationName(2, {3}), "2-3");
 }
 
 TEST(ProgressLine, FillsWithTheBytesSent) {

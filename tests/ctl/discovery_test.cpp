@@ -1,5 +1,5 @@
-// Where quorvelctl finds printers: the usbprint walk of the registry (Windows) and the usbmisc class of sysfs
-// (Linux).
+// Where quorvelctl finds printers: the usbprint walk of the registry (Windows), the USB bus (Linux), and the
+// usbmisc class of sysfs.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,6 +7,7 @@
 
 #include "cli/registry_printer_source.h"
 #include "cli/sysfs_printer_source.h"
+#include "cli/usb_printer_source.h"
 #include "config_tool/link/usb_printer_walk.h"
 #include "platform/fakes/fake_printer_devices.h"
 #include "platform/fakes/fake_registry.h"
@@ -173,6 +174,31 @@ TEST(SysfsNames, LpNumbersAndDeviceNames) {
   EXPECT_FALSE(ctl::DevNameOf("MAJOR=180\n"));
   EXPECT_FALSE(ctl::DevNameOf("DEVNAME=../../etc/passwd\n"));
   EXPECT_FALSE(ctl::DevNameOf("DEVNAME=/etc/passwd\n"));
+}
+
+// The USB bus as libusb shows it: only vendor 1A86's printer-class devices are printers of ours.
+struct FixedBus : platform::UsbBus {
+  std::vector<platform::UsbDeviceRecord> records;
+  std::vector<platform::UsbDeviceRecord> Devices() override { return records; }
+};
+
+TEST(UsbSource, OnlyOurVendorsPrintersInNodeOrderWithTheirPlaces) {
+  FixedBus bus;
+  bus.records = {
+      {"/dev/bus/usb/001/007", "1-1.4", 0x1A86, 0x2000, true, "SIM0002"},
+      {"/dev/bus/usb/001/003", "1-2", 0x04B8, 0x0202, true, "OTHER"},   // another maker's printer
+      {"/dev/bus/usb/001/005", "1-3", 0x1A86, 0x7523, false, ""},       // ours, but a serial adapter
+      {"/dev/bus/usb/001/004", "1-1.2", 0x1A86, 0x1000, true, ""},
+  };
+  const std::vector<ctl::AttachedPrinter> printers = ctl::UsbPrinterSource(bus).List();
+  ASSERT_EQ(printers.size(), 2u);
+  EXPECT_EQ(printers[0].device, "/dev/bus/usb/001/004");
+  EXPECT_EQ(printers[0].location, "1-1.2");
+  EXPECT_EQ(printers[0].model, "Vollenby LP-420B");
+  EXPECT_EQ(printers[1].device, "/dev/bus/usb/001/007");
+  EXPECT_EQ((printers[1].vid + ":" + printers[1].pid), "1A86:2000");
+  EXPECT_EQ(printers[1].serial, "SIM0002");
+  EXPECT_FALSE(printers[1].port);
 }
 
 }  // namespace

@@ -35,7 +35,16 @@ class QuorvelctlUnderWine(WineTestCase):
         code, out, err = self.ctl("list", "--json")
         listed = json.loads(out)
         self.assertEqual([p["port"] for p in listed], ["USB001", "USB012"])
+        self.assertEqual([p["location"] for p in listed], ["USB001", "USB012"])
         self.assertEqual(listed[1]["serial"], "CTL0002")
+
+    def test_a_printer_is_chosen_by_its_port_as_its_location(self):
+        for choice in (["-p", "USB012"], ["--location", "usb012"], ["--serial", "CTL0002"]):
+            code, out, err = self.ctl("read", *choice, "--json")
+            self.assertEqual(code, 0, err)
+            self.assertEqual(json.loads(out)["device"], device_path(SECOND), choice)
+        code, _, err = self.ctl("read", "--location", "USB099")
+        self.assertEqual(code, 2, err)
 
     def test_read_in_both_languages_and_as_json(self):
         code, out, err = self.ctl("read", "-p", "1")
@@ -86,7 +95,8 @@ class QuorvelctlUnderWine(WineTestCase):
         self.assertIn("settings.driver_compatibility is missing", err)
         saved["settings"]["driver_compatibility"] = False
         profile.write_text(json.dumps(saved))
-        code, out, err = self.ctl("apply", self.session.windows_path(profile), "--all", "--settle", "1")
+        # Saved from the first printer's model, it goes to the second, another model, only with --force.
+        code, out, err = self.ctl("apply", self.session.windows_path(profile), "--all", "--settle", "1", "--force")
         self.assertEqual(code, 0, err)
         self.assertEqual(out.splitlines(), [f"{device_path(FIRST)}: settings written and read back",
                                             f"{device_path(SECOND)}: settings written and read back"])

@@ -1,0 +1,44 @@
+#pragma once
+// USB printers reached through libusb: the bus's devices for discovery, and a connection that claims the printer
+// interface for as long as it lives (the kernel's printer driver is detached meanwhile and given back after).
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "platform/interfaces/printer_device.h"
+#include "platform/interfaces/usb_bus.h"
+#include "platform/linux/libusb_handles.h"
+
+namespace linux_platform {
+
+class LibusbPrinterBus : public platform::UsbBus, public platform::PrinterDevices {
+ public:
+  // `sysRoot` is /sys: where the serial numbers and the printer driver's lpN nodes are looked up.
+  explicit LibusbPrinterBus(std::filesystem::path sysRoot);
+
+  std::vector<platform::UsbDeviceRecord> Devices() override;
+
+  // Takes /dev/bus/usb/BBB/DDD, or /dev/usb/lpN (its USB device is found through sysfs); refuses every other path
+  // without opening it.
+  std::unique_ptr<platform::PrinterConnection> Open(std::string_view path, platform::OpenFailure& failure) override;
+
+ private:
+  std::filesystem::path sysRoot_;
+  LibusbContext context_;
+  std::string initError_;
+};
+
+// The bus and address a USB device node names: /dev/bus/usb/001/004 gives 1 and 4.
+struct BusAddress {
+  unsigned bus = 0, address = 0;
+  bool operator==(const BusAddress&) const = default;
+};
+std::optional<BusAddress> UsbNodeAddress(std::string_view path);
+
+// The number N of /dev/usb/lpN.
+std::optional<unsigned> PrinterDriverNode(std::string_view path);
+
+// sysfs's name of a device's place: the bus, then the port numbers down to it (1-1.4).
+std::string LocationName(unsigned bus, const std::vector<unsigned>& ports);
+
+}  // namespace linux_platform

@@ -1,0 +1,207 @@
+"""The Linux quorvelctl on an emulated USB bus: libusb in the real program talks usbfs to umockdev's device nodes,
+behind which printer_sim processes compute the printers' answers."""
+import json
+import subprocess
+import unittest
+
+from ctl_harness import QUORVELCTL, Bench
+from usb_bench import UsbBus
+
+QUERY = b"RETURN VALUE\r\n"
+
+
+class UsbCase(unittest.TestCase):
+    """A bench of printer simulators and an emulated bus for each test."""
+
+    def setUp(self):
+        self.bench = Bench()
+        self.bus = UsbBus()
+        self.addCleanup(self.bench.close)
+        self.addCleanup(self.bus.close)
+
+    def run_ctl(self, *args, input=None, stdout=subprocess.PIPE, prefix=(), timeout=120, program=QUORVELCTL):
+        result = subprocess.run([*prefix, str(program), *map(str, args)], env=self.bus.env(), input=input,
+                                stdout=stdout, stderr=subprocess.PIPE, timeout=timeout, text=True)
+        return result.returncode, result.stdout, result.stderr
+
+    def start_ctl(self, *args):
+        return subprocess.Popen([QUORVELCTL, *map(str, args)], env=self.bus.env(), stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, text=True)
+
+    def printer(self, name, port, serial=None, pid="1000", **options):
+        simulator = self.bench.printer(name, pid=pid)
+        return simulator, self.bus.plug(port, simulator, product=int(pid, 16), serial=serial, **options)
+
+
+class UsbProgram(UsbCase):
+    # --- discovery and choice --------------------------------------------------------------------------------------
+    def test_only_our_printers_are_listed_with_their_place_on_the_bus(self):
+        _, first = self.printer("first", 1, serial="SIM0001")
+        _, second = self.printer("second", 2, serial="SIM0002", pid="2000")
+        other = self.bench.printer("other")
+        self.bus.plug(3, other, vendor=0x04B8, product=0x0202, serial="OTHER1")  # another maker's printer
+        self.bus.plug(4, None, vendor=0x1A86, product=0x7523, interface_class=0xFF)  # our vendor, not a printer
+        code, out, err = self.run_ctl("list")
+        self.assertEqual(code, 0, err)
+        self.assertEqual(out.splitlines(), [f"1\t{first.node}\t1A86:1000\tVollenby LP-420B\t1-1\tSIM0001",
+                                            f"2\t{second.node}\t1A86:2000\tKESTRAMO K-108\t1-2\tSIM0002"])
+        listed = json.loads(self.run_ctl("list", "--json")[1])
+        self.assertEqual([(p["device"], p["location"], p["port"]) for p in listed],
+                         [(first.node, "1-1", None), (second.node, "1-2", None)])
+        # --all reaches ours only: the other maker's printer gets nothing.
+        code, _, err = self.run_ctl("set", "--all", "--speed-limit", "on", "--settle", "0")
+        self.assertEqual(code, 0, err)
+        self.assertEqual(other.received(), b"")
+
+    def test_no_printer_on_the_bus(self):
+        code, out, err = self.run_ctl("list")
+        self.assertEqual((code, out), (2, ""))
+        self.assertIn("no printer attached", err)
+        self.assertEqual(self.run_ctl("list", "--json")[:2], (2, "[]\n"))
+
+    def test_a_text_naming_two_printers_is_refused_and_digit_serials_are_not_list_numbers(self):
+        first_sim, first = self.printer("first", 1, serial="2")
+        second_sim, second = self.printer("second", 2, serial="00000001")
+        code, _, err = self.run_ctl("read", "-p", "2")  # list number 2, and the serial of number 1
+        self.assertEqual(code, 1)
+        self.assertIn("names 2 different printers", err)
+        self.assertIn("--serial 2", err)
+        self.assertIn("--location 2", err)
+        code, out, err = self.run_ctl("read", "--serial", "2", "--json")
+        self.assertEqual((code, json.loads(out)["device"]), (0, first.node), err)
+        code, out, err = self.run_ctl("read", "-p", "00000001", "--json")
+        self.assertEqual((code, json.loads(out)["device"]), (0, second.node), err)
+        code, out, err = self.run_ctl("read", "-p", "1-2", "--json")
+        self.assertEqual((code, json.loads(out)["device"]), (0, second.node), err)
+        self.assertEqual(first_sim.received(), QUERY)
+        self.assertEqual(second_sim.received(), QUERY * 2)
+
+    def test_device_takes_usb_nodes_only(self):
+        simulator, printer = self.printer("p", 1)
+        self.assertEqual(json.loads(self.run_ctl("read", "--device", printer.node, "--json")[1])["device"],
+                         printer.node)
+        plain = self.bench.root / "plain-file"
+        plain.write_bytes(b"keep")
+        for path in (plain, self.bench.root / "missing"):
+            code, _, err = self.run_ctl("send", "--device", path, "--text", "RETURN VALUE\r\n")
+            self.assertEqual(code, 1, err)
+            self.assertIn("not a USB", err)
+        self.assertEqual(plain.read_bytes(), b"keep")
+        # The kernel printer driver's node is taken as its USB device.
+        lp = self.bus.bind_printer_driver(printer, 0)
+        code, out, err = self.run_ctl("read", "--device", lp, "--json")
+        self.assertEqual(code, 0, err)
+        self.assertEqual(simulator.received(), QUERY * 2)
+        self.assertEqual(self.run_ctl("read", "--device", "/dev/usb/lp7")[0], 2)
+        self.assertEqual(self.run_ctl("read", "--device", "/dev/bus/usb/001/099")[0], 2)
+
+    # --- the transfers ---------------------------------------------------------------------------------------------
+    def test_a_frame_in_one_transfer_or_in_pieces(self):
+        for piece in (None, 32, 20):
+            with self.subTest(piece=piece):
+                simulator, printer = self.printer(f"p{piece}", 1 + len(self.bus.handlers), piece=piece)
+                code, out, err = self.run_ctl("read", "--device", printer.node, "--json")
+                self.assertEqual(code, 0, err)
+                self.assertEqual(json.loads(out)["product_id"], "1000")
+                self.assertEqual(simulator.received(), QUERY)
+
+    def test_a_printer_that_does_not_answer(self):
+        simulator = self.bench.printer("silent", mode="silent")
+        printer = self.bus.plug(1, simulator)
+        code, _, err = self.run_ctl("read", "--timeout", "0.5")
+        self.assertEqual(code, 3)
+        self.assertIn(f"{printer.node}: the printer did not answer within 0.5 s", err)
+        self.assertEqual(simulator.received(), QUERY)
+
+    def test_set_and_selftest_reach_the_printer_whole(self):
+        simulator, printer = self.printer("p", 1)
+        code, out, err = self.run_ctl("set", "--speed-limit", "on", "--settle", "0")
+        self.assertEqual((code, out), (0, f"{printer.node}: settings written and read back\n"), err)
+        self.assertEqual(simulator.state()["speed_limit"], "1")
+        before = simulator.received()
+        self.assertEqual(self.run_ctl("selftest")[0], 0)
+        # The simulator reads as the bytes come, which may be after the program has ended.
+        self.assertEqual(simulator.received_at_least(len(before) + 11), before + b"PTESTPAGE\r\n")
+
+    def test_a_large_send_arrives_whole_and_in_order(self):
+        simulator, printer = self.printer("p", 1)
+        job = self.bench.root / "job.bin"
+        data = bytes((i * 7) % 256 for i in range(50000))  # more than one write piece
+        job.write_bytes(data)
+        code, out, err = self.run_ctl("send", "--file", job)
+        self.assertEqual((code, out), (0, f"{printer.node}: sent 50000 bytes\n"), err)
+        self.assertEqual(simulator.received_at_least(len(data)), data)
+
+    # --- holding the printer ---------------------------------------------------------------------------------------
+    def test_a_printer_held_elsewhere_is_busy_and_gets_nothing(self):
+        simulator, printer = self.printer("p", 1, held_elsewhere=True)
+        code, _, err = self.run_ctl("set", "--speed-limit", "on")
+        self.assertEqual(code, 3)
+        self.assertIn(f"the printer {printer.node} is busy", err)
+        self.assertEqual(simulator.received(), b"")
+
+    def test_set_holds_its_printer_through_the_wait(self):
+        simulator, printer = self.printer("p", 1)
+        batch = b"SENSORTYPE 0\r\nSUPPORT 0\r\nUSBHANDO\r\nLIMITED 11110000\r\n"
+        # The first run gets its first frame; the answer to its read-back the printer keeps back until we say, so
+        # that however slow this machine, the first run is still holding the printer while the others ask.
+        printer.hold_answers(after=64)
+        first = self.start_ctl("set", "--speed-limit", "on", "--settle", "1", "--timeout", "60")
+        waiting = None
+        try:
+            self.assertEqual(simulator.received_at_least(len(QUERY + batch + QUERY), timeout=60),
+                             QUERY + batch + QUERY, "waited for the first run's read-back query")
+            code, _, err = self.run_ctl("read")
+            self.assertEqual(code, 3, err)
+            self.assertIn(f"the printer {printer.node} is busy", err)
+            waiting = self.start_ctl("read", "--json", "--wait", "60")
+            self.bus.events.wait_for(("busy", printer.node), count=2)
+            printer.release_answers()
+            out, err = first.communicate(timeout=60)
+            self.assertEqual(first.returncode, 0, err)
+            out, err = waiting.communicate(timeout=60)
+            self.assertEqual(waiting.returncode, 0, err)
+            self.assertEqual(json.loads(out)["speed_limit"], True)
+        finally:
+            printer.release_answers()
+            for process in (first, waiting):
+                if process is not None and process.poll() is None:
+                    process.kill()
+                    process.communicate()
+        # The first run's query, batch and read-back came in one piece; the second run's query after them.
+        self.assertEqual(simulator.received(), QUERY + batch + QUERY + QUERY)
+
+    def test_apply_to_four_printers_holds_them_all_at_once(self):
+        source_sim, source = self.printer("source", 1)
+        profile = self.bench.root / "shop.json"
+        code, _, err = self.run_ctl("save", profile, "--device", source.node)
+        self.assertEqual(code, 0, err)
+        targets = [self.printer(f"t{i}", 2 + i) for i in range(4)]
+        # They answer only once all four are held together: handled one after the other, the first never would.
+        self.bus.together([handler for _, handler in targets])
+        args = ["apply", profile, "--all", "--settle", "0.2", "--timeout", "20"]
+        for _, handler in targets:
+            args += ["--device", handler.node]
+        code, out, err = self.run_ctl(*args)
+        self.assertEqual(code, 0, err)
+        self.assertEqual(out.splitlines(), [f"{h.node}: settings written and read back" for _, h in targets])
+        self.assertEqual(self.bus.events.most_held_at_once({h.node for _, h in targets}), 4)
+
+    # --- output ----------------------------------------------------------------------------------------------------
+    def test_output_that_cannot_be_written_is_an_error(self):
+        self.printer("p", 1)
+        with open("/dev/full", "w") as full:
+            code, _, err = self.run_ctl("read", "--json", stdout=full)
+        self.assertEqual(code, 1)
+        self.assertIn("standard output", err)
+
+    def test_a_device_path_that_is_not_utf8_does_not_stop_the_program(self):
+        self.printer("p", 1)
+        result = subprocess.run([QUORVELCTL.encode(), b"read", b"--json", b"-p", b"/dev/bus/usb/\xff/1"],
+                                env=self.bus.env(), capture_output=True, timeout=60)
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertNotIn(b"terminate", result.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()
