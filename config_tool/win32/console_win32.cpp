@@ -141,6 +141,8 @@ void ConsoleWin32::ApplyGeometry() {
   place(c.command7, g.command7);
   place(c.command8, g.command8);
   place(c.commandC, g.commandC);
+  // Moves and changes of view change the reading order and what is in sight.
+  if (Keyboard()) Keyboard()->Arrange();
 }
 
 void ConsoleWin32::OnTextBoxClick(HWND box) {
@@ -183,6 +185,10 @@ LRESULT ConsoleWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       int width = 0, height = 0;
       ClientSizeTwips(width, height);
       logic_->Load(width, height);
+      for (HWND box : {controls_->text1.Handle(), controls_->tascii.Handle(), controls_->txtre.Handle()}) {
+        win32::LeaveOnTabAndEscape(box);
+      }
+      UseDialogKeys(quorvel::kConsoleSpokenNames);
       ApplyGeometry();
       return 0;
     }

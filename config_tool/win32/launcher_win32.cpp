@@ -56,6 +56,7 @@ LRESULT LauncherWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
                                     controls_->list1},
           quorvel::SkinServices{skin_, files_, dialogs_}, process_, host_);
       logic_->Load();
+      UseDialogKeys({{"List1", quorvel::kLauncherSkinListName}}, quorvel::kLauncherDefaultButton);
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_.Get());

@@ -78,6 +78,7 @@ LRESULT InstallerWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM 
     case WM_CREATE:
       CreateControls();
       logic_->Load();
+      UseDialogKeys();
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_);

@@ -5,7 +5,11 @@
 #include <algorithm>
 
 #include <exception>
+#include <map>
+#include <memory>
 #include <string>
+
+#include "platform/win32/dialog_keyboard.h"
 
 #include "platform/win32/text_conversion.h"
 
@@ -69,6 +73,14 @@ class BaseWindow {
     ::MessageBoxW(hwnd_, (L"操作没有完成: " + Utf8ToWide(what)).c_str(), caption, MB_OK | MB_ICONERROR);
   }
 
+  // Gives the window the keys of a dialog, once its controls are made and loaded.
+  DialogKeyboard& UseDialogKeys(std::map<std::string, std::string> spokenNames = {}, std::string defaultButton = {}) {
+    keyboard_ = std::make_unique<DialogKeyboard>(hwnd_, std::move(spokenNames), std::move(defaultButton));
+    keyboard_->Arrange();
+    return *keyboard_;
+  }
+  DialogKeyboard* Keyboard() const { return keyboard_.get(); }
+
   LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(hwnd_, message, wParam, lParam);
   }
@@ -88,13 +100,16 @@ class BaseWindow {
     if (!self) return ::DefWindowProcW(hwnd, message, wParam, lParam);
     LRESULT result = 0;
     try {
-      result = self->HandleMessage(message, wParam, lParam);
+      if (!self->keyboard_ || !self->keyboard_->Handle(message, wParam, lParam, result)) {
+        result = self->HandleMessage(message, wParam, lParam);
+      }
     } catch (const std::exception& failure) {
       // An exception must never unwind through the system's own frames of the message dispatch.
       self->OnHandlerFailure(failure.what());
       result = ::DefWindowProcW(hwnd, message, wParam, lParam);
     }
     if (message == WM_NCDESTROY) {
+      self->keyboard_.reset();
       ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       self->hwnd_ = nullptr;
       if (--liveTopLevelWindows == 0) ::PostQuitMessage(0);
@@ -103,6 +118,7 @@ class BaseWindow {
   }
 
   HWND hwnd_ = nullptr;
+  std::unique_ptr<DialogKeyboard> keyboard_;
 };
 
 }  // namespace win32
