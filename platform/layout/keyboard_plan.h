@@ -25,6 +25,7 @@ struct PlacedControl {
   ControlRole role = ControlRole::Other;
   bool visible = true;
   std::string text;  // its caption (frames, labels, buttons)
+  bool selected = false;  // an option button that is chosen
 };
 
 struct KeyboardEntry {
@@ -201,9 +202,28 @@ inline KeyboardPlan PlanKeyboard(const std::vector<PlacedControl>& controls, Pla
       }
       entry.spokenName = spoken;
     }
-    if (entry.tabStop && plan.firstTabStop.empty()) plan.firstTabStop = control.name;
     plan.order.push_back(std::move(entry));
     previous = index;
+  }
+  // A group of options is one tab stop: the chosen option, or the first when none is; the arrows move within it.
+  for (size_t start = 0; start < order.size(); ++start) {
+    if (controls[order[start]].role != ControlRole::OptionButton || !plan.order[start].groupStart) continue;
+    size_t end = start + 1;
+    while (end < order.size() && !plan.order[end].groupStart) ++end;
+    size_t keep = order.size();
+    for (size_t i = start; i < end; ++i) {
+      if (!plan.order[i].tabStop || controls[order[i]].role != ControlRole::OptionButton) continue;
+      if (keep == order.size() || (controls[order[i]].selected && !controls[order[keep]].selected)) keep = i;
+    }
+    for (size_t i = start; i < end; ++i) {
+      if (controls[order[i]].role == ControlRole::OptionButton) plan.order[i].tabStop = i == keep;
+    }
+  }
+  for (const KeyboardEntry& entry : plan.order) {
+    if (entry.tabStop) {
+      plan.firstTabStop = entry.name;
+      break;
+    }
   }
   return plan;
 }

@@ -108,6 +108,8 @@ void DialogKeyboard::Arrange() {
     control.box = {box.left, box.top, box.right, box.bottom};
     control.role = RoleOf(child);
     control.visible = (::GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) != 0;
+    control.selected = control.role == platform::ControlRole::OptionButton &&
+                       ::SendMessageW(child, BM_GETCHECK, 0, 0) == BST_CHECKED;
     // Only captions are read: a box may hold millions of characters.
     if (control.role == platform::ControlRole::Frame || control.role == platform::ControlRole::Label) {
       control.text = WindowText(child);

@@ -51,9 +51,16 @@ std::vector<PlacedControl> ColumnsWindow() {
 
 TEST(KeyboardPlan, VisitsFramesColumnByColumnAndEachFrameTopToBottomThenLeftToRight) {
   auto plan = platform::PlanKeyboard(ColumnsWindow(), {0, 0, 14310, 9990});
-  EXPECT_EQ(TabOrder(plan),
-            (std::vector<std::string>{"Models", "Option1", "Option2", "ComboY", "Read", "Set", "Debug"}));
+  EXPECT_EQ(TabOrder(plan), (std::vector<std::string>{"Models", "Option1", "ComboY", "Read", "Set", "Debug"}));
   EXPECT_EQ(plan.firstTabStop, "Models");
+}
+
+TEST(KeyboardPlan, AGroupOfOptionsIsOneTabStopOnTheChosenOption) {
+  auto controls = ColumnsWindow();
+  controls[5].selected = true;  // Option2
+  auto plan = platform::PlanKeyboard(controls, {0, 0, 14310, 9990});
+  EXPECT_TRUE(Entry(plan, "Option2").tabStop);
+  EXPECT_FALSE(Entry(plan, "Option1").tabStop);
 }
 
 TEST(KeyboardPlan, ControlsOutOfSightOrHiddenOrLabelsAreNoTabStops) {
@@ -119,7 +126,10 @@ TEST(KeyboardPlan, ADialogWithChoicesOnTheLeftAndButtonsOnTheRightReadsRowByRow)
       At("Option2", ControlRole::OptionButton, 480, 540, 1900, 360, "English"),
   };
   auto plan = platform::PlanKeyboard(controls, {0, 0, 6720, 2940});
-  EXPECT_EQ(TabOrder(plan), (std::vector<std::string>{"Option2", "Option1", "Command1", "Command2", "List1"}));
+  EXPECT_EQ(TabOrder(plan), (std::vector<std::string>{"Option2", "Command1", "Command2", "List1"}));
+  std::vector<std::string> all;
+  for (const auto& entry : plan.order) all.push_back(entry.name);
+  EXPECT_EQ(all, (std::vector<std::string>{"Frame1", "Option2", "Option1", "Command1", "Command2", "List1"}));
 }
 
 TEST(KeyboardPlan, EnterPressesAFocusedButtonActsOnAListAndOtherwiseTakesTheDefault) {
