@@ -47,7 +47,13 @@ class BaseWindow {
       windowClass.hInstance = instance;
       windowClass.lpszClassName = className;
       windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-      windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+      // The program's icon (resource 1) at the sizes of the title bar and of Alt+Tab, picked from its images.
+      windowClass.hIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                          ::GetSystemMetrics(SM_CXICON),
+                                                          ::GetSystemMetrics(SM_CYICON), LR_SHARED));
+      windowClass.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                            ::GetSystemMetrics(SM_CXSMICON),
+                                                            ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
       windowClass.hbrBackground = background;
       if (!::RegisterClassExW(&windowClass)) return false;
     }
