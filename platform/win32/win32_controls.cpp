@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include "platform/layout/colour_scheme.h"
 #include "platform/layout/fit_to_screen.h"
 #include "platform/win32/text_conversion.h"
 
@@ -120,7 +121,11 @@ void Win32RichText::SetTextColor(uint32_t rgb) {
   CHARFORMAT2W format{};
   format.cbSize = sizeof(format);
   format.dwMask = CFM_COLOR;
-  format.crTextColor = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+  if (platform::ColoursFor(HighContrastTheme()) == platform::ColourSource::System) {
+    format.dwEffects = CFE_AUTOCOLOR;  // the system's window text colour
+  } else {
+    format.crTextColor = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+  }
   ::SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
   ::SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));  // for text set later
 }
@@ -135,9 +140,16 @@ void Win32EditText::SetTextColor(uint32_t rgb) {
   ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+bool HighContrastTheme() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof(contrast);
+  return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
 HBRUSH ColorEditText(HWND edit, HDC dc) {
   auto stored = reinterpret_cast<ULONG_PTR>(::GetPropW(edit, L"TextColor"));
-  if (!stored) return nullptr;
+  if (!stored || platform::ColoursFor(HighContrastTheme()) == platform::ColourSource::System) return nullptr;
   const auto rgb = static_cast<uint32_t>(stored - 1);
   ::SetTextColor(dc, RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
   ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));

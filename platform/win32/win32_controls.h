@@ -121,6 +121,9 @@ class Win32EditText : public Win32ControlBase<platform::RichText> {
   void SetTextColor(uint32_t rgb) override;
 };
 
+// Whether the user runs a high-contrast theme: then the windows draw in the system's colours.
+bool HighContrastTheme();
+
 // For a parent's WM_CTLCOLOREDIT: colours `edit` as its Win32EditText asked; nullptr when it asked nothing.
 HBRUSH ColorEditText(HWND edit, HDC dc);
 
