@@ -9,7 +9,10 @@
 #include <memory>
 #include <string>
 
+#include "platform/layout/fit_to_screen.h"
 #include "platform/win32/dialog_keyboard.h"
+#include "platform/win32/dpi_change.h"
+#include "platform/win32/win32_controls.h"
 
 #include "platform/win32/text_conversion.h"
 
@@ -61,14 +64,34 @@ class BaseWindow {
     ::AdjustWindowRectEx(&frame, style, FALSE, 0);
     int width = frame.right - frame.left;
     int height = frame.bottom - frame.top;
-    RECT work{};
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const RECT work = WorkAreaForNewWindow(owner);
     // Centred, but never with its title bar above or left of the work area.
     int left = std::max(work.left, work.left + ((work.right - work.left) - width) / 2);
     int top = std::max(work.top, work.top + ((work.bottom - work.top) - height) / 2);
-    return ::CreateWindowExW(0, className, L"", style, left, top, width, height, owner, nullptr, instance, this) !=
-           nullptr;
+    layoutDpi_ = TwipsToPixels(1440);
+    monitorDpi_ = MonitorDpiOf(nullptr);  // the scale the layout was fitted at
+    if (!::CreateWindowExW(0, className, L"", style, left, top, width, height, owner, nullptr, instance, this)) {
+      return false;
+    }
+    // Opened on a monitor of another scale than the system's: drawn at that monitor's scale from the start.
+    const int opensAt = MonitorDpiOf(hwnd_);
+    if (opensAt != monitorDpi_) {
+      RECT client{};
+      ::GetClientRect(hwnd_, &client);
+      const int from = layoutDpi_;
+      ChangeScale(opensAt);
+      RECT frame{0, 0, ::MulDiv(client.right, layoutDpi_, from), ::MulDiv(client.bottom, layoutDpi_, from)};
+      ::AdjustWindowRectEx(&frame, style, FALSE, 0);
+      ::SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return true;
   }
+
+  // Pixels per inch the window's layout is drawn at now: the process's fitted scale, carried over to the scale of
+  // the monitor the window is on.
+  int LayoutDpi() const { return layoutDpi_; }
+  int ToPixels(int twips) const { return ::MulDiv(twips, layoutDpi_, 1440); }
 
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
 
@@ -86,6 +109,14 @@ class BaseWindow {
     return *keyboard_;
   }
   DialogKeyboard* Keyboard() const { return keyboard_.get(); }
+
+  // The window moved to a monitor of another scale: its controls and fonts are drawn at that scale.
+  void ChangeScale(int monitorDpi) {
+    const int newLayout = platform::RescaledLayoutDpi(layoutDpi_, monitorDpi_, monitorDpi);
+    rescaler_.Rescale(hwnd_, layoutDpi_, newLayout);
+    layoutDpi_ = newLayout;
+    monitorDpi_ = monitorDpi;
+  }
 
   LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -106,7 +137,14 @@ class BaseWindow {
     if (!self) return ::DefWindowProcW(hwnd, message, wParam, lParam);
     LRESULT result = 0;
     try {
-      if (!self->keyboard_ || !self->keyboard_->Handle(message, wParam, lParam, result)) {
+      if (message == kDpiChanged) {
+        // Controls first, so that the size change the suggested rectangle brings lays them out at the new scale.
+        self->ChangeScale(LOWORD(wParam));
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        ::SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (self->keyboard_) self->keyboard_->Arrange();
+      } else if (!self->keyboard_ || !self->keyboard_->Handle(message, wParam, lParam, result)) {
         result = self->HandleMessage(message, wParam, lParam);
       }
     } catch (const std::exception& failure) {
@@ -123,8 +161,13 @@ class BaseWindow {
     return result;
   }
 
+  static constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, sent from Windows 8.1 on
+
   HWND hwnd_ = nullptr;
   std::unique_ptr<DialogKeyboard> keyboard_;
+  ControlRescaler rescaler_;
+  int layoutDpi_ = 96;
+  int monitorDpi_ = 96;
 };
 
 }  // namespace win32
