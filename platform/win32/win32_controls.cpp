@@ -5,6 +5,7 @@
 
 #include "platform/layout/colour_scheme.h"
 #include "platform/layout/fit_to_screen.h"
+#include "platform/win32/dpi_change.h"
 #include "platform/win32/text_conversion.h"
 
 namespace win32 {
@@ -28,8 +29,7 @@ int& LayoutDpi() {
 int TwipsToPixels(int twips) { return ::MulDiv(twips, LayoutDpi(), 1440); }
 
 int FitLayoutToScreen(int largestClientWidthTwips, int largestClientHeightTwips) {
-  RECT work{};
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const RECT work = WorkAreaForNewWindow(nullptr);  // the monitor the first window opens on
   RECT frame{0, 0, 0, 0};  // the largest frame any of the windows has: a caption and a sizing border
   ::AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
   LayoutDpi() = platform::FitLayoutDpi(SystemDpi(), {work.right - work.left, work.bottom - work.top},

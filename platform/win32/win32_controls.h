@@ -14,7 +14,7 @@ namespace win32 {
 int TwipsToPixels(int twips);
 
 // Draws every layout of the process at the largest scale, up to the screen's own, at which a window of the given
-// client size fits the monitor's work area with its frame; returns that scale in pixels per inch. Called once at
+// client size fits the work area of the monitor the first window opens on, with its frame; returns that scale in pixels per inch. Called once at
 // start, before any window is made.
 int FitLayoutToScreen(int largestClientWidthTwips, int largestClientHeightTwips);
 
