@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <cwchar>
+
 #include "platform/layout/colour_scheme.h"
 #include "platform/layout/fit_to_screen.h"
 #include "platform/win32/dpi_change.h"
@@ -143,8 +145,19 @@ void Win32EditText::SetTextColor(uint32_t rgb) {
 bool HighContrastTheme() {
   HIGHCONTRASTW contrast{};
   contrast.cbSize = sizeof(contrast);
-  return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
-         (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+  if (::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+      (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0) {
+    return true;
+  }
+  // The user's stored setting, which Windows keeps in step with the one above; Wine answers the call above with
+  // "off" whatever is set, and this is where its users and our tests set it.
+  wchar_t flags[16] = {};
+  DWORD size = sizeof(flags);
+  if (::RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Accessibility\\HighContrast", L"Flags", RRF_RT_REG_SZ,
+                     nullptr, flags, &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  return (std::wcstoul(flags, nullptr, 10) & HCF_HIGHCONTRASTON) != 0;
 }
 
 HBRUSH ColorEditText(HWND edit, HDC dc) {
