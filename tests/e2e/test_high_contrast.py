@@ -43,6 +43,11 @@ class UnderHighContrast(WineTestCase):
         for name, value in SCHEME.items():
             cls.session.reg_add(r"HKCU\Control Panel\Colors", name, "REG_SZ", value)
         cls.session.reg_add(r"HKCU\Control Panel\Accessibility\HighContrast", "Flags", "REG_SZ", "127")
+        # Wine's own visual style would otherwise paint over the scheme's colours.
+        cls.session.reg_add(r"HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager", "ThemeActive",
+                            "REG_SZ", "0")
+        # The colours are read when the prefix's desktop starts: let it end, so that the next program starts anew.
+        subprocess.run(["wineserver", "-w"], env=cls.session.env, check=True, timeout=120)
 
     def test_1_configuration_tool_windows(self):
         quorvel.start(self.session, self.gui)
