@@ -46,11 +46,11 @@ void ControlRescaler::Rescale(HWND window, int fromDpi, int toDpi) {
     wchar_t cls[32] = {};
     ::GetClassNameW(child, cls, 32);
     if (::lstrcmpiW(cls, L"ComboBox") == 0) {
-      // A combo box's window rectangle is its closed part; its height as made includes the dropped list.
+      // A combo box's window rectangle is its closed part; the height it is given is the closed part and the
+      // dropped list together. (The message's answer is not a success flag on every system: the rectangle is.)
       RECT dropped{};
-      if (::SendMessageW(child, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped))) {
-        box.bottom = box.top + (dropped.bottom - dropped.top);
-      }
+      ::SendMessageW(child, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+      if (dropped.bottom > dropped.top) box.bottom = box.top + (box.bottom - box.top) + (dropped.bottom - dropped.top);
     }
     ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
     ::MoveWindow(child, ::MulDiv(box.left, toDpi, fromDpi), ::MulDiv(box.top, toDpi, fromDpi),
