@@ -42,14 +42,19 @@ class FromTheKeyboard(WineTestCase):
         self.assertTrue(c_left <= centre_x < c_right and c_top <= centre_y < c_bottom,
                         f"{focus['name']} of {title} is out of sight: {focus}")
 
-    def tab_round(self, title, limit=60):
-        """Tabs from the focused control round to it again; returns the names visited, the first one first."""
+    def tab_round(self, title, limit=60, labels=None):
+        """Tabs from the focused control round to it again; returns the names visited, the first one first. With
+        `labels` (a dict), also records the label a screen reader names each control by."""
         first = self.focus_in(title, "on a control", lambda f: f["name"] is not None and f["in_window"])
         self.assert_visible_inside(title, first)
         visited = [first["name"]]
+        if labels is not None:
+            labels[first["name"]] = (first["class"], first.get("label"))
         for _ in range(limit):
             focus = self.press_until_focus_moves(title, "Tab")
             self.assert_visible_inside(title, focus)
+            if labels is not None:
+                labels[focus["name"]] = (focus["class"], focus.get("label"))
             if focus["name"] == first["name"]:
                 return visited
             visited.append(focus["name"])
@@ -80,8 +85,15 @@ class FromTheKeyboard(WineTestCase):
     def test_3_main_window_visits_each_control_in_sight_once(self):
         focus = self.focus_in(quorvel.MAIN, "on a control at open", lambda f: f["name"] is not None)
         self.assertEqual(focus["name"], "List2")  # the model list, top left
-        visited = self.tab_round(quorvel.MAIN)
+        labels = {}
+        visited = self.tab_round(quorvel.MAIN, labels=labels)
         self.assertEqual(len(visited), len(set(visited)), visited)
+        # Every box is named for a screen reader by the label right before it: its frame and label, not just "Y".
+        for name, (cls, label) in labels.items():
+            if cls.lower() in ("combobox", "listbox", "edit", "richedit50w"):
+                self.assertTrue(label, f"{name} has no label for a screen reader")
+        self.assertEqual(labels["Combo8"][1], "位置调整 Y")
+        self.assertEqual(labels["RichTextBox1"][1], "调试信息")
         self.assertFalse(OUT_OF_SIGHT & set(visited), visited)
         self.assertIn("RichTextBox1", visited)  # the debug view, read-only, can be reached
         # Down the left column, then the middle one, then the debug view.
@@ -135,6 +147,28 @@ class FromTheKeyboard(WineTestCase):
         self.gui.close(CONSOLE)
         self.gui.gone(CONSOLE)
         self.focus_in(quorvel.MAIN, "back on the console button", lambda f: f["name"] == "Command6")
+
+    def test_8_enter_on_the_pocket_printer_button_and_tab_through_the_handheld_window(self):
+        self.gui.close(quorvel.MAIN)
+        self.gui.gone(quorvel.MAIN, timeout_ms=30000)
+        quorvel.start(self.session, self.gui)
+        self.tab_to(quorvel.LAUNCHER, "Command2")
+        self.gui.keys("Return")
+        self.gui.wait(quorvel.HANDHELD)
+        self.gui.gone(quorvel.LAUNCHER)
+        labels = {}
+        visited = self.tab_round(quorvel.HANDHELD, labels=labels)
+        self.assertEqual(visited, ["RichTextBox1", "TextPairCode", "TextblueToothname", "ComboBandrate",
+                                   "CommandFactoryReset"])
+        for name in ("TextPairCode", "TextblueToothname", "ComboBandrate"):
+            self.assertTrue(labels[name][1], f"{name} has no label for a screen reader")
+        # Esc in a box of the handheld window keeps the window and what was typed.
+        self.tab_to(quorvel.HANDHELD, "TextPairCode")
+        self.gui.keys("1", "2", "Escape", "3")
+        deadline = time.monotonic() + 10
+        while self.gui.dump(quorvel.HANDHELD)["by_name"]["TextPairCode"]["text"] != "123":
+            self.assertLess(time.monotonic(), deadline, "the pairing code box lost its text or the window closed")
+            time.sleep(0.2)
 
 
 if __name__ == "__main__":

@@ -8,7 +8,7 @@
 //   gui_driver list
 //   gui_driver stats --title T     handles and private bytes of the process that owns window T
 //   gui_driver focus --title T     the control that has the keyboard focus in the thread of window T, with its
-//                                  place and that of the window's client area
+//                                  place, that of the window's client area, and the label right before it
 #include <windows.h>
 #include <commctrl.h>
 
@@ -310,6 +310,10 @@ int FocusCommand(HWND window) {
     json += ",\"name\":" + (name.empty() ? std::string("null") : JsonString(Utf8(name))) +
             ",\"class\":" + JsonString(Utf8(ClassOf(focus))) + ",\"id\":" + std::to_string(::GetDlgCtrlID(focus)) +
             ",\"rect\":" + Rect(focus) + ",\"visible\":" + (::IsWindowVisible(focus) ? "true" : "false");
+    // What a screen reader takes as the name of a box without text of its own: the static label right before it
+    // in z-order, shown or not.
+    HWND before = ::GetWindow(focus, GW_HWNDPREV);
+    json += ",\"label\":" + (before && ClassIs(before, L"Static") ? JsonString(Utf8(Text(before))) : std::string("null"));
   } else {
     json += ",\"name\":null";
   }
