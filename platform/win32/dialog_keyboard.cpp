@@ -168,8 +168,8 @@ void DialogKeyboard::FocusFirst() {
   HWND first = firstTabStop_.empty() ? nullptr : ChildNamed(window_, firstTabStop_);
   if (CanTakeFocus(first)) {
     ::SetFocus(first);
-  } else if (HWND next = ::GetNextDlgTabItem(window_, nullptr, FALSE); CanTakeFocus(next)) {
-    ::SetFocus(next);
+  } else {
+    ::SetFocus(window_);  // a window with nothing to focus still takes the keys, as an active window does
   }
 }
 
