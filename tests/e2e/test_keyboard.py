@@ -102,6 +102,27 @@ class FromTheKeyboard(WineTestCase):
         shift_round = [self.press_until_focus_moves(quorvel.MAIN, "shift+Tab")["name"] for _ in visited]
         self.assertEqual(shift_round, list(reversed(visited[1:])) + [visited[0]])
 
+    def test_3b_arrows_move_within_a_group_of_options_and_space_toggles_a_check_box(self):
+        options = ("Option1", "Option2", "Option3")  # the sensor type, one frame
+        controls = self.gui.dump(quorvel.MAIN)["by_name"]
+        chosen = [name for name in options if controls[name]["checked"] == 1]
+        self.assertEqual(len(chosen), 1, chosen)
+        self.tab_to(quorvel.MAIN, chosen[0])  # the group's one tab stop
+        key = "Left" if chosen[0] == "Option3" else "Right"
+        focus = self.press_until_focus_moves(quorvel.MAIN, key)
+        self.assertIn(focus["name"], options)
+        deadline = time.monotonic() + 10
+        while self.gui.dump(quorvel.MAIN)["by_name"][focus["name"]]["checked"] != 1:
+            self.assertLess(time.monotonic(), deadline, f"{key} did not choose {focus['name']}")
+            time.sleep(0.2)
+        before = self.gui.dump(quorvel.MAIN)["by_name"]["Check1"]["checked"]
+        self.tab_to(quorvel.MAIN, "Check1")
+        self.gui.keys("space")
+        deadline = time.monotonic() + 10
+        while self.gui.dump(quorvel.MAIN)["by_name"]["Check1"]["checked"] == before:
+            self.assertLess(time.monotonic(), deadline, "Space did not toggle the check box")
+            time.sleep(0.2)
+
     def test_4_enter_on_a_focused_button_presses_it(self):
         self.tab_to(quorvel.MAIN, "Command6")  # the console button
         self.gui.keys("Return")
