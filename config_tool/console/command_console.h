@@ -1,4 +1,6 @@
 #pragma once
+#include <map>
+#include <string>
 // The command console (Form1): raw sends through the spooler, the command list, file loads and the USB probe.
 #include <cstdint>
 #include <string>
@@ -17,6 +19,10 @@
 namespace quorvel {
 
 inline constexpr std::string_view kConsoleCaption = "Lumisk-条码打印机指令测试";
+// What a screen reader calls the boxes that have no label: the send box, the character view, the receive box,
+// the command list and the skin list.
+inline const std::map<std::string, std::string> kConsoleSpokenNames{
+    {"Text1", "发送数据"}, {"TASCII", "字符显示"}, {"TXTRE", "调试信息返回"}, {"List2", "命令"}, {"List1", "皮肤"}};
 inline constexpr std::string_view kBadFormatText = "发送失败!格式不对！";
 inline constexpr uint32_t kSendBoxColor = 0x800080;  // purple
 inline constexpr int kRepaintEveryBytes = 2000;

@@ -7,6 +7,9 @@
 namespace quorvel {
 
 inline constexpr std::string_view kLauncherCaption = "版本(Version)";
+// Enter anywhere but on a button or the list goes into the configuration tool; the skin list has no label.
+inline constexpr const char* kLauncherDefaultButton = "Command1";
+inline constexpr const char* kLauncherSkinListName = "皮肤（Skin）";
 
 struct LauncherControls {
   platform::Window& window;

@@ -25,9 +25,7 @@ constexpr DWORD kTextBoxStyle =
 constexpr DWORD kButtonStyle = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 constexpr DWORD kListStyle = WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
 
-int UnitsToPixels(int units) {
-  return win32::TwipsToPixels(static_cast<int>(std::lround(units * quorvel::kTwipsPerConsoleUnit)));
-}
+int UnitsToTwips(int units) { return static_cast<int>(std::lround(units * quorvel::kTwipsPerConsoleUnit)); }
 
 }  // namespace
 
@@ -116,7 +114,7 @@ void ConsoleWin32::Open() {
 void ConsoleWin32::ClientSizeTwips(int& width, int& height) const {
   RECT client{};
   ::GetClientRect(Handle(), &client);
-  const int pixelsPerInch = win32::TwipsToPixels(1440);
+  const int pixelsPerInch = LayoutDpi();
   width = ::MulDiv(client.right, 1440, pixelsPerInch);
   height = ::MulDiv(client.bottom, 1440, pixelsPerInch);
 }
@@ -124,9 +122,9 @@ void ConsoleWin32::ClientSizeTwips(int& width, int& height) const {
 void ConsoleWin32::ApplyGeometry() {
   if (!logic_ || !controls_) return;
   const quorvel::ConsoleGeometry& g = logic_->Geometry();
-  auto place = [](HWND control, const quorvel::Box& box) {
-    ::MoveWindow(control, UnitsToPixels(box.left), win32::TwipsToPixels(box.top), UnitsToPixels(box.width),
-                 win32::TwipsToPixels(box.height), TRUE);
+  auto place = [this](HWND control, const quorvel::Box& box) {
+    ::MoveWindow(control, ToPixels(UnitsToTwips(box.left)), ToPixels(box.top), ToPixels(UnitsToTwips(box.width)),
+                 ToPixels(box.height), TRUE);
   };
   Controls& c = *controls_;
   place(c.text1.Handle(), g.text1);
@@ -141,6 +139,8 @@ void ConsoleWin32::ApplyGeometry() {
   place(c.command7, g.command7);
   place(c.command8, g.command8);
   place(c.commandC, g.commandC);
+  // Moves and changes of view change the reading order and what is in sight.
+  if (Keyboard()) Keyboard()->Arrange();
 }
 
 void ConsoleWin32::OnTextBoxClick(HWND box) {
@@ -183,6 +183,10 @@ LRESULT ConsoleWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       int width = 0, height = 0;
       ClientSizeTwips(width, height);
       logic_->Load(width, height);
+      for (HWND box : {controls_->text1.Handle(), controls_->tascii.Handle(), controls_->txtre.Handle()}) {
+        win32::LeaveOnTabAndEscape(box);
+      }
+      UseDialogKeys(quorvel::kConsoleSpokenNames);
       ApplyGeometry();
       return 0;
     }

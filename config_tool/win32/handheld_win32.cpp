@@ -59,6 +59,8 @@ LRESULT HandheldWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       logic_ = std::make_unique<quorvel::HandheldWindow>(quorvel::HandheldControls{controls_->window,
                                                                                     controls_->captions});
       logic_->Load();
+      win32::LeaveOnTabAndEscape(controls_->richTextBox1);
+      UseDialogKeys();
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_.Get());

@@ -56,6 +56,7 @@ LRESULT LauncherWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
                                     controls_->list1},
           quorvel::SkinServices{skin_, files_, dialogs_}, process_, host_);
       logic_->Load();
+      UseDialogKeys({{"List1", quorvel::kLauncherSkinListName}}, quorvel::kLauncherDefaultButton);
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_.Get());
@@ -64,6 +65,7 @@ LRESULT LauncherWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       if (LOWORD(wParam) == kCommand1 && HIWORD(wParam) == BN_CLICKED) logic_->OnCommand1Click();
       if (LOWORD(wParam) == kCommand2 && HIWORD(wParam) == BN_CLICKED) logic_->OnCommand2Click();
       if (LOWORD(wParam) == kList1 && HIWORD(wParam) == LBN_SELCHANGE) logic_->OnList1Click();
+      if (Keyboard()) Keyboard()->Arrange();  // the chosen language is the tab stop of its group
       return 0;
     default:
       return DefaultHandling(message, wParam, lParam);

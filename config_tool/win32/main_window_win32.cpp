@@ -217,11 +217,14 @@ LRESULT MainWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_CREATE:
       CreateControls();
       logic_->Load();
+      win32::LeaveOnTabAndEscape(controls_->richTextBox1.Handle());
+      UseDialogKeys();
       return 0;
     case WM_GETFONT:  // the font controls take when they are made
       return reinterpret_cast<LRESULT>(controlFont_.Get());
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
+      if (Keyboard()) Keyboard()->Arrange();  // a handler may have shown or hidden a control
       return 0;
     case WM_TIMER:
       if (logic_ && wParam == kTimer3) logic_->OnTimer3Tick();

@@ -29,6 +29,7 @@ LRESULT SettingsWaitWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
       logic_ = std::make_unique<quorvel::SettingsWaitWindow>(
           quorvel::SettingsWaitControls{*window_, *progress_, *timer1_}, targets_, skin_);
       logic_->Load();
+      UseDialogKeys();
       return 0;
     }
     case WM_TIMER:

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/layout/colour_scheme.h"
+
 namespace omblet_win32 {
 namespace {
 
@@ -66,11 +68,19 @@ void InstallerWindowWin32::CreateControls() {
       omblet::InstallerServices{wmi_, registry_, launcher_, spooler_, dialogs_, fileSystem_});
 }
 
-// White text straight on the window's navy background.
+// White text straight on the window's navy background; the system's text and window colours under a
+// high-contrast theme.
+HBRUSH InstallerWindowWin32::Background() const {
+  return platform::ColoursFor(win32::HighContrastTheme()) == platform::ColourSource::System
+             ? ::GetSysColorBrush(COLOR_WINDOW)
+             : background_;
+}
+
 LRESULT InstallerWindowWin32::LabelColours(HDC dc) {
-  ::SetTextColor(dc, kWhite);
+  const bool system = platform::ColoursFor(win32::HighContrastTheme()) == platform::ColourSource::System;
+  ::SetTextColor(dc, system ? ::GetSysColor(COLOR_WINDOWTEXT) : kWhite);
   ::SetBkMode(dc, TRANSPARENT);
-  return reinterpret_cast<LRESULT>(background_);
+  return reinterpret_cast<LRESULT>(Background());
 }
 
 LRESULT InstallerWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -78,11 +88,22 @@ LRESULT InstallerWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM 
     case WM_CREATE:
       CreateControls();
       logic_->Load();
+      UseDialogKeys();
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_);
     case WM_CTLCOLORSTATIC:
       return LabelColours(reinterpret_cast<HDC>(wParam));
+    case WM_ERASEBKGND: {
+      RECT client{};
+      ::GetClientRect(Handle(), &client);
+      ::FillRect(reinterpret_cast<HDC>(wParam), &client, Background());
+      return 1;
+    }
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:  // a theme switched on or off while the window is open
+      ::InvalidateRect(Handle(), nullptr, TRUE);
+      return DefaultHandling(message, wParam, lParam);
     case WM_TIMER:
       if (!logic_) return 0;
       if (wParam == kTimerDelay) logic_->OnTimerDelayTick();

@@ -29,6 +29,7 @@ class InstallerWindowWin32 : public win32::BaseWindow<InstallerWindowWin32> {
   struct Controls;
   void CreateControls();
   LRESULT LabelColours(HDC dc);
+  HBRUSH Background() const;
 
   platform::Wmi& wmi_;
   win32::Win32Registry registry_;

@@ -29,4 +29,13 @@ inline int FitLayoutDpi(int systemDpi, PixelSize workArea, PixelSize frame, Pixe
   return std::max(dpi, std::min(systemDpi, kSmallestLayoutDpi));
 }
 
+// The scale a window's layout is drawn at after it moves from a monitor of `fromMonitorDpi` to one of
+// `toMonitorDpi`: it keeps the share of the monitor's scale it had, so a layout fitted to a small screen stays
+// fitted in proportion, and never goes below the smallest readable scale.
+inline int RescaledLayoutDpi(int layoutDpi, int fromMonitorDpi, int toMonitorDpi) {
+  if (fromMonitorDpi <= 0 || toMonitorDpi <= 0 || layoutDpi <= 0) return layoutDpi;
+  const long long scaled = (static_cast<long long>(layoutDpi) * toMonitorDpi + fromMonitorDpi / 2) / fromMonitorDpi;
+  return std::max(static_cast<int>(scaled), std::min(toMonitorDpi, kSmallestLayoutDpi));
+}
+
 }  // namespace platform

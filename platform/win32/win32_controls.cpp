@@ -3,7 +3,11 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <cwchar>
+
+#include "platform/layout/colour_scheme.h"
 #include "platform/layout/fit_to_screen.h"
+#include "platform/win32/dpi_change.h"
 #include "platform/win32/text_conversion.h"
 
 namespace win32 {
@@ -27,8 +31,7 @@ int& LayoutDpi() {
 int TwipsToPixels(int twips) { return ::MulDiv(twips, LayoutDpi(), 1440); }
 
 int FitLayoutToScreen(int largestClientWidthTwips, int largestClientHeightTwips) {
-  RECT work{};
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const RECT work = WorkAreaForNewWindow(nullptr);  // the monitor the first window opens on
   RECT frame{0, 0, 0, 0};  // the largest frame any of the windows has: a caption and a sizing border
   ::AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
   LayoutDpi() = platform::FitLayoutDpi(SystemDpi(), {work.right - work.left, work.bottom - work.top},
@@ -120,7 +123,11 @@ void Win32RichText::SetTextColor(uint32_t rgb) {
   CHARFORMAT2W format{};
   format.cbSize = sizeof(format);
   format.dwMask = CFM_COLOR;
-  format.crTextColor = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+  if (platform::ColoursFor(HighContrastTheme()) == platform::ColourSource::System) {
+    format.dwEffects = CFE_AUTOCOLOR;  // the system's window text colour
+  } else {
+    format.crTextColor = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+  }
   ::SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
   ::SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));  // for text set later
 }
@@ -135,9 +142,27 @@ void Win32EditText::SetTextColor(uint32_t rgb) {
   ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+bool HighContrastTheme() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof(contrast);
+  if (::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+      (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0) {
+    return true;
+  }
+  // The user's stored setting, which Windows keeps in step with the one above; Wine answers the call above with
+  // "off" whatever is set, and this is where its users and our tests set it.
+  wchar_t flags[16] = {};
+  DWORD size = sizeof(flags);
+  if (::RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Accessibility\\HighContrast", L"Flags", RRF_RT_REG_SZ,
+                     nullptr, flags, &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  return (std::wcstoul(flags, nullptr, 10) & HCF_HIGHCONTRASTON) != 0;
+}
+
 HBRUSH ColorEditText(HWND edit, HDC dc) {
   auto stored = reinterpret_cast<ULONG_PTR>(::GetPropW(edit, L"TextColor"));
-  if (!stored) return nullptr;
+  if (!stored || platform::ColoursFor(HighContrastTheme()) == platform::ColourSource::System) return nullptr;
   const auto rgb = static_cast<uint32_t>(stored - 1);
   ::SetTextColor(dc, RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
   ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));

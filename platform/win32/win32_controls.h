@@ -14,7 +14,7 @@ namespace win32 {
 int TwipsToPixels(int twips);
 
 // Draws every layout of the process at the largest scale, up to the screen's own, at which a window of the given
-// client size fits the monitor's work area with its frame; returns that scale in pixels per inch. Called once at
+// client size fits the work area of the monitor the first window opens on, with its frame; returns that scale in pixels per inch. Called once at
 // start, before any window is made.
 int FitLayoutToScreen(int largestClientWidthTwips, int largestClientHeightTwips);
 
@@ -120,6 +120,9 @@ class Win32EditText : public Win32ControlBase<platform::RichText> {
   std::string Text() const override { return WindowText(hwnd_); }
   void SetTextColor(uint32_t rgb) override;
 };
+
+// Whether the user runs a high-contrast theme: then the windows draw in the system's colours.
+bool HighContrastTheme();
 
 // For a parent's WM_CTLCOLOREDIT: colours `edit` as its Win32EditText asked; nullptr when it asked nothing.
 HBRUSH ColorEditText(HWND edit, HDC dc);

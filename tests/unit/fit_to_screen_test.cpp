@@ -10,6 +10,14 @@ using platform::FitLayoutDpi;
 constexpr platform::PixelSize kLargest{15000, 9990};
 constexpr platform::PixelSize kFrame{16, 39};
 
+TEST(RescaledLayoutDpi, AMoveBetweenMonitorsKeepsTheShareOfTheMonitorsScale) {
+  EXPECT_EQ(platform::RescaledLayoutDpi(96, 96, 192), 192);   // to a monitor at twice the scale
+  EXPECT_EQ(platform::RescaledLayoutDpi(120, 144, 96), 80);   // a fitted layout stays fitted in proportion
+  EXPECT_EQ(platform::RescaledLayoutDpi(144, 144, 144), 144);
+  EXPECT_EQ(platform::RescaledLayoutDpi(50, 96, 48), 48);     // never below the smallest readable scale
+  EXPECT_EQ(platform::RescaledLayoutDpi(96, 0, 144), 96);     // an unknown monitor scale changes nothing
+}
+
 TEST(FitLayoutDpi, TheSystemsScaleWhereTheWindowFits) {
   EXPECT_EQ(FitLayoutDpi(96, {1366, 728}, kFrame, kLargest), 96);
   EXPECT_EQ(FitLayoutDpi(96, {1920, 1040}, kFrame, kLargest), 96);

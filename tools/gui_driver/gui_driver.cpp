@@ -7,6 +7,8 @@
 //     holds at least L characters and prints the milliseconds from the confirmation to then
 //   gui_driver list
 //   gui_driver stats --title T     handles and private bytes of the process that owns window T
+//   gui_driver focus --title T     the control that has the keyboard focus in the thread of window T, with its
+//                                  place, that of the window's client area, and the label right before it
 #include <windows.h>
 #include <commctrl.h>
 
@@ -282,6 +284,43 @@ int StatsCommand(HWND window) {
   return 0;
 }
 
+// Another process's focus is not GetFocus's to tell; the window's GUI thread knows it.
+int FocusCommand(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info)) {
+    tool_io::Fail("the window's thread cannot be asked for its focus", 1);
+  }
+  RECT client{};
+  ::GetClientRect(window, &client);
+  ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  std::string clientJson = "[" + std::to_string(client.left) + "," + std::to_string(client.top) + "," +
+                           std::to_string(client.right) + "," + std::to_string(client.bottom) + "]";
+  HWND focus = info.hwndFocus;
+  // The edit part of a combo box counts as the combo box.
+  if (focus && ::GetParent(focus) && ::GetParent(focus) != window && ::IsChild(window, focus)) {
+    HWND parent = ::GetParent(focus);
+    if (ClassIs(parent, L"ComboBox")) focus = parent;
+  }
+  std::string json = "{\"active\":" + JsonString(Utf8(info.hwndActive ? Text(info.hwndActive) : L"")) +
+                     ",\"client\":" + clientJson + ",\"in_window\":" +
+                     ((focus && (focus == window || ::IsChild(window, focus))) ? "true" : "false");
+  if (focus) {
+    std::wstring name = NameOf(focus);
+    json += ",\"name\":" + (name.empty() ? std::string("null") : JsonString(Utf8(name))) +
+            ",\"class\":" + JsonString(Utf8(ClassOf(focus))) + ",\"id\":" + std::to_string(::GetDlgCtrlID(focus)) +
+            ",\"rect\":" + Rect(focus) + ",\"visible\":" + (::IsWindowVisible(focus) ? "true" : "false");
+    // What a screen reader takes as the name of a box without text of its own: the static label right before it
+    // in z-order, shown or not.
+    HWND before = ::GetWindow(focus, GW_HWNDPREV);
+    json += ",\"label\":" + (before && ClassIs(before, L"Static") ? JsonString(Utf8(Text(before))) : std::string("null"));
+  } else {
+    json += ",\"name\":null";
+  }
+  tool_io::Print(json + "}\n");
+  return 0;
+}
+
 int Run(const std::vector<std::wstring>& args) {
   if (args.empty()) tool_io::Fail("usage: gui_driver COMMAND [options]", 2);
   const std::wstring& command = args[0];
@@ -325,6 +364,7 @@ int Run(const std::vector<std::wstring>& args) {
     return 0;
   }
   if (command == L"stats") return StatsCommand(window);
+  if (command == L"focus") return FocusCommand(window);
   if (command == L"close") {
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     return 0;

@@ -95,6 +95,18 @@ class GuiDriver:
         left, top, right, bottom = self._json("itemrect", "--title", title, "--name", name, "--index", index)
         self._pointer((left + right) // 2, (top + bottom) // 2, clicks)
 
+    # --- the real keyboard: xdotool presses keys on the X display, so they go to whichever window has the focus
+    def keys(self, *keys):
+        """Presses `keys` (X key names, such as "Tab", "shift+Tab", "Return", "Escape") one after the other."""
+        import subprocess
+        subprocess.run(["xdotool", "key", "--delay", "60", *keys], env=self.session.env, check=True, timeout=30)
+
+    def focus(self, title):
+        """The control that has the keyboard focus in the thread of window `title`: its name (None when none has
+        it), class, screen rect, whether it is visible and inside that window, the window's client rect on the
+        screen, and the title of the active window."""
+        return self._json("focus", "--title", title)
+
     def work_area(self):
         return self._json("workarea")
 

@@ -1,0 +1,47 @@
+#pragma once
+// The keys of a dialog for a window that is not one: its keyboard plan applied to its controls (z-order, tab stops,
+// groups, hidden name labels), the focus on the first control at open and back where it was on reactivation, and
+// Enter and Esc as the plan says. The message loop's IsDialogMessage does Tab, the arrows and Space.
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+#include "platform/layout/keyboard_plan.h"
+
+namespace win32 {
+
+class DialogKeyboard {
+ public:
+  // `spokenNames`: names for boxes that have neither a label nor a frame; `defaultButton`: the control Enter
+  // presses where the focus is on no button or list ("" for none).
+  DialogKeyboard(HWND window, std::map<std::string, std::string> spokenNames = {}, std::string defaultButton = {});
+  DialogKeyboard(const DialogKeyboard&) = delete;
+  DialogKeyboard& operator=(const DialogKeyboard&) = delete;
+
+  // Plans again from where the controls are now and what is shown: after a layout or a change of visibility.
+  void Arrange();
+  void FocusFirst();
+  // Takes the window's activation, focus and Enter/Esc commands; true when the message is answered.
+  bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+ private:
+  void RestoreFocus();
+  void OnEnter();
+  HWND NameLabelFor(HWND control, const std::string& text);
+
+  HWND window_;
+  std::map<std::string, std::string> spokenNames_;
+  std::string defaultButton_;
+  std::string firstTabStop_;
+  HWND lastFocus_ = nullptr;
+};
+
+// What kind of control a child window is, from its class and style.
+platform::ControlRole RoleOf(HWND control);
+
+// A multi-line box lets Tab and Esc go to the window, as in a dialog; typing in it is unchanged. Without this, Tab
+// stays in the box and Esc makes it close its parent.
+void LeaveOnTabAndEscape(HWND multiLineBox);
+
+}  // namespace win32
