@@ -9,6 +9,7 @@
 namespace {
 
 const uint8_t kReturnValue[] = {'R', 'E', 'T', 'U', 'R', 'N', ' ', 'V', 'A', 'L', 'U', 'E', '\r', '\n'};
+constexpr std::chrono::milliseconds kLimit{5000};
 
 platform::ReadProgress WaitForRead(platform::DeviceFile& file, DWORD milliseconds) {
   DWORD start = ::GetTickCount();
@@ -32,7 +33,7 @@ TEST(Win32DeviceFiles, AnsweringPrinterSendsItsFrame) {
   {
     auto writer = devices.Open(path, platform::OpenMode::Synchronous);
     ASSERT_NE(writer, nullptr);
-    EXPECT_EQ(writer->Write(kReturnValue), 14u);
+    EXPECT_EQ(writer->Write(kReturnValue, kLimit).written, 14u);
   }
   auto reader = devices.Open(path, platform::OpenMode::Overlapped);
   ASSERT_NE(reader, nullptr);
@@ -55,7 +56,7 @@ TEST(Win32DeviceFiles, AReadPostedOnAWaitingAnswerCompletesWithinABurstOfLooks) 
     {
       auto writer = devices.Open(path, platform::OpenMode::Synchronous);
       ASSERT_NE(writer, nullptr);
-      writer->Write(kReturnValue);
+      writer->Write(kReturnValue, kLimit);
     }
     ::Sleep(500);  // the answer is in the line before the read is posted
     auto reader = devices.Open(path, platform::OpenMode::Overlapped);
