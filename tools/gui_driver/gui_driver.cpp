@@ -7,11 +7,15 @@
 //     holds at least L characters and prints the milliseconds from the confirmation to then
 //   gui_driver list
 //   gui_driver stats --title T     handles and private bytes of the process that owns window T
+//   gui_driver probe --title T --for MS [--each MS]
+//     asks window T again and again, for MS milliseconds, whether it responds, as the system does (WM_NULL sent
+//     with a time limit, given up at once when the window counts as hung); prints how many probes went unanswered
 #include <windows.h>
 #include <commctrl.h>
 
 #include <psapi.h>
 
+#include <algorithm>
 #include <cwctype>
 #include <string>
 #include <vector>
@@ -282,6 +286,25 @@ int StatsCommand(HWND window) {
   return 0;
 }
 
+int ProbeCommand(HWND window, const std::vector<std::wstring>& args) {
+  const DWORD total = static_cast<DWORD>(std::wcstoul(tool_io::Option(args, L"--for", L"5000").c_str(), nullptr, 10));
+  const DWORD each = static_cast<DWORD>(std::wcstoul(tool_io::Option(args, L"--each", L"2000").c_str(), nullptr, 10));
+  int probes = 0, unanswered = 0;
+  DWORD longest = 0;
+  const DWORD start = ::GetTickCount();
+  do {
+    const DWORD sent = ::GetTickCount();
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, each, &result)) ++unanswered;
+    longest = std::max(longest, ::GetTickCount() - sent);
+    ++probes;
+    ::Sleep(100);
+  } while (::GetTickCount() - start < total);
+  tool_io::Print("{\"probes\":" + std::to_string(probes) + ",\"unanswered\":" + std::to_string(unanswered) +
+                 ",\"longest_ms\":" + std::to_string(longest) + "}\n");
+  return 0;
+}
+
 int Run(const std::vector<std::wstring>& args) {
   if (args.empty()) tool_io::Fail("usage: gui_driver COMMAND [options]", 2);
   const std::wstring& command = args[0];
@@ -321,6 +344,7 @@ int Run(const std::vector<std::wstring>& args) {
     return 0;
   }
   if (command == L"stats") return StatsCommand(window);
+  if (command == L"probe") return ProbeCommand(window, args);
   if (command == L"close") {
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     return 0;
