@@ -48,8 +48,8 @@ class FakeProcessHandle : public platform::ProcessHandle {
 }  // namespace
 
 platform::StartedProcess FakeProcessLauncher::Start(std::string_view program, std::string_view commandLine,
-                                                   platform::ShowState show) {
-  starts.push_back({std::string(program), std::string(commandLine), show});
+                                                   platform::ShowState show, std::string_view workingFolder) {
+  starts.push_back({std::string(program), std::string(commandLine), show, std::string(workingFolder)});
   if (!startable) return {};
   *starts.back().ended = endAtOnce;
   return platform::StartedProcess(std::make_unique<FakeProcessHandle>(starts.back().ended));

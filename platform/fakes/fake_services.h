@@ -49,14 +49,15 @@ class FakeProcessLauncher : public platform::ProcessLauncher {
     std::string program;
     std::string commandLine;
     platform::ShowState show;
+    std::string workingFolder;
     std::shared_ptr<bool> ended = std::make_shared<bool>(false);  // set it to end the started program
   };
   bool startable = true;
   bool endAtOnce = false;  // programs end as soon as they are started
   std::vector<Start> starts;
 
-  platform::StartedProcess Start(std::string_view program, std::string_view commandLine,
-                                 platform::ShowState show) override;
+  platform::StartedProcess Start(std::string_view program, std::string_view commandLine, platform::ShowState show,
+                                 std::string_view workingFolder = {}) override;
   void EndAll() {
     for (auto& start : starts) *start.ended = true;
   }

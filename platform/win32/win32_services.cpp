@@ -20,7 +20,7 @@ class Win32ProcessHandle : public platform::ProcessHandle {
 }  // namespace
 
 platform::StartedProcess Win32ProcessLauncher::Start(std::string_view program, std::string_view commandLine,
-                                                    platform::ShowState show) {
+                                                    platform::ShowState show, std::string_view workingFolder) {
   // The application name is the file that runs; without it CreateProcess would search the program's own
   // folder first for the command line's first word.
   std::wstring application = Utf8ToWide(program);
@@ -32,7 +32,9 @@ platform::StartedProcess Win32ProcessLauncher::Start(std::string_view program, s
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(show);
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+  const std::wstring folder = Utf8ToWide(workingFolder);
+  if (!::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
     return {};
   }
   UniqueKernelHandle threadHandle(process.hThread);
@@ -129,7 +131,7 @@ std::optional<std::string> Win32Dialogs::ChooseFileToOpen(const platform::OpenFi
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   dialog.lpstrTitle = title.c_str();
-  dialog.Flags = OFN_EXPLORER | (request.hideReadOnly ? OFN_HIDEREADONLY : 0);
+  dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | (request.hideReadOnly ? OFN_HIDEREADONLY : 0);
   // comdlg32 imports winspool.drv: imported statically, it would pull that DLL in from the program's folder
   // before the DLL search is restricted. Taken at run time, its imports come from the system folder.
   using GetOpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);

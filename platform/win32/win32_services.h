@@ -13,8 +13,8 @@ namespace win32 {
 
 class Win32ProcessLauncher : public platform::ProcessLauncher {
  public:
-  platform::StartedProcess Start(std::string_view program, std::string_view commandLine,
-                                 platform::ShowState show) override;
+  platform::StartedProcess Start(std::string_view program, std::string_view commandLine, platform::ShowState show,
+                                 std::string_view workingFolder = {}) override;
 };
 
 class Win32FileSystem : public platform::FileSystem {

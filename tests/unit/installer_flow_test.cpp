@@ -48,6 +48,8 @@ TEST_F(InstallerFlow, LoadShowsTheFirstLinesAndStartsTheSpoolerHidden) {
   EXPECT_EQ(launcher.starts[0].program, "C:\\Windows\\system32\\cmd.exe");
   EXPECT_EQ(launcher.starts[0].commandLine, "cmd /c net start spooler");
   EXPECT_EQ(launcher.starts[0].show, platform::ShowState::Hidden);
+  // cmd finds "net" in its current folder first: the system's own, not one beside the program.
+  EXPECT_EQ(launcher.starts[0].workingFolder, "C:\\Windows\\system32");
   EXPECT_TRUE(timerDelay.Running());
   EXPECT_EQ(timerDelay.Interval(), 1u);
   EXPECT_FALSE(timerUSBCheck.Running());
