@@ -68,8 +68,10 @@ class FakeSkinEngine : public platform::SkinEngine {
   std::vector<std::string> calls;  // "Attach", "AttachEx(path,password)", "SetAero(n)"
 
   void Attach() override { calls.push_back("Attach"); }
-  void AttachEx(std::string_view skinFile, std::string_view password) override {
+  bool handable = true;  // false: no path the engine could open can be made for the file
+  bool AttachEx(std::string_view skinFile, std::string_view password) override {
     calls.push_back("AttachEx(" + std::string(skinFile) + "," + std::string(password) + ")");
+    return handable;
   }
   void SetAero(int on) override { calls.push_back("SetAero(" + std::to_string(on) + ")"); }
 };

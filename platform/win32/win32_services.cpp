@@ -159,11 +159,36 @@ void Win32SkinEngine::Attach() {
   if (attach_) attach_();
 }
 
-void Win32SkinEngine::AttachEx(std::string_view skinFile, std::string_view password) {
-  if (!attachEx_) return;
-  std::string file = win32::Utf8ToAnsi(skinFile).value_or("");
-  std::string secret = win32::Utf8ToAnsi(password).value_or("");
-  attachEx_(file.c_str(), secret.c_str());
+// The engine opens ANSI paths only. A folder whose name the ANSI code page lacks (C:\Users\张三\... on an English
+// Windows) is reached by making it current for the call and passing the bare name, or else by its short name.
+bool Win32SkinEngine::AttachEx(std::string_view skinFile, std::string_view password) {
+  if (!attachEx_) return true;  // no engine: nothing to dress, nothing failed
+  const std::string secret = win32::Utf8ToAnsi(password).value_or("");
+  if (std::optional<std::string> file = win32::Utf8ToAnsi(skinFile)) {
+    attachEx_(file->c_str(), secret.c_str());
+    return true;
+  }
+  const std::wstring wide = Utf8ToWide(skinFile);
+  const size_t slash = wide.find_last_of(L"\\/");
+  if (slash != std::wstring::npos) {
+    std::optional<std::string> name = win32::Utf8ToAnsi(skinFile.substr(skinFile.find_last_of("\\/") + 1));
+    std::wstring previous(32768, L'\0');
+    const DWORD got = ::GetCurrentDirectoryW(static_cast<DWORD>(previous.size()), previous.data());
+    previous.resize(got < previous.size() ? got : 0);
+    if (name && !previous.empty() && ::SetCurrentDirectoryW(wide.substr(0, slash + 1).c_str())) {
+      attachEx_(name->c_str(), secret.c_str());
+      ::SetCurrentDirectoryW(previous.c_str());  // never left on the skin folder
+      return true;
+    }
+  }
+  std::wstring shortPath(MAX_PATH, L'\0');
+  const DWORD length = ::GetShortPathNameW(wide.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+  if (length == 0 || length >= shortPath.size()) return false;
+  shortPath.resize(length);
+  std::optional<std::string> shortFile = win32::Utf8ToAnsi(WideToUtf8(shortPath));
+  if (!shortFile) return false;
+  attachEx_(shortFile->c_str(), secret.c_str());
+  return true;
 }
 
 void Win32SkinEngine::SetAero(int on) {

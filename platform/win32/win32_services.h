@@ -49,7 +49,7 @@ class Win32SkinEngine : public platform::SkinEngine {
  public:
   explicit Win32SkinEngine(std::string_view programFolder);
   void Attach() override;
-  void AttachEx(std::string_view skinFile, std::string_view password) override;
+  bool AttachEx(std::string_view skinFile, std::string_view password) override;
   void SetAero(int on) override;
 
  private:
