@@ -90,8 +90,9 @@ bool CommandConsole::Send() {
   } else if (!built) {
     services_.dialogs.ShowMessage(kBadFormatText, "提示");
   } else {
-    sent = SendRawToPrinter(services_.spooler, services_.dialogs, controls_.comboPrinter.Text(), buffer_.Filled(),
-                            sentCount_);
+    timedJobPrinter_ = controls_.comboPrinter.Text();
+    sent = SendRawToPrinter(services_.spooler, services_.dialogs, timedJobPrinter_, buffer_.Filled(), sentCount_,
+                            &timedJobId_);
   }
   if (!sent && controls_.check1.Value() == platform::CheckValue::Checked) {
     // One message is enough: a failing timed send stops instead of asking again every 100 ms.
@@ -114,6 +115,8 @@ void CommandConsole::OnCheck1Click() {
 void CommandConsole::OnTimer3Tick() {
   if (sending_) return;  // a message box of the previous send is still open
   controls_.timer3.SetInterval(kTimedSendMs);
+  // The previous job has not gone to the printer yet: this tick waits for it rather than queue one more.
+  if (timedJobId_ != 0 && services_.spooler.JobInQueue(timedJobPrinter_, timedJobId_)) return;
   Send();
 }
 

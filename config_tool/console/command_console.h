@@ -93,6 +93,10 @@ class CommandConsole {
   int width_ = 15000, height_ = 9000;
   uint32_t sentCount_ = 0;
   bool sending_ = false;  // a message box of a send is open: timer ticks wait
+  // The job of the last timed send: the next tick sends only once it has left the queue, so that a printer that
+  // takes no data does not collect a job every 100 ms.
+  std::string timedJobPrinter_;
+  uint32_t timedJobId_ = 0;
 };
 
 }  // namespace quorvel

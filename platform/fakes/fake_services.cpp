@@ -12,8 +12,10 @@ platform::RawJobResult FakeSpooler::SendRawJob(std::string_view printerName, std
   if (acceptLimit && bytes.size() > *acceptLimit) return {true, false, *acceptLimit, false};  // refused, deleted
   jobs.push_back({std::string(printerName), std::string(documentName), {bytes.begin(), bytes.end()}});
   const auto size = static_cast<uint32_t>(bytes.size());
-  if (failEnd) return {true, false, size, true};
-  return {true, true, size, true};
+  const auto id = static_cast<uint32_t>(jobs.size());
+  if (holdJobs) queued.insert(id);
+  if (failEnd) return {true, false, size, true, id};
+  return {true, true, size, true, id};
 }
 
 std::optional<platform::PrinterSetup> FakeSpooler::FindPrinter(std::string_view printerName) {

@@ -1,6 +1,8 @@
 #pragma once
 // Recording fakes of the small platform services.
+#include <algorithm>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 
@@ -26,6 +28,14 @@ class FakeSpooler : public platform::Spooler {
   std::optional<uint32_t> acceptLimit;  // when set, the spooler takes no more than this many bytes of a job
   bool failEnd = false;                 // every byte is taken, then ending the page and document fails
   std::map<std::string, platform::PrinterSetup> setups;  // port and driver of printers by name
+  bool holdJobs = false;      // jobs stay in the queue, as for a printer that takes no data, until taken out
+  std::set<uint32_t> queued;  // jobs still in the queue
+  int queueLooks = 0;
+
+  bool JobInQueue(std::string_view printerName, uint32_t jobId) override {
+    ++queueLooks;
+    return std::find(printers.begin(), printers.end(), printerName) != printers.end() && queued.count(jobId) > 0;
+  }
 
   std::vector<std::string> ListPrinters() override { return printers; }
   platform::RawJobResult SendRawJob(std::string_view printerName, std::string_view documentName,

@@ -172,6 +172,29 @@ TEST(ConsoleTimedSend, RepeatsEvery100msAndStopsOnAFailure) {
   EXPECT_FALSE(f.timer3.Running());
 }
 
+// A printer that takes no data keeps each job in the queue: the timed send waits for it rather than pile up a job
+// every 100 ms, and goes on once the job has left.
+TEST(ConsoleTimedSend, SendsOnlyOnceThePreviousJobHasLeftTheQueue) {
+  ConsoleFixture f;
+  f.spooler.holdJobs = true;
+  f.text1.SetText("PTESTPAGE");
+  f.check1.SetValue(platform::CheckValue::Checked);
+  f.console.OnCheck1Click();
+  for (int i = 0; i < 50; ++i) f.console.OnTimer3Tick();
+  EXPECT_EQ(f.spooler.jobs.size(), 1u);
+  EXPECT_TRUE(f.timer3.Running());  // still on: waiting is not a failure
+  EXPECT_TRUE(f.dialogs.messages.empty());
+
+  f.spooler.queued.clear();  // the printer took the job
+  f.console.OnTimer3Tick();
+  f.console.OnTimer3Tick();
+  EXPECT_EQ(f.spooler.jobs.size(), 2u);
+
+  // A send by the button is the user's own: it is never held back.
+  f.console.OnCommand4Click();
+  EXPECT_EQ(f.spooler.jobs.size(), 3u);
+}
+
 TEST(ConsoleCommandList, ReplacesTheCharacterViewAndAppendsCommandWords) {
   ConsoleFixture f;
   f.console.OnCommandCClick();
