@@ -48,6 +48,15 @@ void InstallerWindow::OnTimerDelayTick() {
 }
 
 void InstallerWindow::OnTimerUSBCheckTick() {
+  // WMI runs in another process; while a query waits, COM's modal loop delivers this timer's ticks. A tick then
+  // must not detect again, nor start the installs a second time.
+  if (checking_) return;
+  checking_ = true;
+  CheckForPrinter();
+  checking_ = false;
+}
+
+void InstallerWindow::CheckForPrinter() {
   DetectUsbPrinter(services_.wmi, {controls_.window, Line(2), Line(3), state_});
   if (!state_.printerFound) {
     controls_.timerUSBCheck.SetInterval(1000);

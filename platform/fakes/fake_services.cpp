@@ -34,6 +34,7 @@ std::optional<platform::PrinterSetup> FakeSpooler::FindPrinter(std::string_view 
 
 std::optional<std::vector<std::string>> FakeWmi::QueryProperty(std::string_view query, std::string_view property) {
   queries.push_back(std::string(query) + " / " + std::string(property));
+  if (duringQuery) duringQuery();
   if (!reachable) return std::nullopt;
   return dependents;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Recording fakes of the small platform services.
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 #include <memory>
@@ -49,6 +50,8 @@ class FakeWmi : public platform::Wmi {
   bool reachable = true;
   std::vector<std::string> dependents;  // "Dependent" of each Win32_USBControllerDevice
   std::vector<std::string> queries;
+  // Runs inside each query, as the messages COM's modal loop delivers while a real query waits would run.
+  std::function<void()> duringQuery;
 
   std::optional<std::vector<std::string>> QueryProperty(std::string_view query, std::string_view property) override;
 };

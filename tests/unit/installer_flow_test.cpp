@@ -77,6 +77,23 @@ TEST_F(InstallerFlow, FiveDotsAtFourSecondsThenDetectionAtFive) {
   EXPECT_EQ(timerDelay.ticks, 6);
 }
 
+// On a real PC COM's modal loop delivers timer ticks while a WMI query waits: such a tick neither detects again
+// nor starts the installs twice.
+TEST_F(InstallerFlow, ATickDeliveredDuringTheQueryRunsNoSecondDetection) {
+  AttachPrinter();
+  int nested = 0;
+  wmi.duringQuery = [&] {
+    ++nested;
+    installer.OnTimerUSBCheckTick();
+  };
+  installer.Load();
+  RunUntil(5002);
+  EXPECT_EQ(nested, 1);
+  EXPECT_EQ(wmi.queries.size(), 1u);
+  EXPECT_EQ(Commands(), (std::vector<std::string>{"cmd /c net start spooler", Command("发票专用驱动N")}));
+  EXPECT_FALSE(timerUSBCheck.Running());
+}
+
 TEST_F(InstallerFlow, ScansOnceASecondAndTheWaitingNumberCountsEveryDevice) {
   wmi.dependents = {"A", "B", "C"};
   installer.Load();
