@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "config_tool/link/device_channel.h"
+#include "config_tool/link/parameter_reader.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/win32_device_files.h"
 
