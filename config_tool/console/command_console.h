@@ -1,7 +1,9 @@
 #pragma once
 // The command console (Form1): raw sends through the spooler, the command list, file loads and the USB probe.
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "config_tool/console/console_encoding.h"
@@ -19,7 +21,9 @@ namespace quorvel {
 inline constexpr std::string_view kConsoleCaption = "Lumisk-条码打印机指令测试";
 inline constexpr std::string_view kBadFormatText = "发送失败!格式不对！";
 inline constexpr uint32_t kSendBoxColor = 0x800080;  // purple
-inline constexpr int kRepaintEveryBytes = 2000;
+// A loaded file is converted this many bytes per tick of the load timer, so that the console goes on answering
+// between the steps of a large file.
+inline constexpr size_t kLoadStepBytes = 64 * 1024;
 // Images a little over the send buffer still load and show (their hex send is refused); a file far beyond it is
 // surely the wrong one, and its hex text would exhaust memory and freeze the window.
 inline constexpr uint64_t kLargestLoadableFile = 16 * 1024 * 1024;
@@ -38,6 +42,7 @@ struct ConsoleControls {
   platform::ProgressBar& progressBar1;
   platform::Timer& timer3;     // timed send
   platform::ListBox& list1;    // skin list
+  platform::Timer& timerLoad;  // steps of a file load
 };
 
 struct ConsoleServices {
@@ -65,6 +70,7 @@ class CommandConsole {
   void OnCommandCClick();             // 添加命令
   void OnCheck1Click();               // 定时发送
   void OnTimer3Tick();
+  void OnTimerLoadTick();
   void OnList2DoubleClick();
   void OnTextBoxClick(TextBox box);
   void OnCommand1Click() { skins_.ChooseAndApply(); }
@@ -92,6 +98,13 @@ class CommandConsole {
   ViewState state_ = ViewState::SideBySide;
   int width_ = 15000, height_ = 9000;
   uint32_t sentCount_ = 0;
+  // A file being converted for the boxes, a step per load-timer tick.
+  struct PendingLoad {
+    std::vector<uint8_t> bytes;
+    size_t done = 0;
+    std::string hex, characters;
+  };
+  std::optional<PendingLoad> load_;
   bool sending_ = false;  // a message box of a send is open: timer ticks wait
   // The job of the last timed send: the next tick sends only once it has left the queue, so that a printer that
   // takes no data does not collect a job every 100 ms.
