@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "config_tool/link/device_channel.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <thread>
@@ -63,6 +65,18 @@ TEST_F(DeviceFiles, AReadThatDoesNotCompleteStaysPostedAndIsCancelledAtTheEnd) {
   connection.reset();
   EXPECT_EQ(endpoint.cancels, 1);
   EXPECT_EQ(endpoint.openHandles, 0);
+}
+
+// A printer that takes no data must not hold a script forever: the write is bounded like the main window's.
+TEST_F(DeviceFiles, AWriteThePrinterDoesNotTakeIsBoundedAndFails) {
+  fakes::FakeEndpoint& endpoint = files.Endpoint(kPath);
+  endpoint.stalled = true;
+  platform::OpenFailure failure;
+  auto connection = printers.Open(kPath, failure);
+  const uint8_t bytes[] = {1, 2, 3, 4};
+  EXPECT_FALSE(connection->Write(bytes));
+  ASSERT_EQ(endpoint.writeLimits.size(), 1u);
+  EXPECT_EQ(endpoint.writeLimits[0], quorvel::kDeviceWriteLimit);
 }
 
 TEST_F(DeviceFiles, AShortWriteAndAnUnopenableDeviceFail) {
