@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "config_tool/link/device_channel.h"
-
 #include <cerrno>
 #include <cstdlib>
 #include <thread>
@@ -15,6 +13,7 @@
 #include "cli/device_file_printers.h"
 #include "cli/frame_exchange.h"
 #include "cli/progress_bar.h"
+#include "config_tool/link/device_channel.h"
 #include "platform/fakes/fake_device_files.h"
 #include "platform/linux/posix_printer_devices.h"
 #include "platform/linux/unique_fd.h"
