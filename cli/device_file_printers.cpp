@@ -1,14 +1,16 @@
 #include "cli/device_file_printers.h"
 
+#include <algorithm>
 #include <string>
-#include <thread>
+
+#include "config_tool/link/device_channel.h"
 
 namespace ctl {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// How often a pending read is looked at: short against a printer's answer time, long enough not to spin.
+// The longest wait of one look at a pending read: short against a printer's answer time, long enough not to spin.
 constexpr std::chrono::milliseconds kLookInterval{1};
 
 class DeviceFileConnection : public platform::PrinterConnection {
@@ -17,8 +19,9 @@ class DeviceFileConnection : public platform::PrinterConnection {
       : files_(files), path_(std::move(path)), writer_(std::move(writer)) {}
 
   bool Write(std::span<const uint8_t> bytes) override {
-    std::optional<uint32_t> written = writer_->Write(bytes);
-    return written && *written == bytes.size();
+    // Bounded as the main window's writes are: a printer that takes no data must not hold a script forever.
+    const platform::WriteOutcome outcome = writer_->Write(bytes, quorvel::kDeviceWriteLimit);
+    return outcome.state == platform::WriteOutcome::Written && outcome.written == bytes.size();
   }
 
   // A read that is still pending when the time is up stays posted: its bytes are the next call's.
@@ -31,13 +34,14 @@ class DeviceFileConnection : public platform::PrinterConnection {
     }
     const Clock::time_point deadline = Clock::now() + timeout;
     for (;;) {
-      platform::ReadProgress progress = reader_->CheckRead();
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      platform::ReadProgress progress =
+          reader_->CheckRead(std::clamp(left, std::chrono::milliseconds{0}, kLookInterval));
       if (progress.state == platform::ReadState::Complete || progress.state == platform::ReadState::Failed) {
         pending_ = false;
         return {std::move(progress.bytes), progress.state == platform::ReadState::Failed};
       }
       if (Clock::now() >= deadline) return {};
-      std::this_thread::sleep_for(kLookInterval);
     }
   }
 

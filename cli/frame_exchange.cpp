@@ -26,13 +26,6 @@ std::string Seconds(std::chrono::milliseconds time) {
 
 }  // namespace
 
-std::optional<size_t> FindFrame(std::span<const uint8_t> bytes) {
-  for (size_t at = 0; at + quorvel::kFrameSize <= bytes.size(); ++at) {
-    if (quorvel::IsCompleteFrame(bytes.subspan(at))) return at;
-  }
-  return std::nullopt;
-}
-
 FrameRead ReadParameterFrame(platform::PrinterConnection& connection, std::chrono::milliseconds timeout) {
   FrameRead read;
   connection.DiscardPending();

@@ -26,8 +26,7 @@ struct FrameRead {
   std::vector<uint8_t> received;  // every byte that came back
 };
 
-// The first position at which 64 bytes start and end with the frame marker; nothing when there is none.
-std::optional<size_t> FindFrame(std::span<const uint8_t> bytes);
+using quorvel::FindFrame;
 
 // Sends "RETURN VALUE" and collects bytes until they hold a frame or `timeout` has passed. Bytes before the frame
 // (a late answer to an earlier command, a status byte) are passed over.

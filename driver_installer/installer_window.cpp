@@ -16,9 +16,12 @@ void InstallerWindow::Load() {
   state_.invoiceDriverClass = InvoiceDriverClass::Unset;
   for (int i = 0; i < kStatusLineCount; ++i) Line(i).SetText("");
   Line(0).SetText("打印驱动安装中请你耐心等待");
-  // A spooler that is already running makes the command fail; either way the flow goes on.
-  const std::string cmd = services_.fileSystem.SystemFolder() + "\\" + std::string(kCmdExe);
-  if (!services_.launcher.Start(cmd, kSpoolerCommand, platform::ShowState::Hidden)) {
+  // A spooler that is already running makes the command fail; either way the flow goes on. cmd looks for "net"
+  // in its current folder first: started in the system folder, it finds the system's own, not a net.exe placed
+  // beside this elevated program or in the folder it was started from.
+  const std::string systemFolder = services_.fileSystem.SystemFolder();
+  const std::string cmd = systemFolder + "\\" + std::string(kCmdExe);
+  if (!services_.launcher.Start(cmd, kSpoolerCommand, platform::ShowState::Hidden, systemFolder)) {
     Line(kProblemLine).SetText("无法启动打印服务命令: " + std::string(kSpoolerCommand));
   }
   Line(1).SetText("启动打印服务");
@@ -45,6 +48,15 @@ void InstallerWindow::OnTimerDelayTick() {
 }
 
 void InstallerWindow::OnTimerUSBCheckTick() {
+  // WMI runs in another process; while a query waits, COM's modal loop delivers this timer's ticks. A tick then
+  // must not detect again, nor start the installs a second time.
+  if (checking_) return;
+  checking_ = true;
+  CheckForPrinter();
+  checking_ = false;
+}
+
+void InstallerWindow::CheckForPrinter() {
   DetectUsbPrinter(services_.wmi, {controls_.window, Line(2), Line(3), state_});
   if (!state_.printerFound) {
     controls_.timerUSBCheck.SetInterval(1000);

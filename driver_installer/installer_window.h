@@ -60,6 +60,7 @@ class InstallerWindow {
 
  private:
   platform::Label& Line(int index) { return *controls_.label1[static_cast<size_t>(index)]; }
+  void CheckForPrinter();
   void StartNextInstall();
   void CountDown();
   void WaitForInstalls();
@@ -70,6 +71,7 @@ class InstallerWindow {
   InstallerState state_;
   InstallQueue installs_;
   std::vector<std::string> installsNotStarted_;
+  bool checking_ = false;  // a printer check runs: ticks delivered inside it are dropped
   bool waitingForInstalls_ = false;
   int waitPolls_ = 0;
 };

@@ -90,8 +90,9 @@ bool CommandConsole::Send() {
   } else if (!built) {
     services_.dialogs.ShowMessage(kBadFormatText, "提示");
   } else {
-    sent = SendRawToPrinter(services_.spooler, services_.dialogs, controls_.comboPrinter.Text(), buffer_.Filled(),
-                            sentCount_);
+    timedJobPrinter_ = controls_.comboPrinter.Text();
+    sent = SendRawToPrinter(services_.spooler, services_.dialogs, timedJobPrinter_, buffer_.Filled(), sentCount_,
+                            &timedJobId_);
   }
   if (!sent && controls_.check1.Value() == platform::CheckValue::Checked) {
     // One message is enough: a failing timed send stops instead of asking again every 100 ms.
@@ -114,6 +115,8 @@ void CommandConsole::OnCheck1Click() {
 void CommandConsole::OnTimer3Tick() {
   if (sending_) return;  // a message box of the previous send is still open
   controls_.timer3.SetInterval(kTimedSendMs);
+  // The previous job has not gone to the printer yet: this tick waits for it rather than queue one more.
+  if (timedJobId_ != 0 && services_.spooler.JobInQueue(timedJobPrinter_, timedJobId_)) return;
   Send();
 }
 
@@ -209,31 +212,32 @@ void CommandConsole::LoadFile() {
     return;
   }
   controls_.text1.SetText("");
+  // Converted in steps with the message loop running between them: the console answers throughout a large file.
+  load_.emplace();
+  load_->bytes = std::move(file.bytes);
+  load_->hex.reserve(3 * load_->bytes.size());
+  load_->characters.reserve(load_->bytes.size());
+  controls_.timerLoad.SetInterval(1);
+  controls_.timerLoad.SetEnabled(true);
+}
 
-  const std::span<const uint8_t> image(file.bytes);
-  std::string hex, characters;
-  hex.reserve(3 * image.size());
-  characters.reserve(image.size());
-  int shownPercent = 0;
-  for (size_t done = 0; done < image.size();) {
-    const size_t chunk = std::min<size_t>(kRepaintEveryBytes, image.size() - done);
-    AppendHexText(image.subspan(done, chunk), hex);
-    AppendCharacterText(image.subspan(done, chunk), characters);
-    done += chunk;
-    if (chunk == static_cast<size_t>(kRepaintEveryBytes)) {
-      // The bar follows the work, so a long load shows how far it is. Repainting the whole window takes far
-      // longer than converting 2000 bytes, so the window is redrawn each tenth of the way, the bar each percent.
-      const int percent = static_cast<int>(done * 100 / image.size());
-      if (percent != shownPercent) {
-        const bool nextTenth = percent / 10 != shownPercent / 10;
-        controls_.progressBar1.SetPosition(shownPercent = percent);
-        if (nextTenth) controls_.window.Repaint();
-      }
-    }
+void CommandConsole::OnTimerLoadTick() {
+  if (!load_) {
+    controls_.timerLoad.SetEnabled(false);
+    return;
   }
-  controls_.text1.SetText(hex);
-  controls_.tascii.SetText(characters);
+  const std::span<const uint8_t> image(load_->bytes);
+  const size_t step = std::min(kLoadStepBytes, image.size() - load_->done);
+  AppendHexText(image.subspan(load_->done, step), load_->hex);
+  AppendCharacterText(image.subspan(load_->done, step), load_->characters);
+  load_->done += step;
+  controls_.progressBar1.SetPosition(static_cast<int>(load_->done * 100 / image.size()));
+  if (load_->done < image.size()) return;
+  controls_.timerLoad.SetEnabled(false);
+  controls_.text1.SetText(load_->hex);
+  controls_.tascii.SetText(load_->characters);
   controls_.progressBar1.SetVisible(false);
+  load_.reset();
 }
 
 }  // namespace quorvel

@@ -3,7 +3,9 @@
 #include <string>
 // The command console (Form1): raw sends through the spooler, the command list, file loads and the USB probe.
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "config_tool/console/console_encoding.h"
@@ -25,7 +27,9 @@ inline const std::map<std::string, std::string> kConsoleSpokenNames{
     {"Text1", "发送数据"}, {"TASCII", "字符显示"}, {"TXTRE", "调试信息返回"}, {"List2", "命令"}, {"List1", "皮肤"}};
 inline constexpr std::string_view kBadFormatText = "发送失败!格式不对！";
 inline constexpr uint32_t kSendBoxColor = 0x800080;  // purple
-inline constexpr int kRepaintEveryBytes = 2000;
+// A loaded file is converted this many bytes per tick of the load timer, so that the console goes on answering
+// between the steps of a large file.
+inline constexpr size_t kLoadStepBytes = 64 * 1024;
 // Images a little over the send buffer still load and show (their hex send is refused); a file far beyond it is
 // surely the wrong one, and its hex text would exhaust memory and freeze the window.
 inline constexpr uint64_t kLargestLoadableFile = 16 * 1024 * 1024;
@@ -44,6 +48,7 @@ struct ConsoleControls {
   platform::ProgressBar& progressBar1;
   platform::Timer& timer3;     // timed send
   platform::ListBox& list1;    // skin list
+  platform::Timer& timerLoad;  // steps of a file load
 };
 
 struct ConsoleServices {
@@ -71,6 +76,7 @@ class CommandConsole {
   void OnCommandCClick();             // 添加命令
   void OnCheck1Click();               // 定时发送
   void OnTimer3Tick();
+  void OnTimerLoadTick();
   void OnList2DoubleClick();
   void OnTextBoxClick(TextBox box);
   void OnCommand1Click() { skins_.ChooseAndApply(); }
@@ -98,7 +104,18 @@ class CommandConsole {
   ViewState state_ = ViewState::SideBySide;
   int width_ = 15000, height_ = 9000;
   uint32_t sentCount_ = 0;
+  // A file being converted for the boxes, a step per load-timer tick.
+  struct PendingLoad {
+    std::vector<uint8_t> bytes;
+    size_t done = 0;
+    std::string hex, characters;
+  };
+  std::optional<PendingLoad> load_;
   bool sending_ = false;  // a message box of a send is open: timer ticks wait
+  // The job of the last timed send: the next tick sends only once it has left the queue, so that a printer that
+  // takes no data does not collect a job every 100 ms.
+  std::string timedJobPrinter_;
+  uint32_t timedJobId_ = 0;
 };
 
 }  // namespace quorvel

@@ -70,12 +70,16 @@ void SkinProcedures::ApplySelected() {
   int selected = list1_.Selected();
   if (selected == platform::kNoSelection) return;
   std::string name = list1_.Item(selected);
-  if (!name.empty()) AttachFile(name);
+  if (!name.empty() && !AttachFile(name)) ReportNotLoaded(skinFolder_ + name);
 }
 
 void SkinProcedures::ChooseAndApply() {
   std::string file = GetFile();
-  if (!file.empty()) services_.engine.AttachEx(file, "");
+  if (!file.empty() && !services_.engine.AttachEx(file, "")) ReportNotLoaded(file);
+}
+
+void SkinProcedures::ReportNotLoaded(std::string_view file) {
+  services_.dialogs.ShowMessage("无法加载皮肤（路径含有系统代码页不支持的字符）: " + std::string(file), "提示");
 }
 
 }  // namespace quorvel

@@ -46,7 +46,11 @@ class SkinProcedures {
   const std::string& SkinFolder() const { return skinFolder_; }
 
  private:
-  void AttachFile(std::string_view fileName) { services_.engine.AttachEx(skinFolder_ + std::string(fileName), ""); }
+  bool AttachFile(std::string_view fileName) {
+    return services_.engine.AttachEx(skinFolder_ + std::string(fileName), "");
+  }
+  // A skin the user picked that the engine cannot be given is not left to fail unseen.
+  void ReportNotLoaded(std::string_view file);
 
   platform::ListBox& list1_;
   platform::Window& window_;

@@ -5,6 +5,8 @@
 namespace quorvel {
 
 void ParameterReader::ReadParameters() {
+  // Reached again from a message answered while the printer holds a write off: the running operation reports.
+  if (channel_.Busy()) return;
   discovery_.FindPrinters();
   controls_.window.Repaint();
   if (controls_.list3.Count() == 0) {
@@ -16,8 +18,14 @@ void ParameterReader::ReadParameters() {
   // A reply still awaited from an earlier command would swallow this command's answer: drop it first.
   channel_.CloseReply();
   const std::vector<uint8_t> query = ToBytes(CommandLine(command::kReturnValue));
-  if (channel_.WriteOnce(fields_.devicePath, query) == WriteResult::OpenFailed ||
-      !channel_.OpenReply(fields_.devicePath)) {
+  const WriteResult written = channel_.WriteOnce(fields_.devicePath, query);
+  if (written == WriteResult::Busy) return;
+  if (written == WriteResult::TimedOut) {
+    // No answer can come to a command the printer never took: no reply wait.
+    controls_.richTextBox1.SetText(PrinterTookNoDataText(process_.language == 1));
+    return;
+  }
+  if (written == WriteResult::OpenFailed || !channel_.OpenReply(fields_.devicePath)) {
     controls_.richTextBox1.SetText(ByLanguage(process_, "打开打印机失败", "Cannot open the printer"));
     return;
   }
@@ -28,7 +36,7 @@ void ParameterReader::ReadParameters() {
 
 void ParameterReader::OnTimer4Tick() {
   controls_.timer4.SetEnabled(false);
-  if (!channel_.ReplyOpen()) return;
+  if (!channel_.ReplyOpen() || channel_.Busy()) return;
   std::optional<std::array<uint8_t, kFrameSize>> frame = channel_.CollectFrame(kFrameChecks);
   controls_.richTextBox1.SetText("");
   if (!frame) {

@@ -5,8 +5,9 @@
 namespace quorvel {
 
 bool SendRawToPrinter(platform::Spooler& spooler, platform::Dialogs& dialogs, std::string_view printerName,
-                      std::span<const uint8_t> bytes, uint32_t& count) {
+                      std::span<const uint8_t> bytes, uint32_t& count, uint32_t* jobId) {
   platform::RawJobResult result = spooler.SendRawJob(printerName, kRawDocumentName, bytes);
+  if (jobId) *jobId = result.jobId;
   if (!result.opened) {
     dialogs.ShowMessage(kUnknownPrinterText, kProgramTitle);
     return false;

@@ -29,12 +29,26 @@ void DriverInstallation::OnCommand5Click() {
   // Installing a printer needs administrator rights: the shell asks a standard user for them. rundll32 comes
   // from the system folder by its full path, so that no file of that name beside the program runs elevated.
   const std::string rundll32 = services_.files.SystemFolder() + "\\rundll32.exe";
-  if (!services_.shell.ShellStart(rundll32, PrintUiArguments(folder, port), folder,
-                                  platform::ShowState::Minimized, true)) {
-    services_.dialogs.ShowMessage(ByLanguage(process_, "无法启动驱动安装（rundll32 printui.dll）",
-                                             "Cannot start the driver install (rundll32 printui.dll)"),
-                                  ByLanguage(process_, "提示", "note"));
+  switch (services_.shell.ShellStart(rundll32, PrintUiArguments(folder, port), folder,
+                                     platform::ShowState::Minimized, true)) {
+    case platform::ShellStartResult::Started:
+      break;
+    case platform::ShellStartResult::Declined:
+      ReportDeclined();
+      break;
+    case platform::ShellStartResult::Failed:
+      services_.dialogs.ShowMessage(ByLanguage(process_, "无法启动驱动安装（rundll32 printui.dll）",
+                                               "Cannot start the driver install (rundll32 printui.dll)"),
+                                    ByLanguage(process_, "提示", "note"));
+      break;
   }
+}
+
+// Saying no to the request for administrator rights is the user's choice, not a fault of the program.
+void DriverInstallation::ReportDeclined() {
+  services_.dialogs.ShowMessage(ByLanguage(process_, "已取消：没有获得管理员权限，驱动没有安装。",
+                                           "Cancelled: without administrator rights the driver was not installed."),
+                                ByLanguage(process_, "提示", "note"));
 }
 
 void DriverInstallation::OnCommand7Click() {
@@ -44,10 +58,19 @@ void DriverInstallation::OnCommand7Click() {
     services_.dialogs.ShowMessage(
         ByLanguage(process_, "找不到驱动安装程序：" + installer, "The driver installer is missing: " + installer),
         ByLanguage(process_, "提示", "note"));
-  } else if (!services_.shell.ShellStart(installer, "", folder, platform::ShowState::Maximized, false)) {
-    services_.dialogs.ShowMessage(
-        ByLanguage(process_, "无法启动驱动安装程序：" + installer, "Cannot start the driver installer: " + installer),
-        ByLanguage(process_, "提示", "note"));
+  } else {
+    switch (services_.shell.ShellStart(installer, "", folder, platform::ShowState::Maximized, false)) {
+      case platform::ShellStartResult::Started:
+        break;
+      case platform::ShellStartResult::Declined:  // the installer's manifest asks for administrator rights
+        ReportDeclined();
+        break;
+      case platform::ShellStartResult::Failed:
+        services_.dialogs.ShowMessage(ByLanguage(process_, "无法启动驱动安装程序：" + installer,
+                                                 "Cannot start the driver installer: " + installer),
+                                      ByLanguage(process_, "提示", "note"));
+        break;
+    }
   }
   discovery_.ListBrandPrinters();
 }

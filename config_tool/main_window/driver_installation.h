@@ -33,6 +33,7 @@ class DriverInstallation {
   void OnCommand7Click();  // 安装驱动
 
  private:
+  void ReportDeclined();
   MainWindowControls& controls_;
   const ProcessState& process_;
   PrinterDiscovery& discovery_;

@@ -48,6 +48,13 @@ bool IsCompleteFrame(std::span<const uint8_t> bytes) {
   return bytes.size() >= kFrameSize && bytes[0] == kFrameMarker && bytes[kFrameSize - 1] == kFrameMarker;
 }
 
+std::optional<size_t> FindFrame(std::span<const uint8_t> bytes) {
+  for (size_t at = 0; at + kFrameSize <= bytes.size(); ++at) {
+    if (IsCompleteFrame(bytes.subspan(at))) return at;
+  }
+  return std::nullopt;
+}
+
 std::string FrameText(Frame frame, size_t first, size_t count) {
   std::string text;
   for (size_t i = first; i < first + count && i < frame.size(); ++i) {

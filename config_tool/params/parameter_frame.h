@@ -15,6 +15,11 @@ inline constexpr uint8_t kFrameMarker = 0x40;  // '@' at bytes 0 and 63
 // At least 64 bytes, with the marker at bytes 0 and 63.
 bool IsCompleteFrame(std::span<const uint8_t> bytes);
 
+// The first position at which 64 bytes start and end with the frame marker; nothing when there is none.
+// Bytes before the frame (a late answer to an earlier command, a status byte) are passed over, and a frame
+// that came in several transfers is found once they are put together.
+std::optional<size_t> FindFrame(std::span<const uint8_t> bytes);
+
 using Frame = std::span<const uint8_t, kFrameSize>;
 
 // The characters of a text field; bytes outside printable ASCII show as \xNN, so they cannot garble the report.

@@ -22,6 +22,8 @@ void SettingsWriter::Report(std::string_view chinese, std::string_view english) 
 }
 
 void SettingsWriter::Set() {
+  // Reached again from a message answered while the printer holds a write off: the running operation reports.
+  if (channel_.Busy()) return;
   fields_.settingsWriteActive = 1;
   discovery_.FindPrinters();
   if (controls_.list4.Count() < 1) {
@@ -37,6 +39,15 @@ void SettingsWriter::Set() {
   switch (channel_.WriteOnce(fields_.devicePath, ToBytes(batch))) {
     case WriteResult::OpenFailed:
       Report("打开打印机失败", "Cannot open the printer");
+      fields_.settingsWriteActive = 0;
+      return;
+    case WriteResult::Busy:
+      fields_.settingsWriteActive = 0;
+      return;
+    case WriteResult::TimedOut:
+      // Never the wait for the printer to apply settings it did not take. Not read back either: that read
+      // would stall the same way and put its own words over these.
+      controls_.richTextBox1.SetText(SettingsNotTakenText(process_.language == 1));
       fields_.settingsWriteActive = 0;
       return;
     case WriteResult::WriteFailed:

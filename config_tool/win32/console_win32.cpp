@@ -11,6 +11,7 @@ namespace {
 constexpr int kClientWidthTwips = kConsoleClientTwips.width;
 constexpr int kClientHeightTwips = kConsoleClientTwips.height;
 constexpr UINT_PTR kTimer3 = 3;
+constexpr UINT_PTR kTimerLoad = 4;
 constexpr UINT kTextBoxClicked = WM_APP + 1;  // lParam: the box
 
 enum ControlId : int {
@@ -83,10 +84,11 @@ struct ConsoleWin32::Controls {
   HWND commandC = Make(L"BUTTON", "CommandC", kCommandC, kButtonStyle, {0, 0, 100, 100});
   win32::Win32ProgressBar progressBar1{Make(PROGRESS_CLASSW, "ProgressBar1", kProgressBar1, 0, {0, 0, 100, 100})};
   win32::Win32Timer timer3{hwnd, kTimer3};
+  win32::Win32Timer timerLoad{hwnd, kTimerLoad};
 
   quorvel::ConsoleControls Bind() {
     return {window, captions, comboPrinter, text1, tascii, list2, txtre, checkHexMode, check1, label2,
-            progressBar1, timer3, list1};
+            progressBar1, timer3, list1, timerLoad};
   }
 };
 
@@ -226,6 +228,7 @@ LRESULT ConsoleWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       return DefaultHandling(message, wParam, lParam);
     case WM_TIMER:
       if (logic_ && wParam == kTimer3) logic_->OnTimer3Tick();
+      if (logic_ && wParam == kTimerLoad) logic_->OnTimerLoadTick();
       return 0;
     case WM_DESTROY:
       logic_.reset();  // the timer stops with it; a later open starts afresh

@@ -19,11 +19,14 @@ class FakeDeviceFile : public platform::DeviceFile {
   FakeDeviceFile(const FakeDeviceFile&) = delete;
   FakeDeviceFile& operator=(const FakeDeviceFile&) = delete;
 
-  std::optional<uint32_t> Write(std::span<const uint8_t> bytes) override {
+  platform::WriteOutcome Write(std::span<const uint8_t> bytes, std::chrono::milliseconds limit) override {
+    endpoint_.writeLimits.push_back(limit);
+    if (endpoint_.duringWrite) endpoint_.duringWrite();
+    if (endpoint_.stalled) return {platform::WriteOutcome::TimedOut, 0};
     endpoint_.writes.emplace_back(bytes.begin(), bytes.end());
-    if (endpoint_.failWrites) return std::nullopt;
-    if (endpoint_.writeResult) return endpoint_.writeResult;
-    return static_cast<uint32_t>(bytes.size());
+    if (endpoint_.failWrites) return {platform::WriteOutcome::Failed, 0};
+    if (endpoint_.writeResult) return {platform::WriteOutcome::Written, *endpoint_.writeResult};
+    return {platform::WriteOutcome::Written, static_cast<uint32_t>(bytes.size())};
   }
 
   bool StartRead(size_t length) override {
@@ -36,9 +39,10 @@ class FakeDeviceFile : public platform::DeviceFile {
     return true;
   }
 
-  platform::ReadProgress CheckRead() override {
+  platform::ReadProgress CheckRead(std::chrono::milliseconds wait = std::chrono::milliseconds{0}) override {
     if (state_ == platform::ReadState::Idle) return {state_, {}};
     ++endpoint_.checks;
+    endpoint_.checkWaits.push_back(wait);
     if (state_ == platform::ReadState::Pending) Advance();
     platform::ReadProgress progress{state_, received_};
     if (state_ == platform::ReadState::Pending) progress.bytes = Arrived();

@@ -1,6 +1,7 @@
 #pragma once
 // Device files backed by scripted endpoints: records every open and write, hands out scripted replies.
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -29,8 +30,13 @@ struct FakeEndpoint {
   int readsStarted = 0;
   int cancels = 0;
   int checks = 0;                            // CheckRead calls on a started read
-  std::optional<uint32_t> writeResult;       // when set, what every Write reports (nullopt in it: a failure)
+  std::optional<uint32_t> writeResult;       // when set, the byte count every Write reports
   bool failWrites = false;
+  bool stalled = false;                      // takes no data: every write runs out its time limit
+  std::vector<std::chrono::milliseconds> writeLimits;  // the limit of each Write call
+  std::vector<std::chrono::milliseconds> checkWaits;   // the wait of each CheckRead call on a started read
+  // Runs inside each Write, as messages answered while a real write waits would run.
+  std::function<void()> duringWrite;
 };
 
 class FakeDeviceFiles : public platform::DeviceFiles {

@@ -12,8 +12,10 @@ platform::RawJobResult FakeSpooler::SendRawJob(std::string_view printerName, std
   if (acceptLimit && bytes.size() > *acceptLimit) return {true, false, *acceptLimit, false};  // refused, deleted
   jobs.push_back({std::string(printerName), std::string(documentName), {bytes.begin(), bytes.end()}});
   const auto size = static_cast<uint32_t>(bytes.size());
-  if (failEnd) return {true, false, size, true};
-  return {true, true, size, true};
+  const auto id = static_cast<uint32_t>(jobs.size());
+  if (holdJobs) queued.insert(id);
+  if (failEnd) return {true, false, size, true, id};
+  return {true, true, size, true, id};
 }
 
 std::optional<platform::PrinterSetup> FakeSpooler::FindPrinter(std::string_view printerName) {
@@ -32,6 +34,7 @@ std::optional<platform::PrinterSetup> FakeSpooler::FindPrinter(std::string_view 
 
 std::optional<std::vector<std::string>> FakeWmi::QueryProperty(std::string_view query, std::string_view property) {
   queries.push_back(std::string(query) + " / " + std::string(property));
+  if (duringQuery) duringQuery();
   if (!reachable) return std::nullopt;
   return dependents;
 }
@@ -48,8 +51,8 @@ class FakeProcessHandle : public platform::ProcessHandle {
 }  // namespace
 
 platform::StartedProcess FakeProcessLauncher::Start(std::string_view program, std::string_view commandLine,
-                                                   platform::ShowState show) {
-  starts.push_back({std::string(program), std::string(commandLine), show});
+                                                   platform::ShowState show, std::string_view workingFolder) {
+  starts.push_back({std::string(program), std::string(commandLine), show, std::string(workingFolder)});
   if (!startable) return {};
   *starts.back().ended = endAtOnce;
   return platform::StartedProcess(std::make_unique<FakeProcessHandle>(starts.back().ended));

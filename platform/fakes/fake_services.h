@@ -1,6 +1,9 @@
 #pragma once
 // Recording fakes of the small platform services.
+#include <algorithm>
+#include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 
@@ -26,6 +29,14 @@ class FakeSpooler : public platform::Spooler {
   std::optional<uint32_t> acceptLimit;  // when set, the spooler takes no more than this many bytes of a job
   bool failEnd = false;                 // every byte is taken, then ending the page and document fails
   std::map<std::string, platform::PrinterSetup> setups;  // port and driver of printers by name
+  bool holdJobs = false;      // jobs stay in the queue, as for a printer that takes no data, until taken out
+  std::set<uint32_t> queued;  // jobs still in the queue
+  int queueLooks = 0;
+
+  bool JobInQueue(std::string_view printerName, uint32_t jobId) override {
+    ++queueLooks;
+    return std::find(printers.begin(), printers.end(), printerName) != printers.end() && queued.count(jobId) > 0;
+  }
 
   std::vector<std::string> ListPrinters() override { return printers; }
   platform::RawJobResult SendRawJob(std::string_view printerName, std::string_view documentName,
@@ -39,6 +50,8 @@ class FakeWmi : public platform::Wmi {
   bool reachable = true;
   std::vector<std::string> dependents;  // "Dependent" of each Win32_USBControllerDevice
   std::vector<std::string> queries;
+  // Runs inside each query, as the messages COM's modal loop delivers while a real query waits would run.
+  std::function<void()> duringQuery;
 
   std::optional<std::vector<std::string>> QueryProperty(std::string_view query, std::string_view property) override;
 };
@@ -49,14 +62,15 @@ class FakeProcessLauncher : public platform::ProcessLauncher {
     std::string program;
     std::string commandLine;
     platform::ShowState show;
+    std::string workingFolder;
     std::shared_ptr<bool> ended = std::make_shared<bool>(false);  // set it to end the started program
   };
   bool startable = true;
   bool endAtOnce = false;  // programs end as soon as they are started
   std::vector<Start> starts;
 
-  platform::StartedProcess Start(std::string_view program, std::string_view commandLine,
-                                 platform::ShowState show) override;
+  platform::StartedProcess Start(std::string_view program, std::string_view commandLine, platform::ShowState show,
+                                 std::string_view workingFolder = {}) override;
   void EndAll() {
     for (auto& start : starts) *start.ended = true;
   }
@@ -67,8 +81,10 @@ class FakeSkinEngine : public platform::SkinEngine {
   std::vector<std::string> calls;  // "Attach", "AttachEx(path,password)", "SetAero(n)"
 
   void Attach() override { calls.push_back("Attach"); }
-  void AttachEx(std::string_view skinFile, std::string_view password) override {
+  bool handable = true;  // false: no path the engine could open can be made for the file
+  bool AttachEx(std::string_view skinFile, std::string_view password) override {
     calls.push_back("AttachEx(" + std::string(skinFile) + "," + std::string(password) + ")");
+    return handable;
   }
   void SetAero(int on) override { calls.push_back("SetAero(" + std::to_string(on) + ")"); }
 };

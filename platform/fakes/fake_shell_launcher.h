@@ -14,12 +14,14 @@ class FakeShellLauncher : public platform::ShellLauncher {
     bool elevate;
   };
   bool startable = true;
+  bool declined = false;  // the user says no to the request for administrator rights
   std::vector<Start> starts;
 
-  bool ShellStart(std::string_view program, std::string_view arguments, std::string_view folder,
+  platform::ShellStartResult ShellStart(std::string_view program, std::string_view arguments, std::string_view folder,
                   platform::ShowState show, bool elevate) override {
     starts.push_back({std::string(program), std::string(arguments), std::string(folder), show, elevate});
-    return startable;
+    if (declined) return platform::ShellStartResult::Declined;
+    return startable ? platform::ShellStartResult::Started : platform::ShellStartResult::Failed;
   }
 };
 

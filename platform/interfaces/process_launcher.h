@@ -36,7 +36,10 @@ class ProcessLauncher {
   virtual ~ProcessLauncher() = default;
   // Runs the file `program` (a full path) with `commandLine` (UTF-8) as the command line it sees, in the given
   // show state, and returns at once. The full path keeps a file of the same name elsewhere from running instead.
-  virtual StartedProcess Start(std::string_view program, std::string_view commandLine, ShowState show) = 0;
+  // `workingFolder` becomes its current folder (empty: the starter's); a program that looks for others by bare
+  // name, as cmd does, searches it first.
+  virtual StartedProcess Start(std::string_view program, std::string_view commandLine, ShowState show,
+                               std::string_view workingFolder = {}) = 0;
 };
 
 }  // namespace platform

@@ -1,5 +1,5 @@
 #pragma once
-// The skin engine that dresses windows. Its results are never examined, so the calls return nothing.
+// The skin engine that dresses windows. Its own results are never examined.
 #include <string_view>
 
 namespace platform {
@@ -8,7 +8,8 @@ class SkinEngine {
  public:
   virtual ~SkinEngine() = default;
   virtual void Attach() = 0;
-  virtual void AttachEx(std::string_view skinFile, std::string_view password) = 0;
+  // False when `skinFile` cannot be handed to the engine in a form it can open (the engine takes ANSI paths).
+  virtual bool AttachEx(std::string_view skinFile, std::string_view password) = 0;
   virtual void SetAero(int on) = 0;
 };
 

@@ -14,6 +14,7 @@ struct RawJobResult {
   bool completed = false;     // document, page, write and both ends all succeeded, every byte accepted
   uint32_t bytesWritten = 0;  // what the spooler reported as accepted
   bool allWritten = false;    // every byte was accepted (the job may still have failed to end)
+  uint32_t jobId = 0;         // the spooler's number of the job, 0 when none was started
 };
 
 // How an installed printer is set up.
@@ -33,6 +34,10 @@ class Spooler {
   // deleted from the queue rather than left to print a part of the bytes.
   virtual RawJobResult SendRawJob(std::string_view printerName, std::string_view documentName,
                                   std::span<const uint8_t> bytes) = 0;
+
+  // True while job `jobId` of that printer is still in its queue (waiting, or going to a printer that takes no
+  // data); false once it has left it, or when the printer or the job is unknown.
+  virtual bool JobInQueue(std::string_view printerName, uint32_t jobId) = 0;
 
   // The port and driver of the printer of that name; nothing when the spooler has no such printer.
   virtual std::optional<PrinterSetup> FindPrinter(std::string_view printerName) = 0;

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
+#include "platform/win32/answering_wait.h"
 #include "platform/win32/unique_handles.h"
 
 namespace win32 {
@@ -14,12 +17,29 @@ class Win32DeviceFile : public platform::DeviceFile {
   Win32DeviceFile(const Win32DeviceFile&) = delete;
   Win32DeviceFile& operator=(const Win32DeviceFile&) = delete;
 
-  std::optional<uint32_t> Write(std::span<const uint8_t> bytes) override {
+  // Every handle is opened for overlapped I/O, so that a write can be given up: a synchronous write to a printer
+  // that takes no data would never return.
+  platform::WriteOutcome Write(std::span<const uint8_t> bytes, std::chrono::milliseconds limit) override {
+    UniqueKernelHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!done) return {platform::WriteOutcome::Failed, 0};
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = done.Get();
     DWORD written = 0;
-    if (!::WriteFile(file_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-      return std::nullopt;
+    if (!::WriteFile(file_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), nullptr, &overlapped) &&
+        ::GetLastError() != ERROR_IO_PENDING) {
+      return {platform::WriteOutcome::Failed, 0};
     }
-    return written;
+    const DWORD wait = static_cast<DWORD>(std::max<long long>(0, limit.count()));
+    if (!WaitAnsweringSentMessages(done.Get(), wait)) {
+      ::CancelIoEx(file_.Get(), &overlapped);
+      // The bytes and the record stay in use until the system has ended the write, cancelled or not.
+      if (::GetOverlappedResult(file_.Get(), &overlapped, &written, TRUE)) {
+        return {platform::WriteOutcome::Written, written};  // it ended just before the cancel
+      }
+      return {platform::WriteOutcome::TimedOut, written};
+    }
+    if (!::GetOverlappedResult(file_.Get(), &overlapped, &written, FALSE)) return {platform::WriteOutcome::Failed, 0};
+    return {platform::WriteOutcome::Written, written};
   }
 
   bool StartRead(size_t length) override {
@@ -42,12 +62,12 @@ class Win32DeviceFile : public platform::DeviceFile {
     return true;
   }
 
-  platform::ReadProgress CheckRead() override {
+  platform::ReadProgress CheckRead(std::chrono::milliseconds wait) override {
     if (state_ == platform::ReadState::Pending) {
-      // A zero wait gives the system the chance to finish a read whose bytes are there: under Wine an overlapped
-      // read of a serial-type device completes only while the thread enters the system, so looks that never do
-      // would not see a read posted within the same burst of looks complete. On Windows it changes nothing.
-      ::WaitForSingleObject(file_.Get(), 0);
+      // Even a zero wait gives the system the chance to finish a read whose bytes are there: under Wine an
+      // overlapped read of a serial-type device completes only while the thread enters the system, so looks that
+      // never do would not see a read posted within the same burst of looks complete.
+      ::WaitForSingleObject(file_.Get(), static_cast<DWORD>(std::max<long long>(0, wait.count())));
       DWORD received = 0;
       if (::GetOverlappedResult(file_.Get(), &overlapped_, &received, FALSE)) {
         state_ = platform::ReadState::Complete;
@@ -89,7 +109,8 @@ std::unique_ptr<platform::DeviceFile> Win32DeviceFiles::Open(std::string_view pa
   std::string ansiPath(path);
   SECURITY_ATTRIBUTES security{};  // default security, not inherited
   security.nLength = sizeof(security);
-  DWORD flags = mode == platform::OpenMode::Overlapped ? FILE_FLAG_OVERLAPPED : 0;
+  // Writes are overlapped too, so that each can be bounded in time; only the handles of reads start reads.
+  DWORD flags = FILE_FLAG_OVERLAPPED;
   UniqueFile file(::CreateFileA(ansiPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 &security, OPEN_EXISTING, flags, nullptr));
   if (!file) return nullptr;

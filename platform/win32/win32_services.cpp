@@ -20,7 +20,7 @@ class Win32ProcessHandle : public platform::ProcessHandle {
 }  // namespace
 
 platform::StartedProcess Win32ProcessLauncher::Start(std::string_view program, std::string_view commandLine,
-                                                    platform::ShowState show) {
+                                                    platform::ShowState show, std::string_view workingFolder) {
   // The application name is the file that runs; without it CreateProcess would search the program's own
   // folder first for the command line's first word.
   std::wstring application = Utf8ToWide(program);
@@ -32,7 +32,9 @@ platform::StartedProcess Win32ProcessLauncher::Start(std::string_view program, s
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(show);
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+  const std::wstring folder = Utf8ToWide(workingFolder);
+  if (!::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
     return {};
   }
   UniqueKernelHandle threadHandle(process.hThread);
@@ -129,7 +131,7 @@ std::optional<std::string> Win32Dialogs::ChooseFileToOpen(const platform::OpenFi
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   dialog.lpstrTitle = title.c_str();
-  dialog.Flags = OFN_EXPLORER | (request.hideReadOnly ? OFN_HIDEREADONLY : 0);
+  dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | (request.hideReadOnly ? OFN_HIDEREADONLY : 0);
   // comdlg32 imports winspool.drv: imported statically, it would pull that DLL in from the program's folder
   // before the DLL search is restricted. Taken at run time, its imports come from the system folder.
   using GetOpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
@@ -157,11 +159,36 @@ void Win32SkinEngine::Attach() {
   if (attach_) attach_();
 }
 
-void Win32SkinEngine::AttachEx(std::string_view skinFile, std::string_view password) {
-  if (!attachEx_) return;
-  std::string file = win32::Utf8ToAnsi(skinFile).value_or("");
-  std::string secret = win32::Utf8ToAnsi(password).value_or("");
-  attachEx_(file.c_str(), secret.c_str());
+// The engine opens ANSI paths only. A folder whose name the ANSI code page lacks (C:\Users\张三\... on an English
+// Windows) is reached by making it current for the call and passing the bare name, or else by its short name.
+bool Win32SkinEngine::AttachEx(std::string_view skinFile, std::string_view password) {
+  if (!attachEx_) return true;  // no engine: nothing to dress, nothing failed
+  const std::string secret = win32::Utf8ToAnsi(password).value_or("");
+  if (std::optional<std::string> file = win32::Utf8ToAnsi(skinFile)) {
+    attachEx_(file->c_str(), secret.c_str());
+    return true;
+  }
+  const std::wstring wide = Utf8ToWide(skinFile);
+  const size_t slash = wide.find_last_of(L"\\/");
+  if (slash != std::wstring::npos) {
+    std::optional<std::string> name = win32::Utf8ToAnsi(skinFile.substr(skinFile.find_last_of("\\/") + 1));
+    std::wstring previous(32768, L'\0');
+    const DWORD got = ::GetCurrentDirectoryW(static_cast<DWORD>(previous.size()), previous.data());
+    previous.resize(got < previous.size() ? got : 0);
+    if (name && !previous.empty() && ::SetCurrentDirectoryW(wide.substr(0, slash + 1).c_str())) {
+      attachEx_(name->c_str(), secret.c_str());
+      ::SetCurrentDirectoryW(previous.c_str());  // never left on the skin folder
+      return true;
+    }
+  }
+  std::wstring shortPath(MAX_PATH, L'\0');
+  const DWORD length = ::GetShortPathNameW(wide.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+  if (length == 0 || length >= shortPath.size()) return false;
+  shortPath.resize(length);
+  std::optional<std::string> shortFile = win32::Utf8ToAnsi(WideToUtf8(shortPath));
+  if (!shortFile) return false;
+  attachEx_(shortFile->c_str(), secret.c_str());
+  return true;
 }
 
 void Win32SkinEngine::SetAero(int on) {

@@ -13,8 +13,8 @@ namespace win32 {
 
 class Win32ProcessLauncher : public platform::ProcessLauncher {
  public:
-  platform::StartedProcess Start(std::string_view program, std::string_view commandLine,
-                                 platform::ShowState show) override;
+  platform::StartedProcess Start(std::string_view program, std::string_view commandLine, platform::ShowState show,
+                                 std::string_view workingFolder = {}) override;
 };
 
 class Win32FileSystem : public platform::FileSystem {
@@ -49,7 +49,7 @@ class Win32SkinEngine : public platform::SkinEngine {
  public:
   explicit Win32SkinEngine(std::string_view programFolder);
   void Attach() override;
-  void AttachEx(std::string_view skinFile, std::string_view password) override;
+  bool AttachEx(std::string_view skinFile, std::string_view password) override;
   void SetAero(int on) override;
 
  private:

@@ -10,7 +10,7 @@
 
 namespace win32 {
 
-bool Win32ShellLauncher::ShellStart(std::string_view program, std::string_view arguments, std::string_view folder,
+platform::ShellStartResult Win32ShellLauncher::ShellStart(std::string_view program, std::string_view arguments, std::string_view folder,
                                     platform::ShowState show, bool elevate) {
   std::wstring file = Utf8ToWide(program);
   std::wstring parameters = Utf8ToWide(arguments);
@@ -23,9 +23,12 @@ bool Win32ShellLauncher::ShellStart(std::string_view program, std::string_view a
   info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
   info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
   info.nShow = static_cast<int>(show);
-  if (!::ShellExecuteExW(&info)) return false;
+  if (!::ShellExecuteExW(&info)) {
+    return ::GetLastError() == ERROR_CANCELLED ? platform::ShellStartResult::Declined
+                                               : platform::ShellStartResult::Failed;
+  }
   UniqueKernelHandle started(info.hProcess);  // not waited for
-  return true;
+  return platform::ShellStartResult::Started;
 }
 
 }  // namespace win32

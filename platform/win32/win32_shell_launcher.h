@@ -5,8 +5,8 @@ namespace win32 {
 
 class Win32ShellLauncher : public platform::ShellLauncher {
  public:
-  bool ShellStart(std::string_view program, std::string_view arguments, std::string_view folder,
-                  platform::ShowState show, bool elevate) override;
+  platform::ShellStartResult ShellStart(std::string_view program, std::string_view arguments,
+                                        std::string_view folder, platform::ShowState show, bool elevate) override;
 };
 
 }  // namespace win32

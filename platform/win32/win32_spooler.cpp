@@ -58,7 +58,8 @@ platform::RawJobResult Win32Spooler::SendRawJob(std::string_view printerName, st
   DOC_INFO_1W info{};
   info.pDocName = document.data();  // no output file, the printer's default data type
   platform::RawJobResult result{true, false, 0, false};
-  if (spooler.startDocPrinter(printer.Get(), 1, reinterpret_cast<BYTE*>(&info)) == 0) return result;
+  result.jobId = spooler.startDocPrinter(printer.Get(), 1, reinterpret_cast<BYTE*>(&info));
+  if (result.jobId == 0) return result;
   bool ok = spooler.startPagePrinter(printer.Get()) != FALSE;
   DWORD written = 0;
   if (ok) {
@@ -77,6 +78,15 @@ platform::RawJobResult Win32Spooler::SendRawJob(std::string_view printerName, st
   ok = spooler.endDocPrinter(printer.Get()) != FALSE && ok;
   result.completed = ok;
   return result;
+}
+
+bool Win32Spooler::JobInQueue(std::string_view printerName, uint32_t jobId) {
+  UniquePrinter printer = OpenByName(printerName);
+  if (!printer || jobId == 0) return false;
+  DWORD needed = 0;
+  // A job that has left the queue is unknown to the spooler: the size query then fails with another error.
+  Winspool().getJob(printer.Get(), jobId, 1, nullptr, 0, &needed);
+  return ::GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed > 0;
 }
 
 std::optional<platform::PrinterSetup> Win32Spooler::FindPrinter(std::string_view printerName) {

@@ -23,7 +23,7 @@ WinspoolApi Load() {
       Resolve(module, "WritePrinter", found.writePrinter) &&
       Resolve(module, "EndPagePrinter", found.endPagePrinter) &&
       Resolve(module, "EndDocPrinter", found.endDocPrinter) && Resolve(module, "AbortPrinter", found.abortPrinter) &&
-      Resolve(module, "ClosePrinter", found.closePrinter)) {
+      Resolve(module, "ClosePrinter", found.closePrinter) && Resolve(module, "GetJobW", found.getJob)) {
     api = found;
   }
   return api;

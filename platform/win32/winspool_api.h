@@ -17,6 +17,7 @@ struct WinspoolApi {
   decltype(&::EndDocPrinter) endDocPrinter = nullptr;
   decltype(&::AbortPrinter) abortPrinter = nullptr;
   decltype(&::ClosePrinter) closePrinter = nullptr;
+  decltype(&::GetJobW) getJob = nullptr;
 
   bool Loaded() const { return closePrinter != nullptr; }
 };

@@ -9,6 +9,7 @@
 #include "cli/device_file_printers.h"
 #include "cli/frame_exchange.h"
 #include "cli/progress_bar.h"
+#include "config_tool/link/device_channel.h"
 #include "platform/fakes/fake_device_files.h"
 #include "platform/linux/libusb_printer_bus.h"
 #include "tools/printer_sim/printer_state.h"
@@ -58,6 +59,18 @@ TEST_F(DeviceFiles, AReadThatDoesNotCompleteStaysPostedAndIsCancelledAtTheEnd) {
   connection.reset();
   EXPECT_EQ(endpoint.cancels, 1);
   EXPECT_EQ(endpoint.openHandles, 0);
+}
+
+// A printer that takes no data must not hold a script forever: the write is bounded like the main window's.
+TEST_F(DeviceFiles, AWriteThePrinterDoesNotTakeIsBoundedAndFails) {
+  fakes::FakeEndpoint& endpoint = files.Endpoint(kPath);
+  endpoint.stalled = true;
+  platform::OpenFailure failure;
+  auto connection = printers.Open(kPath, failure);
+  const uint8_t bytes[] = {1, 2, 3, 4};
+  EXPECT_FALSE(connection->Write(bytes));
+  ASSERT_EQ(endpoint.writeLimits.size(), 1u);
+  EXPECT_EQ(endpoint.writeLimits[0], quorvel::kDeviceWriteLimit);
 }
 
 TEST_F(DeviceFiles, AShortWriteAndAnUnopenableDeviceFail) {

@@ -37,6 +37,49 @@ def subsystem(exe):
     return struct.unpack_from("<H", data, header + 68)[0]
 
 
+MACHINE_ARCHITECTURES = {0x14C: "x86", 0x8664: "amd64"}
+RT_MANIFEST = 24
+
+
+def machine(exe):
+    """The architecture the PE header says the program is built for."""
+    data = exe.read_bytes()[:4096]
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    return MACHINE_ARCHITECTURES.get(struct.unpack_from("<H", data, pe + 4)[0], "unknown")
+
+
+def manifest_resource(exe):
+    """The text of the program's manifest resource (type 24), read through the PE's resource directory."""
+    data = exe.read_bytes()
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    sections, optional_size = struct.unpack_from("<H", data, pe + 6)[0], struct.unpack_from("<H", data, pe + 20)[0]
+    optional = pe + 24
+    directories = optional + (96 if struct.unpack_from("<H", data, optional)[0] == 0x10B else 112)
+    resource_rva = struct.unpack_from("<I", data, directories + 2 * 8)[0]
+    table = [struct.unpack_from("<IIII", data, optional + optional_size + 40 * i + 8) for i in range(sections)]
+
+    def offset(rva):
+        for size, address, raw_size, raw in table:
+            if address <= rva < address + max(size, raw_size):
+                return raw + rva - address
+        raise ValueError(f"RVA {rva:#x} is in no section of {exe}")
+
+    base = offset(resource_rva)
+
+    def entries(directory):
+        named, ids = struct.unpack_from("<HH", data, base + directory + 12)
+        for i in range(named + ids):
+            yield struct.unpack_from("<II", data, base + directory + 16 + 8 * i)
+
+    for name, target in entries(0):
+        if name == RT_MANIFEST and target & 0x80000000:
+            _, by_id = next(entries(target & 0x7FFFFFFF))
+            _, by_language = next(entries(by_id & 0x7FFFFFFF))
+            rva, size = struct.unpack_from("<II", data, base + by_language)
+            return data[offset(rva):offset(rva) + size].decode("utf-8")
+    raise AssertionError(f"{exe} has no manifest resource")
+
+
 def imported_dlls(exe):
     # Each architecture's objdump; LC_ALL=C, as binutils localise their output.
     objdump = "i686-w64-mingw32-objdump" if exe.read_bytes()[:4096].find(b"PE\0\0L\x01") >= 0 else \
@@ -100,6 +143,24 @@ class StaticExecutables(unittest.TestCase):
     def test_x86_programs(self):
         self.check_program(paths.stage("x86") / "Quorvel.exe", "asInvoker")
         self.check_program(paths.stage("x86") / "Omblet.exe", "requireAdministrator")
+
+
+class Manifests(unittest.TestCase):
+    def test_each_program_s_manifest_names_the_architecture_it_is_built_for(self):
+        """Windows' side-by-side loader may refuse a program whose manifest names another architecture."""
+        programs = [paths.quorvel_exe(), paths.omblet_exe(), paths.omblet_fixture_wmi_exe(), paths.quorvelctl_exe()]
+        programs += [paths.stage("x86") / name for name in ("Quorvel.exe", "Omblet.exe", "quorvelctl.exe")]
+        seen = set()
+        for exe in programs:
+            with self.subTest(exe=str(exe)):
+                self.assertTrue(exe.exists(), f"{exe} not built")
+                seen.add(machine(exe))
+                identity = re.search(r"<assemblyIdentity\b[^>]*>", manifest_resource(exe))
+                self.assertIsNotNone(identity, exe)
+                named = re.search(r'processorArchitecture="([^"]*)"', identity.group(0))
+                self.assertIsNotNone(named, identity.group(0))
+                self.assertIn(named.group(1), (machine(exe), "*"), f"{exe.name} is built for {machine(exe)}")
+        self.assertEqual(seen, {"x86", "amd64"})
 
 
 class ReleasePackage(unittest.TestCase):

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "config_tool/console/command_console.h"
 #include "config_tool/console/usb_probe.h"
 #include "platform/fakes/fake_controls.h"
@@ -18,7 +20,7 @@ struct ConsoleFixture {
   fakes::FakeCheckBox checkHexMode, check1;
   fakes::FakeLabel label2;
   fakes::FakeProgressBar progressBar1;
-  fakes::FakeTimer timer3;
+  fakes::FakeTimer timer3, timerLoad;
   fakes::FakeSpooler spooler;
   fakes::FakeDialogs dialogs;
   fakes::FakeTextCodec codec;
@@ -27,7 +29,7 @@ struct ConsoleFixture {
   fakes::FakeSkinEngine skin;
   quorvel::CommandConsole console{
       {window, captions, comboPrinter, text1, tascii, list2, txtre, checkHexMode, check1, label2, progressBar1,
-       timer3, list1},
+       timer3, list1, timerLoad},
       {spooler, dialogs, codec, wmi, files, {skin, files, dialogs}}};
 
   explicit ConsoleFixture(std::vector<std::string> printers = {"KESTRAMO K-108", "Office"}) {
@@ -172,6 +174,29 @@ TEST(ConsoleTimedSend, RepeatsEvery100msAndStopsOnAFailure) {
   EXPECT_FALSE(f.timer3.Running());
 }
 
+// A printer that takes no data keeps each job in the queue: the timed send waits for it rather than pile up a job
+// every 100 ms, and goes on once the job has left.
+TEST(ConsoleTimedSend, SendsOnlyOnceThePreviousJobHasLeftTheQueue) {
+  ConsoleFixture f;
+  f.spooler.holdJobs = true;
+  f.text1.SetText("PTESTPAGE");
+  f.check1.SetValue(platform::CheckValue::Checked);
+  f.console.OnCheck1Click();
+  for (int i = 0; i < 50; ++i) f.console.OnTimer3Tick();
+  EXPECT_EQ(f.spooler.jobs.size(), 1u);
+  EXPECT_TRUE(f.timer3.Running());  // still on: waiting is not a failure
+  EXPECT_TRUE(f.dialogs.messages.empty());
+
+  f.spooler.queued.clear();  // the printer took the job
+  f.console.OnTimer3Tick();
+  f.console.OnTimer3Tick();
+  EXPECT_EQ(f.spooler.jobs.size(), 2u);
+
+  // A send by the button is the user's own: it is never held back.
+  f.console.OnCommand4Click();
+  EXPECT_EQ(f.spooler.jobs.size(), 3u);
+}
+
 TEST(ConsoleCommandList, ReplacesTheCharacterViewAndAppendsCommandWords) {
   ConsoleFixture f;
   f.console.OnCommandCClick();
@@ -259,7 +284,12 @@ struct FileLoad : ConsoleFixture {
     dialogs.nextChosenFile = "C:\\fw.bin";
     window.repaints = 0;
     console.OnCommand5Click();
+    while (timerLoad.Running()) {
+      console.OnTimerLoadTick();
+      ++steps;
+    }
   }
+  int steps = 0;
 };
 
 TEST(ConsoleFileLoad, ShowsHexAndCharactersAndSendsTheFileBack) {
@@ -272,24 +302,37 @@ TEST(ConsoleFileLoad, ShowsHexAndCharactersAndSendsTheFileBack) {
   EXPECT_EQ(f.tascii.Text(), "\x1B@...");
   EXPECT_TRUE(f.tascii.Visible());
   EXPECT_FALSE(f.progressBar1.Visible());
-  EXPECT_EQ(f.window.repaints, 0);
+  EXPECT_EQ(f.steps, 1);
   f.checkHexMode.SetValue(platform::CheckValue::Checked);
   f.console.OnCommand4Click();
   EXPECT_EQ(f.LastJob(), (Bytes{0x1B, 0x40, 0xFF, 0x0A, 0x00}));
 }
 
-TEST(ConsoleFileLoad, RepaintsEvery2000BytesAndMovesTheBar) {
+// A large file is converted a step per timer tick, the message loop running between them, and the bar follows.
+TEST(ConsoleFileLoad, ALargeFileLoadsInStepsAndMovesTheBar) {
   FileLoad exact;
-  exact.Load(Bytes(2000, 0x55));
-  EXPECT_EQ(exact.window.repaints, 1);
-  EXPECT_EQ(exact.text1.Text().size(), 6000u);
+  exact.Load(Bytes(quorvel::kLoadStepBytes, 0x55));
+  EXPECT_EQ(exact.steps, 1);
+  EXPECT_EQ(exact.text1.Text().size(), 3 * quorvel::kLoadStepBytes);
 
   FileLoad large;
   Bytes image(1'000'000);
   for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 7);
-  large.Load(image);
-  EXPECT_EQ(large.window.repaints, 10);  // each tenth of the way, not per 2000 bytes
+  large.files.files["C:\\fw.bin"] = image;
+  large.dialogs.nextChosenFile = "C:\\fw.bin";
+  large.console.OnCommand5Click();
+  EXPECT_TRUE(large.timerLoad.Running());  // the click returns at once
+  EXPECT_TRUE(large.progressBar1.Visible());
+  std::vector<int> positions;
+  while (large.timerLoad.Running()) {
+    large.console.OnTimerLoadTick();
+    positions.push_back(large.progressBar1.pos);
+  }
+  EXPECT_EQ(positions.size(), (image.size() + quorvel::kLoadStepBytes - 1) / quorvel::kLoadStepBytes);
+  EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+  EXPECT_LT(positions.front(), 10);
   EXPECT_EQ(large.progressBar1.pos, 100);
+  EXPECT_FALSE(large.progressBar1.Visible());
   large.checkHexMode.SetValue(platform::CheckValue::Checked);
   large.console.OnCommand4Click();
   EXPECT_EQ(large.LastJob(), image);

@@ -76,6 +76,27 @@ TEST(StartInstaller, StartsOmbletMaximisedOrNamesTheMissingFile) {
   EXPECT_EQ(f.dialogs.messages.size(), 2u);
 }
 
+// Saying no to the administrator prompt is the user's choice: the message says it was cancelled, and does not
+// claim the installer could not be started.
+TEST(InstallPrinter, ADeclinedElevationPromptIsReportedAsCancelled) {
+  for (int16_t language : {1, 0}) {
+    test_support::MainWindowFixture f;
+    f.files.files["C:\\Tools\\QRX\\QRX.inf"] = {};
+    f.files.files["C:\\Tools\\Omblet.exe"] = {};
+    f.AttachPrinter("0", "USB\\VID_1A86&PID_2000\\A1", 1);
+    f.mainWindow.Load();
+    f.process.language = language;
+    f.shell.declined = true;
+    f.mainWindow.OnCommand5Click();
+    f.mainWindow.OnCommand7Click();
+    ASSERT_EQ(f.dialogs.messages.size(), 2u);
+    for (const auto& message : f.dialogs.messages) {
+      EXPECT_NE(message.text.find(language == 1 ? "已取消" : "Cancelled"), std::string::npos) << message.text;
+      EXPECT_EQ(message.text.find(language == 1 ? "无法启动" : "Cannot start"), std::string::npos) << message.text;
+    }
+  }
+}
+
 TEST(FilePrint, OpensTheConsole) {
   test_support::MainWindowFixture f;
   f.mainWindow.Load();

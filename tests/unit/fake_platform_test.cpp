@@ -49,7 +49,7 @@ TEST(FakeDeviceFiles, ReadCompletesOnlyWhenAllRequestedBytesArrived) {
   ASSERT_NE(writer, nullptr);
   EXPECT_FALSE(writer->StartRead(64));  // only overlapped handles read
   const uint8_t command[] = {'A', '\r', '\n'};
-  EXPECT_EQ(writer->Write(command), 3u);
+  EXPECT_EQ(writer->Write(command, std::chrono::milliseconds{100}).written, 3u);
   ASSERT_EQ(printer.writes.size(), 1u);
   writer.reset();
   EXPECT_EQ(printer.openHandles, 0);

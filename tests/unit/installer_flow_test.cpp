@@ -48,6 +48,8 @@ TEST_F(InstallerFlow, LoadShowsTheFirstLinesAndStartsTheSpoolerHidden) {
   EXPECT_EQ(launcher.starts[0].program, "C:\\Windows\\system32\\cmd.exe");
   EXPECT_EQ(launcher.starts[0].commandLine, "cmd /c net start spooler");
   EXPECT_EQ(launcher.starts[0].show, platform::ShowState::Hidden);
+  // cmd finds "net" in its current folder first: the system's own, not one beside the program.
+  EXPECT_EQ(launcher.starts[0].workingFolder, "C:\\Windows\\system32");
   EXPECT_TRUE(timerDelay.Running());
   EXPECT_EQ(timerDelay.Interval(), 1u);
   EXPECT_FALSE(timerUSBCheck.Running());
@@ -73,6 +75,22 @@ TEST_F(InstallerFlow, FiveDotsAtFourSecondsThenDetectionAtFive) {
   EXPECT_EQ(wmi.queries.size(), 1u);
   EXPECT_EQ(Line(1), "启动打印服务.....");
   EXPECT_EQ(timerDelay.ticks, 6);
+}
+
+// On a real PC COM's modal loop delivers timer ticks while a WMI query waits: such a tick neither detects again
+// nor starts the installs twice.
+TEST_F(InstallerFlow, ATickDeliveredDuringTheQueryRunsNoSecondDetection) {
+  AttachPrinter();
+  int nested = 0;
+  wmi.duringQuery = [&] {
+    if (nested++ == 0) installer.OnTimerUSBCheckTick();  // one tick comes in while the first query waits
+  };
+  installer.Load();
+  RunUntil(5002);
+  EXPECT_EQ(nested, 1);
+  EXPECT_EQ(wmi.queries.size(), 1u);
+  EXPECT_EQ(Commands(), (std::vector<std::string>{"cmd /c net start spooler", Command("发票专用驱动N")}));
+  EXPECT_FALSE(timerUSBCheck.Running());
 }
 
 TEST_F(InstallerFlow, ScansOnceASecondAndTheWaitingNumberCountsEveryDevice) {

@@ -107,6 +107,24 @@ TEST(SkinChooser, AsksWithTheSkinFilterAndAppliesOnlyAChosenFile) {
   EXPECT_EQ(f.engine.calls, (Calls{"AttachEx(D:\\skins\\blue.she,)"}));
 }
 
+// A skin the user picks whose path the engine cannot be given is said so, not left to fail unseen; one that is
+// handed over says nothing.
+TEST(SkinChooser, APickedSkinTheEngineCannotBeGivenIsReported) {
+  SkinFixture f;
+  f.dialogs.nextChosenFile = "C:\\Users\\张三\\Downloads\\blue.she";
+  f.skins.ChooseAndApply();
+  EXPECT_TRUE(f.dialogs.messages.empty());
+  f.engine.handable = false;
+  f.skins.ChooseAndApply();
+  f.list1.Add("china.she");
+  f.list1.Select(0);
+  f.skins.ApplySelected();
+  ASSERT_EQ(f.dialogs.messages.size(), 2u);
+  EXPECT_NE(f.dialogs.messages[0].text.find("无法加载皮肤"), std::string::npos);
+  EXPECT_NE(f.dialogs.messages[0].text.find("C:\\Users\\张三\\Downloads\\blue.she"), std::string::npos);
+  EXPECT_NE(f.dialogs.messages[1].text.find("china.she"), std::string::npos);
+}
+
 TEST(SkinListClick, DoesNothingWithoutASelectedNonEmptyEntry) {
   SkinFixture f;
   f.skins.ApplySelected();  // empty list

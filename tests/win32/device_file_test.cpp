@@ -3,12 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
+#include "config_tool/link/device_channel.h"
+#include "config_tool/link/parameter_reader.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/win32_device_files.h"
 
 namespace {
 
 const uint8_t kReturnValue[] = {'R', 'E', 'T', 'U', 'R', 'N', ' ', 'V', 'A', 'L', 'U', 'E', '\r', '\n'};
+constexpr std::chrono::milliseconds kLimit{5000};
 
 platform::ReadProgress WaitForRead(platform::DeviceFile& file, DWORD milliseconds) {
   DWORD start = ::GetTickCount();
@@ -32,7 +38,7 @@ TEST(Win32DeviceFiles, AnsweringPrinterSendsItsFrame) {
   {
     auto writer = devices.Open(path, platform::OpenMode::Synchronous);
     ASSERT_NE(writer, nullptr);
-    EXPECT_EQ(writer->Write(kReturnValue), 14u);
+    EXPECT_EQ(writer->Write(kReturnValue, kLimit).written, 14u);
   }
   auto reader = devices.Open(path, platform::OpenMode::Overlapped);
   ASSERT_NE(reader, nullptr);
@@ -55,7 +61,7 @@ TEST(Win32DeviceFiles, AReadPostedOnAWaitingAnswerCompletesWithinABurstOfLooks) 
     {
       auto writer = devices.Open(path, platform::OpenMode::Synchronous);
       ASSERT_NE(writer, nullptr);
-      writer->Write(kReturnValue);
+      writer->Write(kReturnValue, kLimit);
     }
     ::Sleep(500);  // the answer is in the line before the read is posted
     auto reader = devices.Open(path, platform::OpenMode::Overlapped);
@@ -98,6 +104,13 @@ void SendMessage(HANDLE pipe, const std::vector<uint8_t>& message) {
   ASSERT_EQ(written, message.size());
 }
 
+std::vector<uint8_t> TestFrame() {
+  std::vector<uint8_t> frame(64, '0');
+  frame[0] = frame[63] = 0x40;
+  frame[9] = '7';
+  return frame;
+}
+
 TEST(Win32DeviceFiles, AShortOrEmptyTransferEndsTheReadAndTheNextReadTakesTheFrame) {
   win32::UniqueFile printer = MessagePipe();
   ASSERT_TRUE(printer);
@@ -119,8 +132,7 @@ TEST(Win32DeviceFiles, AShortOrEmptyTransferEndsTheReadAndTheNextReadTakesTheFra
 
   ASSERT_TRUE(reader->StartRead(64));
   EXPECT_EQ(reader->CheckRead().state, platform::ReadState::Pending);
-  std::vector<uint8_t> frame(64, '0');
-  frame[0] = frame[63] = 0x40;
+  const std::vector<uint8_t> frame = TestFrame();
   SendMessage(printer.Get(), frame);  // arrives while the read is pending
   progress = WaitForRead(*reader, 3000);
   EXPECT_EQ(progress.state, platform::ReadState::Complete);
@@ -143,6 +155,109 @@ TEST(Win32DeviceFiles, APendingReadFailsWhenTheOtherEndGoes) {
   EXPECT_EQ(reader->CheckRead().state, platform::ReadState::Pending);
   printer.Reset();
   EXPECT_EQ(WaitForRead(*reader, 3000).state, platform::ReadState::Failed);
+}
+
+// A frame may come in pieces, after stray bytes, or late: each read of a message-mode pipe ends at a message, as a
+// read of a USB printer ends at a transfer, so the main window's collection is shown here on the real system calls.
+TEST(DeviceChannelOnWin32, AFrameAfterStrayBytesAndInTwoTransfersIsPutTogether) {
+  win32::UniqueFile printer = MessagePipe();
+  ASSERT_TRUE(printer);
+  win32::Win32DeviceFiles devices;
+  quorvel::DeviceChannel channel(devices);
+  ASSERT_TRUE(channel.OpenReply(kPipeName));
+  const std::vector<uint8_t> frame = TestFrame();
+  std::vector<uint8_t> first = {0x12, 0x40};
+  first.insert(first.end(), frame.begin(), frame.begin() + 30);
+  SendMessage(printer.Get(), first);
+  SendMessage(printer.Get(), {frame.begin() + 30, frame.end()});
+  auto collected = channel.CollectFrame(quorvel::kFrameChecks);
+  ASSERT_TRUE(collected.has_value());
+  EXPECT_TRUE(std::equal(collected->begin(), collected->end(), frame.begin()));
+  EXPECT_FALSE(channel.ReplyOpen());
+}
+
+TEST(DeviceChannelOnWin32, ALatePieceWithinTheLooksCompletesTheFrame) {
+  win32::UniqueFile printer = MessagePipe();
+  ASSERT_TRUE(printer);
+  win32::Win32DeviceFiles devices;
+  quorvel::DeviceChannel channel(devices);
+  ASSERT_TRUE(channel.OpenReply(kPipeName));
+  const std::vector<uint8_t> frame = TestFrame();
+  SendMessage(printer.Get(), {frame.begin(), frame.begin() + 40});
+  // The looks wait briefly each, about a second in all: a piece 100 ms later is well within them.
+  std::thread late([&] {
+    ::Sleep(100);
+    DWORD written = 0;
+    ::WriteFile(printer.Get(), frame.data() + 40, 24, &written, nullptr);
+  });
+  auto collected = channel.CollectFrame(quorvel::kFrameChecks);
+  late.join();
+  ASSERT_TRUE(collected.has_value());
+  EXPECT_TRUE(std::equal(collected->begin(), collected->end(), frame.begin()));
+}
+
+// A device that takes no data: a pipe whose other end never reads, once its buffer is full.
+struct StalledWrite : ::testing::Test {
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_USER) ++posted;
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  void SetUp() override {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &Procedure;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"StalledWriteTestWindow";
+    ::RegisterClassW(&windowClass);
+    window = ::CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                               nullptr, windowClass.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+    posted = 0;
+  }
+  void TearDown() override { ::DestroyWindow(window); }
+
+  HWND window = nullptr;
+  static inline int posted = 0;
+};
+
+TEST_F(StalledWrite, IsGivenUpAfterItsLimitWhileTheThreadAnswersSentMessages) {
+  win32::UniqueFile printer(::CreateNamedPipeA(kPipeName, PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 16, 16,
+                                               0, nullptr));
+  ASSERT_TRUE(printer);
+  win32::Win32DeviceFiles devices;
+  auto writer = devices.Open(kPipeName, platform::OpenMode::Synchronous);
+  ASSERT_NE(writer, nullptr);
+  const std::vector<uint8_t> job(256 * 1024, 'x');  // far more than the pipe holds
+
+  ::PostMessageW(window, WM_USER, 0, 0);
+  std::atomic<bool> answered{false};
+  std::thread prober([&] {
+    DWORD_PTR result = 0;
+    // Sent, as the system does to tell whether a window still responds; the limit outlasts the write's.
+    answered = ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &result) != 0;
+  });
+  const platform::WriteOutcome outcome = writer->Write(job, std::chrono::milliseconds(1500));
+  prober.join();
+  EXPECT_EQ(outcome.state, platform::WriteOutcome::TimedOut);
+  EXPECT_TRUE(answered) << "the probe sent while the write waited was not answered";
+  // Posted input and ticks stay queued for the message loop: no click may start an operation inside the wait.
+  EXPECT_EQ(posted, 0);
+  MSG message{};
+  while (::PeekMessageW(&message, window, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+  EXPECT_EQ(posted, 1);
+
+  // The handle is usable afterwards: once the other end reads, a small write goes through.
+  std::thread reader([&] {
+    std::vector<char> sink(4096);
+    DWORD got = 0;
+    while (::ReadFile(printer.Get(), sink.data(), static_cast<DWORD>(sink.size()), &got, nullptr) && got > 0) {
+    }
+  });
+  const platform::WriteOutcome next = writer->Write(kReturnValue, kLimit);
+  EXPECT_EQ(next.state, platform::WriteOutcome::Written);
+  EXPECT_EQ(next.written, sizeof(kReturnValue));
+  writer.reset();
+  printer.Reset();  // ends the reader's loop
+  reader.join();
 }
 
 TEST(Win32DeviceFiles, MissingDeviceDoesNotOpen) {

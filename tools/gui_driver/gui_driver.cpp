@@ -1,6 +1,7 @@
 // gui_driver: finds, reads and operates the windows of another program in the same Wine prefix.
 //   gui_driver wait|gone|dump|close --title T [--timeout MS]
 //   gui_driver click|select|dblclick|check|type --title T (--name N | --id ID | --text CAPTION) [...]
+//     (click --sync: returns once the window has handled the click; for clicks that open no message box)
 //   gui_driver msgbox [--press ok] [--timeout MS]
 //   gui_driver filedialog --title T (--path P | --cancel) [--then-window W --name N --length L]
 //     fills in and confirms an open-file dialog; with --then-window it also waits until control N of window W
@@ -9,11 +10,15 @@
 //   gui_driver stats --title T     handles and private bytes of the process that owns window T
 //   gui_driver focus --title T     the control that has the keyboard focus in the thread of window T, with its
 //                                  place, that of the window's client area, and the label right before it
+//   gui_driver probe --title T --for MS [--each MS]
+//     asks window T again and again, for MS milliseconds, whether it responds, as the system does (WM_NULL sent
+//     with a time limit, given up at once when the window counts as hung); prints how many probes went unanswered
 #include <windows.h>
 #include <commctrl.h>
 
 #include <psapi.h>
 
+#include <algorithm>
 #include <cwctype>
 #include <string>
 #include <vector>
@@ -321,6 +326,25 @@ int FocusCommand(HWND window) {
   return 0;
 }
 
+int ProbeCommand(HWND window, const std::vector<std::wstring>& args) {
+  const DWORD total = static_cast<DWORD>(std::wcstoul(tool_io::Option(args, L"--for", L"5000").c_str(), nullptr, 10));
+  const DWORD each = static_cast<DWORD>(std::wcstoul(tool_io::Option(args, L"--each", L"2000").c_str(), nullptr, 10));
+  int probes = 0, unanswered = 0;
+  DWORD longest = 0;
+  const DWORD start = ::GetTickCount();
+  do {
+    const DWORD sent = ::GetTickCount();
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, each, &result)) ++unanswered;
+    longest = std::max(longest, ::GetTickCount() - sent);
+    ++probes;
+    ::Sleep(100);
+  } while (::GetTickCount() - start < total);
+  tool_io::Print("{\"probes\":" + std::to_string(probes) + ",\"unanswered\":" + std::to_string(unanswered) +
+                 ",\"longest_ms\":" + std::to_string(longest) + "}\n");
+  return 0;
+}
+
 int Run(const std::vector<std::wstring>& args) {
   if (args.empty()) tool_io::Fail("usage: gui_driver COMMAND [options]", 2);
   const std::wstring& command = args[0];
@@ -365,6 +389,7 @@ int Run(const std::vector<std::wstring>& args) {
   }
   if (command == L"stats") return StatsCommand(window);
   if (command == L"focus") return FocusCommand(window);
+  if (command == L"probe") return ProbeCommand(window, args);
   if (command == L"close") {
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     return 0;

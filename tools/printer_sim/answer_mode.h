@@ -7,9 +7,18 @@
 namespace printer_sim {
 
 struct AnswerMode {
-  enum Kind { Normal, Silent, Late, Short, Corrupt, Stray } kind = Normal;
-  int value = 0;  // milliseconds for Late, bytes for Short and Stray
+  enum Kind { Normal, Silent, Late, Short, Corrupt, Stray, Split, Stall } kind = Normal;
+  int value = 0;  // milliseconds for Late, bytes for Short, Stray and Split
 };
+
+// Split: the frame in two writes, its first N bytes, then the rest after kSplitPauseMs, as a printer whose
+// firmware hands the frame to USB in two transfers would. (Under Wine a 64-byte read of the pseudo-terminal
+// still ends only with all 64; there the two pieces are seen as one read.)
+inline constexpr int kSplitPauseMs = 200;
+
+// Stall: a printer that takes no data, as one out of paper, with its cover open or busy holds the host off. The
+// device link then points at a FIFO whose pipe buffer is full and which nobody reads, so that a write blocks
+// until it is given up; leaving the mode points the link back at the printer, which takes data again.
 
 // Stray: N bytes that are not a frame (the tail of a late answer, status bytes) at once, then the frame after
 // this pause, in a chunk of its own. Under Wine the device is a pseudo-terminal read like a serial port with zero
@@ -19,7 +28,8 @@ struct AnswerMode {
 inline constexpr int kStrayPauseMs = 200;
 inline constexpr int kMaxStrayBytes = 1024;
 
-// "normal", "silent", "corrupt", "late MS" / "late:MS", "short N" / "short:N", "stray N" / "stray:N".
+// "normal", "silent", "corrupt", "stall", "late MS" / "late:MS", "short N" / "short:N", "stray N" / "stray:N",
+// "split N" / "split:N" (1 to 63).
 std::optional<AnswerMode> ParseAnswerMode(std::string_view text);
 
 }  // namespace printer_sim

@@ -1,6 +1,7 @@
 // printer_sim: one simulated USB thermal printer on a pseudo-terminal, reached by Wine through a symlink.
 //   printer_sim --link PATH [--set KEY=VALUE]... [--mode MODE] [--log FILE] [--state-file FILE]
 //               [--control FIFO] [--ready FILE] [--ignore KEY]...
+// Modes: see answer_mode.h. Control lines on the FIFO: "quit", "mode MODE", "set KEY VALUE".
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <deque>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "tools/printer_sim/answer_mode.h"
@@ -94,8 +96,10 @@ class Simulator {
     ::cfmakeraw(&raw);
     ::tcsetattr(slave.get(), TCSANOW, &raw);
 
+    slaveName_ = slaveName;
     ::unlink(o_.link.c_str());
     if (::symlink(slaveName.c_str(), o_.link.c_str()) != 0) return Fail("symlink " + o_.link);
+    if (o_.mode.kind == printer_sim::AnswerMode::Stall && !Stall()) return Fail("stall fifo");
     UniqueFd control = OpenControl();
     if (!o_.control.empty() && control.get() < 0) return Fail("control fifo " + o_.control);
     WriteState();
@@ -110,6 +114,8 @@ class Simulator {
     }
     ::unlink(o_.link.c_str());
     if (!o_.control.empty()) ::unlink(o_.control.c_str());
+    stallFifo_.reset();
+    ::unlink(StallPath().c_str());
     return 0;
   }
 
@@ -117,6 +123,42 @@ class Simulator {
   int Fail(const std::string& what) {
     std::fprintf(stderr, "printer_sim: %s: %s\n", what.c_str(), std::strerror(errno));
     return 1;
+  }
+
+  std::string StallPath() const { return o_.link + ".stalled"; }
+
+  // Points the device link at `target` in one step, so that an open never finds it missing.
+  bool Relink(const std::string& target) {
+    const std::string temporary = o_.link + ".relink";
+    ::unlink(temporary.c_str());
+    return ::symlink(target.c_str(), temporary.c_str()) == 0 && ::rename(temporary.c_str(), o_.link.c_str()) == 0;
+  }
+
+  // The device becomes a FIFO with a full pipe buffer that nobody reads: a write to it blocks.
+  bool Stall() {
+    if (stallFifo_) return true;
+    const std::string path = StallPath();
+    ::unlink(path.c_str());
+    if (::mkfifo(path.c_str(), 0600) != 0) return false;
+    auto fifo = std::make_unique<UniqueFd>(::open(path.c_str(), O_RDWR | O_NONBLOCK));
+    if (fifo->get() < 0) return false;
+    ::fcntl(fifo->get(), F_SETPIPE_SZ, 4096);
+    const std::string filler(4096, 'x');
+    while (::write(fifo->get(), filler.data(), filler.size()) > 0) {
+    }
+    stallFifo_ = std::move(fifo);
+    if (!Relink(path)) return false;
+    Log("stalled");
+    return true;
+  }
+
+  // The printer takes data again: the link points back at it, and what the FIFO held is dropped.
+  void Resume() {
+    if (!stallFifo_) return;
+    if (!Relink(slaveName_)) Log("relink-error " + o_.link);
+    stallFifo_.reset();
+    ::unlink(StallPath().c_str());
+    Log("resumed");
   }
 
   UniqueFd OpenControl() {
@@ -170,6 +212,13 @@ class Simulator {
     size_t length = frame.size();
     if (o_.mode.kind == printer_sim::AnswerMode::Short) length = static_cast<size_t>(o_.mode.value);
     if (o_.mode.kind == printer_sim::AnswerMode::Corrupt) frame[63] = 0x00;
+    if (o_.mode.kind == printer_sim::AnswerMode::Split) {
+      const auto first = static_cast<long>(o_.mode.value);
+      answers_.push_back({due, std::string(frame.begin(), frame.begin() + first)});
+      answers_.push_back({due + std::chrono::milliseconds(printer_sim::kSplitPauseMs),
+                          std::string(frame.begin() + first, frame.end())});
+      return;
+    }
     if (o_.mode.kind == printer_sim::AnswerMode::Stray) {
       answers_.push_back({due, std::string(static_cast<size_t>(o_.mode.value), '\0')});
       due += std::chrono::milliseconds(printer_sim::kStrayPauseMs);
@@ -200,8 +249,16 @@ class Simulator {
       if (line == "quit") {
         stopRequested = 1;
       } else if (line.starts_with("mode ")) {
-        if (auto mode = printer_sim::ParseAnswerMode(line.substr(5))) o_.mode = *mode;
-        else Log("bad-control " + line);
+        if (auto mode = printer_sim::ParseAnswerMode(line.substr(5))) {
+          o_.mode = *mode;
+          if (mode->kind == printer_sim::AnswerMode::Stall) {
+            if (!Stall()) Log("stall-error " + std::string(std::strerror(errno)));
+          } else {
+            Resume();
+          }
+        } else {
+          Log("bad-control " + line);
+        }
       } else if (line.starts_with("set ")) {
         size_t blank = line.find(' ', 4);
         if (blank == std::string::npos || o_.state.Set(line.substr(4, blank - 4), line.substr(blank + 1))) {
@@ -220,6 +277,8 @@ class Simulator {
     std::string bytes;
   };
   Options o_;
+  std::string slaveName_;
+  std::unique_ptr<UniqueFd> stallFifo_;  // our end of the stalled device, while the mode is on
   printer_sim::LineSplitter splitter_, controlSplitter_;
   std::deque<Answer> answers_;
 };

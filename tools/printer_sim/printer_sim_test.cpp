@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -100,6 +101,10 @@ TEST(AnswerMode, ParsesBothSpellings) {
   EXPECT_EQ(printer_sim::ParseAnswerMode("stray 3")->value, 3);
   EXPECT_FALSE(printer_sim::ParseAnswerMode("stray:0"));
   EXPECT_FALSE(printer_sim::ParseAnswerMode("stray:1025"));
+  EXPECT_EQ(printer_sim::ParseAnswerMode("split:40")->kind, printer_sim::AnswerMode::Split);
+  EXPECT_FALSE(printer_sim::ParseAnswerMode("split:64"));
+  EXPECT_FALSE(printer_sim::ParseAnswerMode("split:0"));
+  EXPECT_EQ(printer_sim::ParseAnswerMode("stall")->kind, printer_sim::AnswerMode::Stall);
 }
 
 // The real program on a real pseudo-terminal.
@@ -196,6 +201,48 @@ TEST_F(RunningSimulator, ShortAndSilentModesAnswerLessOrNothing) {
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   Send("RETURN VALUE\r\n");
   EXPECT_EQ(ReadFor(500).size(), 0u);
+}
+
+TEST_F(RunningSimulator, SplitModeSendsTheFrameInTwoWrites) {
+  Start({"--mode", "split:40"});
+  Send("RETURN VALUE\r\n");
+  std::string received = ReadFor(3000, 64);
+  ASSERT_EQ(received.size(), 64u);
+  EXPECT_EQ(received[0], '@');
+  EXPECT_EQ(received[63], '@');
+  EXPECT_NE(FileText("log").find("tx 40\ntx 24\n"), std::string::npos);
+}
+
+// A stalled printer takes no data: the device is a FIFO whose buffer is full. Leaving the mode gives the printer
+// back, and it answers again.
+TEST_F(RunningSimulator, StallModeTakesNoDataUntilItEnds) {
+  const std::string control =
+      std::filesystem::temp_directory_path() / ("printer_sim_stall_ctl_" + std::to_string(::getpid()));
+  Start({"--mode", "stall", "--control", control});
+  ::close(fd_);
+  fd_ = -1;
+  struct stat device {};
+  ASSERT_EQ(::stat(link_.c_str(), &device), 0);
+  EXPECT_TRUE(S_ISFIFO(device.st_mode));
+  {
+    int stalled = ::open(link_.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(stalled, 0);
+    EXPECT_EQ(::write(stalled, "RETURN VALUE\r\n", 14), -1);
+    EXPECT_EQ(errno, EAGAIN);
+    ::close(stalled);
+  }
+  std::ofstream(control) << "mode normal\n";
+  for (int i = 0; i < 300; ++i) {
+    if (::stat(link_.c_str(), &device) == 0 && S_ISCHR(device.st_mode)) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(S_ISCHR(device.st_mode)) << "waited for the device link to lead to the printer again";
+  fd_ = ::open(link_.c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(fd_, 0);
+  Send("RETURN VALUE\r\n");
+  EXPECT_EQ(ReadFor(2000).size(), 64u);
+  EXPECT_NE(FileText("log").find("stalled\nresumed\n"), std::string::npos);
+  ::unlink(control.c_str());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // A stand-in for the skin engine DLL: it dresses nothing and appends each call, with its ANSI texts converted to
-// UTF-8, to skin_calls.log beside itself, so tests see what the program hands the engine.
+// UTF-8, to skin_calls.log beside itself, so tests see what the program hands the engine. Whether the skin file
+// it was given opens, as the engine would open it, goes to skin_opens.log.
 #include <windows.h>
 
 #include <string>
@@ -20,11 +21,11 @@ std::string AnsiToUtf8(const char* ansi) {
   return utf8;
 }
 
-void Record(const std::string& call) {
+void Record(const std::string& call, const wchar_t* log = L"skin_calls.log") {
   std::wstring path(MAX_PATH, L'\0');
   DWORD length = ::GetModuleFileNameW(self, path.data(), static_cast<DWORD>(path.size()));
   path.resize(length);
-  path = path.substr(0, path.find_last_of(L"\\/") + 1) + L"skin_calls.log";
+  path = path.substr(0, path.find_last_of(L"\\/") + 1) + log;
   HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
@@ -50,6 +51,11 @@ __declspec(dllexport) int __stdcall SkinH_Attach() {
 
 __declspec(dllexport) int __stdcall SkinH_AttachEx(const char* skinFile, const char* password) {
   Record("AttachEx(" + AnsiToUtf8(skinFile) + "," + AnsiToUtf8(password) + ")");
+  HANDLE file = skinFile ? ::CreateFileA(skinFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr)
+                         : INVALID_HANDLE_VALUE;
+  Record((file != INVALID_HANDLE_VALUE ? "opened " : "cannot open ") + AnsiToUtf8(skinFile), L"skin_opens.log");
+  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
   return 0;
 }
 

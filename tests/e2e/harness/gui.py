@@ -110,6 +110,12 @@ class GuiDriver:
     def work_area(self):
         return self._json("workarea")
 
+    def probe(self, title, for_ms, each_ms=2000):
+        """Asks window `title` whether it responds, as the system does, again and again for `for_ms`; returns
+        {"probes", "unanswered", "longest_ms"}."""
+        return self._json("probe", "--title", title, "--for", for_ms, "--each", each_ms,
+                          timeout=for_ms / 1000 + each_ms / 1000 + 60)
+
     def stats(self, title):
         """Handle count and private bytes of the process that owns window `title`."""
         return self._json("stats", "--title", title)
