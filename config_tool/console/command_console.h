@@ -60,6 +60,14 @@ struct ConsoleServices {
   SkinServices skins;
 };
 
+// A loaded file on its way into the boxes, converted a step per tick. Outside the class: a nested type with member
+// initialisers is not yet default-constructible where std::optional of it is declared, and clang refuses emplace().
+struct PendingConsoleLoad {
+  std::vector<uint8_t> bytes;
+  size_t done = 0;
+  std::string hex, characters;
+};
+
 class CommandConsole {
  public:
   CommandConsole(const ConsoleControls& controls, const ConsoleServices& services);
@@ -105,12 +113,7 @@ class CommandConsole {
   int width_ = 15000, height_ = 9000;
   uint32_t sentCount_ = 0;
   // A file being converted for the boxes, a step per load-timer tick.
-  struct PendingLoad {
-    std::vector<uint8_t> bytes;
-    size_t done = 0;
-    std::string hex, characters;
-  };
-  std::optional<PendingLoad> load_;
+  std::optional<PendingConsoleLoad> load_;
   bool sending_ = false;  // a message box of a send is open: timer ticks wait
   // The job of the last timed send: the next tick sends only once it has left the queue, so that a printer that
   // takes no data does not collect a job every 100 ms.
