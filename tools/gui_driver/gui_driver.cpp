@@ -133,9 +133,12 @@ std::string Items(HWND control, UINT countMessage, UINT lengthMessage, UINT text
   int count = static_cast<int>(::SendMessageW(control, countMessage, 0, 0));
   for (int i = 0; i < count; ++i) {
     int length = static_cast<int>(::SendMessageW(control, lengthMessage, static_cast<WPARAM>(i), 0));
-    std::wstring item(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
-    ::SendMessageW(control, textMessage, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
-    item.resize(static_cast<size_t>(length > 0 ? length : 0));
+    // The program may refill the list between the two questions (a printer search does): the copy gets room to
+    // spare, and its own answer tells how much it wrote.
+    std::wstring item(static_cast<size_t>(length > 0 ? length : 0) + 1024, L'\0');
+    LRESULT copied =
+        ::SendMessageW(control, textMessage, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
+    item.resize(copied > 0 ? std::min(static_cast<size_t>(copied), item.size() - 1) : 0);
     json += (i ? "," : "") + JsonString(Utf8(item));
   }
   return json + "]";
