@@ -228,6 +228,10 @@ TEST_F(StalledWrite, IsGivenUpAfterItsLimitWhileTheThreadAnswersSentMessages) {
   ASSERT_NE(writer, nullptr);
   const std::vector<uint8_t> job(256 * 1024, 'x');  // far more than the pipe holds
 
+  // A thread that has not looked at its queue for five seconds counts as hung, and the probe below would be refused
+  // at once: look now, as a window's message loop would have, so that only the write's own wait is on trial.
+  MSG pending{};
+  while (::PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&pending);
   ::PostMessageW(window, WM_USER, 0, 0);
   std::atomic<bool> answered{false};
   std::thread prober([&] {
