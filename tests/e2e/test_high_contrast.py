@@ -13,14 +13,28 @@ OMBLET = "OmbletV300.19(20180607)"
 OMBLET_FOLDER = "C:\\Program Files\\Omblet"
 PURPLE, NAVY, BLACK = (128, 0, 128), (0, 0, 128), (0, 0, 0)
 
-# A "high contrast black" scheme: the system colours Wine reads at a program's start, and the setting itself.
+# A "high contrast black" scheme, by COLOR_* index.
 SCHEME = {
-    "Background": "0 0 0", "Window": "0 0 0", "WindowText": "255 255 255", "ButtonFace": "0 0 0",
-    "ButtonText": "255 255 255", "ButtonHilight": "255 255 255", "ButtonShadow": "128 128 128",
-    "ButtonLight": "192 192 192", "ButtonDkShadow": "255 255 255", "Hilight": "26 235 255",
-    "HilightText": "0 0 0", "GrayText": "63 242 63", "Menu": "0 0 0", "MenuText": "255 255 255",
-    "ActiveTitle": "0 0 255", "TitleText": "255 255 255", "InactiveTitle": "0 255 0",
-    "InactiveTitleText": "0 0 0", "WindowFrame": "255 255 255", "AppWorkSpace": "0 0 0",
+    1: (0, 0, 0),            # COLOR_BACKGROUND
+    2: (0, 0, 255),          # COLOR_ACTIVECAPTION
+    3: (0, 255, 0),          # COLOR_INACTIVECAPTION
+    4: (0, 0, 0),            # COLOR_MENU
+    5: (0, 0, 0),            # COLOR_WINDOW
+    6: (255, 255, 255),      # COLOR_WINDOWFRAME
+    7: (255, 255, 255),      # COLOR_MENUTEXT
+    8: (255, 255, 255),      # COLOR_WINDOWTEXT
+    9: (255, 255, 255),      # COLOR_CAPTIONTEXT
+    12: (0, 0, 0),           # COLOR_APPWORKSPACE
+    13: (26, 235, 255),      # COLOR_HIGHLIGHT
+    14: (0, 0, 0),           # COLOR_HIGHLIGHTTEXT
+    15: (0, 0, 0),           # COLOR_BTNFACE
+    16: (128, 128, 128),     # COLOR_BTNSHADOW
+    17: (63, 242, 63),       # COLOR_GRAYTEXT
+    18: (255, 255, 255),     # COLOR_BTNTEXT
+    19: (0, 0, 0),           # COLOR_INACTIVECAPTIONTEXT
+    20: (255, 255, 255),     # COLOR_BTNHIGHLIGHT
+    21: (255, 255, 255),     # COLOR_3DDKSHADOW
+    22: (192, 192, 192),     # COLOR_3DLIGHT
 }
 
 
@@ -40,14 +54,13 @@ class UnderHighContrast(WineTestCase):
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
-        for name, value in SCHEME.items():
-            cls.session.reg_add(r"HKCU\Control Panel\Colors", name, "REG_SZ", value)
         cls.session.reg_add(r"HKCU\Control Panel\Accessibility\HighContrast", "Flags", "REG_SZ", "127")
         # Wine's own visual style would otherwise paint over the scheme's colours.
         cls.session.reg_add(r"HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager", "ThemeActive",
                             "REG_SZ", "0")
-        # The colours are read when the prefix's desktop starts: let it end, so that the next program starts anew.
-        subprocess.run(["wineserver", "-w"], env=cls.session.env, check=True, timeout=120)
+        # Switched as the system switches schemes, for the running session: no restart of the prefix's server,
+        # whose desktop has already stored its own colours for the session.
+        cls.gui.set_system_colours(SCHEME)
 
     def test_1_configuration_tool_windows(self):
         quorvel.start(self.session, self.gui)

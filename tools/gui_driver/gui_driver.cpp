@@ -13,6 +13,9 @@
 //   gui_driver probe --title T --for MS [--each MS]
 //     asks window T again and again, for MS milliseconds, whether it responds, as the system does (WM_NULL sent
 //     with a time limit, given up at once when the window counts as hung); prints how many probes went unanswered
+//   gui_driver syscolors INDEX=R,G,B...
+//     sets system colours (COLOR_* indexes) for the session, as a switch of colour scheme does; programs started
+//     afterwards draw with them, those running get WM_SYSCOLORCHANGE
 #include <windows.h>
 #include <commctrl.h>
 
@@ -348,6 +351,26 @@ int ProbeCommand(HWND window, const std::vector<std::wstring>& args) {
   return 0;
 }
 
+int SysColorsCommand(const std::vector<std::wstring>& args) {
+  std::vector<INT> indexes;
+  std::vector<COLORREF> colours;
+  for (size_t i = 1; i < args.size(); ++i) {
+    int index = 0;
+    unsigned red = 0, green = 0, blue = 0;
+    if (::swscanf(args[i].c_str(), L"%d=%u,%u,%u", &index, &red, &green, &blue) != 4 || red > 255 || green > 255 ||
+        blue > 255) {
+      tool_io::Fail("syscolors: expected INDEX=R,G,B, got " + Utf8(args[i]), 2);
+    }
+    indexes.push_back(index);
+    colours.push_back(RGB(red, green, blue));
+  }
+  if (indexes.empty()) tool_io::Fail("syscolors: no colours given", 2);
+  if (!::SetSysColors(static_cast<int>(indexes.size()), indexes.data(), colours.data())) {
+    tool_io::Fail("syscolors: SetSysColors failed (" + std::to_string(::GetLastError()) + ")", 1);
+  }
+  return 0;
+}
+
 int Run(const std::vector<std::wstring>& args) {
   if (args.empty()) tool_io::Fail("usage: gui_driver COMMAND [options]", 2);
   const std::wstring& command = args[0];
@@ -363,6 +386,7 @@ int Run(const std::vector<std::wstring>& args) {
     return 0;
   }
   if (command == L"msgbox") return MessageBoxCommand(args);
+  if (command == L"syscolors") return SysColorsCommand(args);
   if (command == L"workarea") {  // the primary monitor's work area, as windows are placed in it
     RECT work{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);

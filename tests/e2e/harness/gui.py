@@ -55,6 +55,10 @@ class GuiDriver:
     def check(self, title, name, value):
         self._call("check", "--title", title, "--name", name, "--value", value)
 
+    def set_system_colours(self, colours):
+        """Sets system colours, {COLOR_* index: (r, g, b)}, for the rest of the session."""
+        self._call("syscolors", *(f"{index}={r},{g},{b}" for index, (r, g, b) in colours.items()))
+
     def type(self, title, name, text):
         self._call("type", "--title", title, "--name", name, "--text", text)
 
