@@ -24,6 +24,8 @@ class WineTestCase(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.session = WineSession(cls.__name__, lang=cls.lang, screen=cls.screen)
+        # Also when the rest of a class's setup fails, which skips tearDownClass: no display or prefix is left.
+        cls.addClassCleanup(cls.session.close)
         cls.gui = GuiDriver(cls.session)
 
     @classmethod

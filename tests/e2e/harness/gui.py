@@ -14,7 +14,7 @@ class GuiDriver:
         self.exe = paths.tool_exe("gui_driver.exe")
 
     def _call(self, *args, timeout=60):
-        code, out, err = self.session.run(self.exe, *args, timeout=timeout)
+        code, out, err = self.session.run(self.exe, *args, timeout=timeout, wine_errors=True)
         if code != 0:
             raise GuiError(f"gui_driver {' '.join(map(str, args))} failed ({code}): {err.strip()}")
         return out

@@ -10,6 +10,7 @@ from . import paths
 from .display import Display
 
 USB_PRINTER_CLASS = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}"
+WINE_ERRORS = "-all,err+all"  # Wine's error messages only
 
 
 class WineSession:
@@ -25,6 +26,7 @@ class WineSession:
         self.display = Display(use_existing_display, screen)
         self._processes = []
         self._closers = []
+        self._closed = False
         self.env = dict(os.environ)
         self.env.update({
             "WINEPREFIX": str(self.prefix),
@@ -35,7 +37,11 @@ class WineSession:
             # No Mono or Gecko install prompts: the programs need neither.
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
         })
-        self._boot()
+        try:
+            self._boot()
+        except BaseException:
+            self.close()
+            raise
 
     # --- prefix -------------------------------------------------------------------------------------------------
     def _boot(self):
@@ -57,7 +63,8 @@ class WineSession:
         machine. Every failed attempt is logged in the session's artefacts, and the last one fails the caller."""
         command = [self.loader(), "reg", "add", key, "/v", name, "/t", kind, "/d", str(data), "/f"]
         for attempt in range(1, attempts + 1):
-            result = subprocess.run(command, env=self.env, capture_output=True, timeout=60)
+            result = subprocess.run(command, env=dict(self.env, WINEDEBUG=WINE_ERRORS), capture_output=True,
+                                    timeout=60)
             if result.returncode == 0:
                 return
             output = (result.stdout + result.stderr).decode("gbk", "replace").strip()  # the prefix's code page
@@ -111,9 +118,12 @@ class WineSession:
         self._processes.append((process, output))
         return process
 
-    def run(self, program, *args, timeout=60):
-        """Runs a Windows console program to its end and returns its exit code and UTF-8 output."""
-        result = subprocess.run([self.loader(program), str(program), *map(str, args)], env=self.env,
+    def run(self, program, *args, timeout=60, wine_errors=False):
+        """Runs a Windows console program to its end and returns its exit code and UTF-8 output. With
+        `wine_errors`, Wine's own error messages join its standard error, for a tool whose failure should say why
+        even when it never reached its own code."""
+        env = dict(self.env, WINEDEBUG=WINE_ERRORS) if wine_errors else self.env
+        result = subprocess.run([self.loader(program), str(program), *map(str, args)], env=env,
                                 capture_output=True, timeout=timeout)
         return result.returncode, result.stdout.decode("utf-8", "replace"), result.stderr.decode("utf-8", "replace")
 
@@ -124,6 +134,9 @@ class WineSession:
         return self.display.screenshot(self.artifacts / f"{name}.png")
 
     def close(self):
+        if self._closed:
+            return
+        self._closed = True
         for closer in reversed(self._closers):
             closer()
         for process, output in self._processes:
