@@ -138,7 +138,11 @@ class VerifiedInstall(OmbletCase):
 
     def test_3_printer_found_port_resolved_and_printui_commands_exact(self):
         self.devices(HUB, dependent(self.instance))
-        lines = self.wait_for(lambda l: l[9].startswith("打印机驱动安装完成:"), what="the countdown")
+        self.wait_for(lambda l: l[9].startswith("打印机驱动安装完成:"), what="the countdown")
+        # A dump reads the lines one by one while the installer answers it from its install steps, so the dump
+        # that saw the countdown may hold line 2 from before the printer was found: read again, now that the
+        # install has ended and only the countdown still changes.
+        lines = self.lines()
         self.assertEqual(lines[2], "检测到USB打印机型号:Vollenby LP-702")
         self.assertEqual(lines[3], dependent(self.instance))
         self.assertEqual(lines[4], "检测到打印机虚拟端口:USB001")
