@@ -124,7 +124,8 @@ class VerifiedInstall(OmbletCase):
         self.assertEqual(code, 0)
         self.assertEqual([w["title"] for w in self.gui.windows()].count(CAPTION), 1)
         # No fixture file yet: the query fails, and the line says so.
-        lines = self.wait_for(lambda l: l[3] == "无法通过WMI查询USB设备，稍后重试", what="the WMI failure")
+        self.wait_for(lambda l: l[3] == "无法通过WMI查询USB设备，稍后重试", what="the WMI failure")
+        lines = self.lines()  # lines 1 and 2 as they stand after the failure, not as the waiting dump read them
         self.assertEqual(lines[1], "启动打印服务.....")
         self.assertEqual(lines[2], "正在检测USB打印机")
 
@@ -185,7 +186,8 @@ class FailedInstall(OmbletCase):
     def test_install_waits_for_printui_then_names_the_missing_printer(self):
         self.devices(HUB, dependent(self.instance))
         self.start_program()
-        lines = self.wait_for(lambda l: l[1].startswith("打印机驱动安装完成:"), what="the countdown on line 1")
+        self.wait_for(lambda l: l[1].startswith("打印机驱动安装完成:"), what="the countdown on line 1")
+        lines = self.lines()  # line 0 as it stands once the countdown shows (see VerifiedInstall.test_3)
         self.assertEqual(lines[0], "安装标准驱动..")
         self.assertEqual(lines[2], "检测到USB打印机型号:KESTRAMO 5800N")
         self.assertEqual(lines[4], "检测到打印机虚拟端口:USB003")
