@@ -59,7 +59,8 @@ class WineSession:
 
     def reg_add(self, key, name, kind, data, attempts=1):
         """Writes a registry value in the prefix. `attempts` above 1 is for the prefix's first writes only, right
-        after its boot: there Wine's reg was once seen to exit 1, printing nothing, in a loaded end-to-end run. Every failed attempt is logged in the session's artefacts, and the last one fails the caller."""
+        after its boot: there Wine's reg was once seen to exit 1, printing nothing, in a loaded end-to-end run.
+        Every failed attempt is logged in the session's artefacts, and the last one fails the caller."""
         command = [self.loader(), "reg", "add", key, "/v", name, "/t", kind, "/d", str(data), "/f"]
         for attempt in range(1, attempts + 1):
             result = subprocess.run(command, env=dict(self.env, WINEDEBUG=WINE_ERRORS), capture_output=True,
