@@ -49,29 +49,25 @@ class WineSession:
         subprocess.run(["wineboot", "-i"], env=self.env, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=180)
         # Without a window manager, Wine draws the frames itself, so captions show up in screenshots.
-        self.reg_add(r"HKCU\Software\Wine\X11 Driver", "Managed", "REG_SZ", "N", attempts=2)
-        self.reg_add(r"HKCU\Software\Wine\X11 Driver", "Decorated", "REG_SZ", "N", attempts=2)
+        self.reg_add(r"HKCU\Software\Wine\X11 Driver", "Managed", "REG_SZ", "N")
+        self.reg_add(r"HKCU\Software\Wine\X11 Driver", "Decorated", "REG_SZ", "N")
         self.boot_seconds = time.monotonic() - started
 
     def loader(self, program=None):
         """The Wine loader command that starts `program` (None: one of Wine's own 64-bit programs)."""
         return "wine"
 
-    def reg_add(self, key, name, kind, data, attempts=1):
-        """Writes a registry value in the prefix. `attempts` above 1 is for the prefix's first writes only, right
-        after its boot: there Wine's reg was once seen to exit 1, printing nothing, in a loaded end-to-end run.
-        Every failed attempt is logged in the session's artefacts, and the last one fails the caller."""
+    def reg_add(self, key, name, kind, data):
+        """Writes a registry value in the prefix; a failure says what reg printed and is logged in the session's
+        artefacts."""
         command = [self.loader(), "reg", "add", key, "/v", name, "/t", kind, "/d", str(data), "/f"]
-        for attempt in range(1, attempts + 1):
-            result = subprocess.run(command, env=dict(self.env, WINEDEBUG=WINE_ERRORS), capture_output=True,
-                                    timeout=60)
-            if result.returncode == 0:
-                return
+        result = subprocess.run(command, env=dict(self.env, WINEDEBUG=WINE_ERRORS), capture_output=True, timeout=60)
+        if result.returncode != 0:
             output = (result.stdout + result.stderr).decode("gbk", "replace").strip()  # the prefix's code page
-            failure = f"reg add {key} /v {name} exited {result.returncode} (attempt {attempt} of {attempts}): {output}"
+            failure = f"reg add {key} /v {name} exited {result.returncode}: {output}"
             with open(self.artifacts / "registry-failures.log", "a", encoding="utf-8") as log:
                 log.write(failure + "\n")
-        raise RuntimeError(failure)
+            raise RuntimeError(failure)
 
     def drive_c(self, windows_folder):
         """The unix folder of a C:\\ path inside the prefix."""
