@@ -1,6 +1,7 @@
 #pragma once
 // What the main window's parts work on: its controls, its timers and the platform services.
 #include "config_tool/console/skin_procedures.h"
+#include "platform/interfaces/background_work.h"
 #include "platform/interfaces/controls.h"
 #include "platform/interfaces/device_file.h"
 #include "platform/interfaces/registry.h"
@@ -46,6 +47,7 @@ struct MainWindowServices {
   platform::Registry& registry;
   platform::Spooler& spooler;
   platform::DeviceFiles& devices;
+  platform::BackgroundWork& background;  // where device writes and reply collections wait
   SkinServices skins;
   platform::ShellLauncher& shell;
 };

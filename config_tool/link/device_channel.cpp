@@ -5,26 +5,7 @@
 namespace quorvel {
 namespace {
 
-// Marks the channel busy for one operation.
-class BusyScope {
- public:
-  explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
-  ~BusyScope() { busy_ = false; }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-
- private:
-  bool& busy_;
-};
-
-}  // namespace
-
-WriteResult DeviceChannel::WriteOnce(std::string_view path, std::span<const uint8_t> bytes) {
-  if (busy_) return WriteResult::Busy;
-  BusyScope scope(busy_);
-  std::unique_ptr<platform::DeviceFile> file = devices_.Open(path, platform::OpenMode::Synchronous);
-  if (!file) return WriteResult::OpenFailed;
-  const platform::WriteOutcome outcome = file->Write(bytes, kDeviceWriteLimit);
+WriteResult ResultOf(const platform::WriteOutcome& outcome, size_t length) {
   switch (outcome.state) {
     case platform::WriteOutcome::Failed:
       return WriteResult::WriteFailed;
@@ -33,7 +14,42 @@ WriteResult DeviceChannel::WriteOnce(std::string_view path, std::span<const uint
     case platform::WriteOutcome::Written:
       break;
   }
-  return outcome.written < bytes.size() ? WriteResult::ShortWrite : WriteResult::Written;
+  return outcome.written < length ? WriteResult::ShortWrite : WriteResult::Written;
+}
+
+}  // namespace
+
+DeviceChannel::~DeviceChannel() {
+  if (inUse_) inUse_->Abort();
+}
+
+bool DeviceChannel::StartWrite(std::string_view path, std::vector<uint8_t> bytes,
+                               std::function<void(WriteResult)> done, std::function<void()> waiting) {
+  if (Busy()) return false;
+  // Opened here, where the window can reach it to make the write give up; an open does not wait on the printer.
+  std::shared_ptr<platform::DeviceFile> file = devices_.Open(path, platform::OpenMode::Synchronous);
+  if (!file) {
+    done(WriteResult::OpenFailed);
+    return true;
+  }
+  inUse_ = file;
+  auto result = std::make_shared<WriteResult>(WriteResult::WriteFailed);
+  platform::BackgroundTask task;
+  task.work = [file, bytes = std::move(bytes), result]() mutable {
+    *result = ResultOf(file->Write(bytes, kDeviceWriteLimit), bytes.size());
+    file.reset();  // the write handle never outlives its operation
+  };
+  task.done = [this, result, done] {
+    inUse_.reset();
+    done(*result);
+  };
+  task.stillRunning = std::move(waiting);
+  task.stillRunningAfter = kWaitNoticeAfter;
+  if (!background_.Start(std::move(task))) {
+    inUse_.reset();
+    done(WriteResult::WriteFailed);
+  }
+  return true;
 }
 
 bool DeviceChannel::OpenReply(std::string_view path) {
@@ -44,18 +60,36 @@ bool DeviceChannel::OpenReply(std::string_view path) {
   return true;
 }
 
-std::optional<std::array<uint8_t, kFrameSize>> DeviceChannel::CollectFrame(int checks) {
-  if (!reply_ || busy_) return std::nullopt;
-  BusyScope scope(busy_);
-  // Held here, so that nothing reached while a look waits can close it under the loop.
-  std::unique_ptr<platform::DeviceFile> reply = std::move(reply_);
-  std::optional<std::array<uint8_t, kFrameSize>> frame;
+bool DeviceChannel::StartCollect(int checks, std::function<void(std::optional<FrameBytes>)> done) {
+  if (!reply_ || Busy()) return false;
+  std::shared_ptr<platform::DeviceFile> reply = std::move(reply_);
+  inUse_ = reply;
+  auto frame = std::make_shared<std::optional<FrameBytes>>();
+  platform::BackgroundTask task;
+  task.work = [reply, checks, frame, now = now_]() mutable {
+    *frame = CollectFrame(*reply, checks, now);
+    reply.reset();
+  };
+  task.done = [this, frame, done] {
+    inUse_.reset();  // closes the reply handle
+    done(*frame);
+  };
+  if (!background_.Start(std::move(task))) {
+    inUse_.reset();
+    done(std::nullopt);
+  }
+  return true;
+}
+
+std::optional<FrameBytes> DeviceChannel::CollectFrame(platform::DeviceFile& reply, int checks,
+                                                      const std::function<Clock::time_point()>& now) {
+  std::optional<FrameBytes> frame;
   // Bytes of every read that ended, in order: the frame may follow stray bytes or come in pieces.
   std::vector<uint8_t> collected;
-  const Clock::time_point waitsEnd = now_() + kReplyWaitBudget;
+  const Clock::time_point waitsEnd = now() + kReplyWaitBudget;
   for (int check = 0; check < checks; ++check) {
-    const std::chrono::milliseconds wait = now_() < waitsEnd ? kReplyCheckWait : std::chrono::milliseconds{0};
-    platform::ReadProgress progress = reply->CheckRead(wait);
+    const std::chrono::milliseconds wait = now() < waitsEnd ? kReplyCheckWait : std::chrono::milliseconds{0};
+    platform::ReadProgress progress = reply.CheckRead(wait);
     if (progress.state == platform::ReadState::Pending) continue;
     if (progress.state == platform::ReadState::Complete) {
       collected.insert(collected.end(), progress.bytes.begin(), progress.bytes.end());
@@ -67,7 +101,7 @@ std::optional<std::array<uint8_t, kFrameSize>> DeviceChannel::CollectFrame(int c
     }
     // The read ended without completing a frame: a late answer, a status byte or the first piece came, or the
     // transfer failed. The frame may still follow, so read again, unless no look is left to see it.
-    if (check + 1 < checks) reply->StartRead(kFrameSize);
+    if (check + 1 < checks) reply.StartRead(kFrameSize);
   }
   return frame;
 }
@@ -82,6 +116,10 @@ std::string_view SettingsNotTakenText(bool chinese) {
   return chinese ? "设置没有写入：打印机没有接收数据，可能缺纸、开盖、正忙或没有开机。\r\n"
                  : "The settings were not written: the printer took no data. It may be out of paper, have its cover "
                    "open, be busy or be switched off.\r\n";
+}
+
+std::string_view WaitingForPrinterText(bool chinese) {
+  return chinese ? "正在等待打印机接收数据……\r\n" : "Waiting for the printer to take the data...\r\n";
 }
 
 }  // namespace quorvel

@@ -5,7 +5,7 @@
 namespace quorvel {
 
 void ParameterReader::ReadParameters() {
-  // Reached again from a message answered while the printer holds a write off: the running operation reports.
+  // One operation at a time: the running one reports, and its own search stays as it found the printers.
   if (channel_.Busy()) return;
   discovery_.FindPrinters();
   controls_.window.Repaint();
@@ -17,9 +17,13 @@ void ParameterReader::ReadParameters() {
 
   // A reply still awaited from an earlier command would swallow this command's answer: drop it first.
   channel_.CloseReply();
-  const std::vector<uint8_t> query = ToBytes(CommandLine(command::kReturnValue));
-  const WriteResult written = channel_.WriteOnce(fields_.devicePath, query);
-  if (written == WriteResult::Busy) return;
+  channel_.StartWrite(
+      fields_.devicePath, ToBytes(CommandLine(command::kReturnValue)),
+      [this](WriteResult written) { OnQueryWritten(written); }, [this] { waitNotice_.Show(); });
+}
+
+void ParameterReader::OnQueryWritten(WriteResult written) {
+  waitNotice_.Clear();
   if (written == WriteResult::TimedOut) {
     // No answer can come to a command the printer never took: no reply wait.
     controls_.richTextBox1.SetText(PrinterTookNoDataText(process_.language == 1));
@@ -36,14 +40,14 @@ void ParameterReader::ReadParameters() {
 
 void ParameterReader::OnTimer4Tick() {
   controls_.timer4.SetEnabled(false);
-  if (!channel_.ReplyOpen() || channel_.Busy()) return;
-  std::optional<std::array<uint8_t, kFrameSize>> frame = channel_.CollectFrame(kFrameChecks);
-  controls_.richTextBox1.SetText("");
-  if (!frame) {
-    controls_.richTextBox1.SetText("读取失败\r\n");
-    return;
-  }
-  decoder_.Decode(*frame);
+  channel_.StartCollect(kFrameChecks, [this](std::optional<FrameBytes> frame) {
+    controls_.richTextBox1.SetText("");
+    if (!frame) {
+      controls_.richTextBox1.SetText("读取失败\r\n");
+      return;
+    }
+    decoder_.Decode(*frame);
+  });
 }
 
 void ParameterReader::OnTimer3Tick() {

@@ -56,7 +56,7 @@ MainWindow::MainWindow(const MainWindowControls& controls, const MainWindowServi
                        MainWindowHost& host)
     : controls_(controls),
       process_(process),
-      channel_(services.devices),
+      channel_(services.devices, services.background),
       discovery_(controls_, fields_, process_, services.registry, services.spooler),
       decoder_(controls_, fields_, process_, [this] { OnCombo6Click(); }),
       reader_(controls_, fields_, process_, discovery_, channel_, decoder_),

@@ -22,7 +22,7 @@ void SettingsWriter::Report(std::string_view chinese, std::string_view english) 
 }
 
 void SettingsWriter::Set() {
-  // Reached again from a message answered while the printer holds a write off: the running operation reports.
+  // One operation at a time: the running one reports, and its own search stays as it found the printers.
   if (channel_.Busy()) return;
   fields_.settingsWriteActive = 1;
   discovery_.FindPrinters();
@@ -35,20 +35,22 @@ void SettingsWriter::Set() {
     return;
   }
 
-  const std::string batch = SettingsBatch(SettingsFromControls(controls_));
-  switch (channel_.WriteOnce(fields_.devicePath, ToBytes(batch))) {
+  channel_.StartWrite(
+      fields_.devicePath, ToBytes(SettingsBatch(SettingsFromControls(controls_))),
+      [this](WriteResult written) { OnBatchWritten(written); }, [this] { waitNotice_.Show(); });
+}
+
+void SettingsWriter::OnBatchWritten(WriteResult written) {
+  waitNotice_.Clear();
+  fields_.settingsWriteActive = 0;
+  switch (written) {
     case WriteResult::OpenFailed:
       Report("打开打印机失败", "Cannot open the printer");
-      fields_.settingsWriteActive = 0;
-      return;
-    case WriteResult::Busy:
-      fields_.settingsWriteActive = 0;
       return;
     case WriteResult::TimedOut:
       // Never the wait for the printer to apply settings it did not take. Not read back either: that read
       // would stall the same way and put its own words over these.
       controls_.richTextBox1.SetText(SettingsNotTakenText(process_.language == 1));
-      fields_.settingsWriteActive = 0;
       return;
     case WriteResult::WriteFailed:
     case WriteResult::ShortWrite:
@@ -56,7 +58,6 @@ void SettingsWriter::Set() {
       // Part of the batch may have reached the printer: read back what it holds now, at the next
       // automatic-read tick, so the controls stop showing settings it may not have taken.
       process_.paramsReadDone = 0;
-      fields_.settingsWriteActive = 0;
       return;
     case WriteResult::Written:
       break;
@@ -64,7 +65,6 @@ void SettingsWriter::Set() {
   controls_.window.SetEnabled(false);
   host_.OpenSettingsWait();
   process_.paramsReadDone = 1;  // no automatic read while the printer applies the settings
-  fields_.settingsWriteActive = 0;
 }
 
 }  // namespace quorvel

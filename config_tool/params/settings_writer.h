@@ -1,9 +1,11 @@
 #pragma once
-// The Set button: the chosen settings as four command lines, written to the printer in one write.
+// The Set button: the chosen settings as four command lines, written to the printer in one write, as background
+// work; what follows depends on how the write ended.
 #include <functional>
 
 #include "config_tool/link/device_channel.h"
 #include "config_tool/link/printer_discovery.h"
+#include "config_tool/link/wait_notice.h"
 #include "config_tool/main_window_context.h"
 #include "config_tool/params/command_set.h"
 #include "config_tool/shared_state.h"
@@ -19,11 +21,12 @@ class SettingsWriter {
                  PrinterDiscovery& discovery, DeviceChannel& channel, MainWindowHost& host,
                  std::function<void()> reloadWindow)
       : controls_(controls), fields_(fields), process_(process), discovery_(discovery), channel_(channel),
-        host_(host), reloadWindow_(std::move(reloadWindow)) {}
+        host_(host), reloadWindow_(std::move(reloadWindow)), waitNotice_(controls.richTextBox1, process) {}
 
   void Set();
 
  private:
+  void OnBatchWritten(WriteResult written);
   void Report(std::string_view chinese, std::string_view english);
 
   const MainWindowControls& controls_;
@@ -33,6 +36,7 @@ class SettingsWriter {
   DeviceChannel& channel_;
   MainWindowHost& host_;
   std::function<void()> reloadWindow_;
+  WaitNotice waitNotice_;
 };
 
 }  // namespace quorvel

@@ -159,7 +159,8 @@ void MainWindowWin32::CreateControls() {
   controls_ = std::make_unique<Controls>(Handle(), static_cast<HFONT>(windowFont_.Get()));
   logic_ = std::make_unique<quorvel::MainWindow>(
       controls_->Bind(),
-      quorvel::MainWindowServices{registry_, spooler_, devices_, {skin_, files_, dialogs_}, shell_}, process_, *this);
+      quorvel::MainWindowServices{registry_, spooler_, devices_, background_, {skin_, files_, dialogs_}, shell_},
+      process_, *this);
 }
 
 void MainWindowWin32::OpenSettingsWait() {

@@ -7,6 +7,7 @@
 #include "platform/interfaces/skin_engine.h"
 #include "platform/layout/fit_to_screen.h"
 #include "platform/win32/base_window.h"
+#include "platform/win32/win32_background_work.h"
 #include "platform/win32/win32_controls.h"
 #include "platform/win32/win32_device_files.h"
 #include "platform/win32/win32_registry.h"
@@ -44,6 +45,8 @@ class MainWindowWin32 : public win32::BaseWindow<MainWindowWin32>, public quorve
   win32::Win32Registry registry_;
   win32::Win32Spooler spooler_;
   win32::Win32DeviceFiles devices_;
+  // Before logic_: the window's core makes its device work give up before this waits for it.
+  win32::Win32BackgroundWork background_;
   win32::Win32FileSystem files_;
   win32::Win32Dialogs dialogs_;
   win32::Win32ShellLauncher shell_;

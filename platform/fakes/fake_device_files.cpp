@@ -43,6 +43,7 @@ class FakeDeviceFile : public platform::DeviceFile {
     if (state_ == platform::ReadState::Idle) return {state_, {}};
     ++endpoint_.checks;
     endpoint_.checkWaits.push_back(wait);
+    endpoint_.waited += wait;
     if (state_ == platform::ReadState::Pending) Advance();
     platform::ReadProgress progress{state_, received_};
     if (state_ == platform::ReadState::Pending) progress.bytes = Arrived();
@@ -50,6 +51,8 @@ class FakeDeviceFile : public platform::DeviceFile {
   }
 
   // A cancelled read keeps what had arrived of it, as a serial line's read does.
+  void Abort() override { ++endpoint_.aborts; }
+
   void CancelRead() override {
     if (state_ != platform::ReadState::Pending) return;
     ++endpoint_.cancels;
@@ -66,6 +69,7 @@ class FakeDeviceFile : public platform::DeviceFile {
         --next.afterChecks;
         return;
       }
+      if (endpoint_.waited < next.afterWaiting) return;
       if (next.error) {
         state_ = platform::ReadState::Failed;
       } else {

@@ -15,6 +15,8 @@ struct FakeTransfer {
   std::vector<uint8_t> bytes;
   bool error = false;
   int afterChecks = 0;  // looks at the read that still find it pending before this transfer arrives
+  // Or: the looks must first have waited this long in all, as a transfer that comes late in time does.
+  std::chrono::milliseconds afterWaiting{0};
 };
 
 // One device path as the fake printer behind it.
@@ -35,6 +37,8 @@ struct FakeEndpoint {
   bool stalled = false;                      // takes no data: every write runs out its time limit
   std::vector<std::chrono::milliseconds> writeLimits;  // the limit of each Write call
   std::vector<std::chrono::milliseconds> checkWaits;   // the wait of each CheckRead call on a started read
+  std::chrono::milliseconds waited{0};                 // the waits of all CheckRead calls added up
+  int aborts = 0;                                      // Abort calls on its handles
   // Runs inside each Write, as messages answered while a real write waits would run.
   std::function<void()> duringWrite;
 };

@@ -39,8 +39,8 @@ class DeviceFile {
  public:
   virtual ~DeviceFile() = default;
 
-  // One write of all of `bytes`, given up after `limit`. Returns only once the system no longer uses `bytes`;
-  // the thread goes on answering the messages other programs and the system send to its windows meanwhile.
+  // One write of all of `bytes`, given up after `limit`. Returns only once the system no longer uses `bytes`.
+  // It blocks its thread: a window's thread hands it to platform::BackgroundWork.
   virtual WriteOutcome Write(std::span<const uint8_t> bytes, std::chrono::milliseconds limit) = 0;
 
   // Starts one read of `length` bytes (handles opened for overlapped reading only). A read still pending
@@ -52,6 +52,10 @@ class DeviceFile {
 
   // Cancels a pending read and waits until the system has let go of its buffer.
   virtual void CancelRead() = 0;
+
+  // Makes a Write or CheckRead that waits on another thread give up at once, and every later one fail: the window
+  // that owns the file is closing. The one call that may come from another thread than the one using the file.
+  virtual void Abort() = 0;
 };
 
 // Synchronous: a handle that only writes, each write ending before the call returns. Overlapped: a handle that

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "platform/win32/answering_wait.h"
 #include "platform/win32/unique_handles.h"
 
 namespace win32 {
@@ -12,7 +11,8 @@ namespace {
 
 class Win32DeviceFile : public platform::DeviceFile {
  public:
-  Win32DeviceFile(UniqueFile file, platform::OpenMode mode) : file_(std::move(file)), mode_(mode) {}
+  Win32DeviceFile(UniqueFile file, platform::OpenMode mode, UniqueKernelHandle abort)
+      : file_(std::move(file)), mode_(mode), abort_(std::move(abort)) {}
   ~Win32DeviceFile() override { CancelRead(); }
   Win32DeviceFile(const Win32DeviceFile&) = delete;
   Win32DeviceFile& operator=(const Win32DeviceFile&) = delete;
@@ -20,6 +20,7 @@ class Win32DeviceFile : public platform::DeviceFile {
   // Every handle is opened for overlapped I/O, so that a write can be given up: a synchronous write to a printer
   // that takes no data would never return.
   platform::WriteOutcome Write(std::span<const uint8_t> bytes, std::chrono::milliseconds limit) override {
+    if (Aborted()) return {platform::WriteOutcome::Failed, 0};
     UniqueKernelHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!done) return {platform::WriteOutcome::Failed, 0};
     OVERLAPPED overlapped{};
@@ -30,7 +31,8 @@ class Win32DeviceFile : public platform::DeviceFile {
       return {platform::WriteOutcome::Failed, 0};
     }
     const DWORD wait = static_cast<DWORD>(std::max<long long>(0, limit.count()));
-    if (!WaitAnsweringSentMessages(done.Get(), wait)) {
+    const HANDLE ends[] = {done.Get(), abort_.Get()};
+    if (::WaitForMultipleObjects(2, ends, FALSE, wait) != WAIT_OBJECT_0) {
       ::CancelIoEx(file_.Get(), &overlapped);
       // The bytes and the record stay in use until the system has ended the write, cancelled or not.
       if (::GetOverlappedResult(file_.Get(), &overlapped, &written, TRUE)) {
@@ -45,6 +47,10 @@ class Win32DeviceFile : public platform::DeviceFile {
   bool StartRead(size_t length) override {
     if (mode_ != platform::OpenMode::Overlapped) return false;
     CancelRead();
+    if (Aborted()) {
+      state_ = platform::ReadState::Failed;
+      return false;
+    }
     buffer_.assign(length, 0);
     overlapped_ = OVERLAPPED{};
     received_ = 0;  // a read that fails at once holds nothing, whatever the one before it held
@@ -63,6 +69,7 @@ class Win32DeviceFile : public platform::DeviceFile {
   }
 
   platform::ReadProgress CheckRead(std::chrono::milliseconds wait) override {
+    if (state_ == platform::ReadState::Pending && Aborted()) CancelRead();
     if (state_ == platform::ReadState::Pending) {
       // Even a zero wait gives the system the chance to finish a read whose bytes are there: under Wine an
       // overlapped read of a serial-type device completes only while the thread enters the system, so looks that
@@ -84,6 +91,8 @@ class Win32DeviceFile : public platform::DeviceFile {
     return progress;
   }
 
+  void Abort() override { ::SetEvent(abort_.Get()); }
+
   void CancelRead() override {
     if (state_ != platform::ReadState::Pending) return;
     ::CancelIoEx(file_.Get(), &overlapped_);
@@ -95,8 +104,11 @@ class Win32DeviceFile : public platform::DeviceFile {
   }
 
  private:
+  bool Aborted() const { return ::WaitForSingleObject(abort_.Get(), 0) == WAIT_OBJECT_0; }
+
   UniqueFile file_;
   platform::OpenMode mode_;
+  UniqueKernelHandle abort_;  // set by Abort, from any thread
   OVERLAPPED overlapped_{};
   std::vector<uint8_t> buffer_;
   DWORD received_ = 0;
@@ -114,7 +126,9 @@ std::unique_ptr<platform::DeviceFile> Win32DeviceFiles::Open(std::string_view pa
   UniqueFile file(::CreateFileA(ansiPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 &security, OPEN_EXISTING, flags, nullptr));
   if (!file) return nullptr;
-  return std::make_unique<Win32DeviceFile>(std::move(file), mode);
+  UniqueKernelHandle abort(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!abort) return nullptr;
+  return std::make_unique<Win32DeviceFile>(std::move(file), mode, std::move(abort));
 }
 
 }  // namespace win32

@@ -1,6 +1,7 @@
 #pragma once
 // The main window's core on fakes: every control and service a test may look at.
 #include "config_tool/main_window/main_window.h"
+#include "platform/fakes/fake_background_work.h"
 #include "platform/fakes/fake_controls.h"
 #include "platform/fakes/fake_device_files.h"
 #include "platform/fakes/fake_registry.h"
@@ -35,6 +36,7 @@ struct MainWindowFixture {
   fakes::FakeRegistry registry;
   fakes::FakeSpooler spooler;
   fakes::FakeDeviceFiles devices;
+  fakes::FakeBackgroundWork background;
   fakes::FakeSkinEngine skin;
   fakes::FakeFileSystem files;
   fakes::FakeDialogs dialogs;
@@ -46,7 +48,8 @@ struct MainWindowFixture {
       window,  captions, list1,   list2,   list3,   list4,   label1,  label4,  comboPrinter,  richTextBox1,
       check1,  check2,   check4,  check5,  checkCloseOutSensor,       option1, option2,  option3, option4,
       option5, combo1,   combo2,  combo4,  combo5,  combo6,  combo7,  combo8,  timer3,  timer4};
-  quorvel::MainWindow mainWindow{controls, {registry, spooler, devices, {skin, files, dialogs}, shell}, process, host};
+  quorvel::MainWindow mainWindow{
+      controls, {registry, spooler, devices, background, {skin, files, dialogs}, shell}, process, host};
 
   // A printer as the usbprint service records it: its Enum value and, when given, its interface's Port Number.
   void AttachPrinter(const std::string& index, const std::string& instance, std::optional<uint32_t> port = {}) {

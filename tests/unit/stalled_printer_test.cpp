@@ -2,6 +2,8 @@
 // and nothing goes on as if the write had gone through.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "config_tool/link/device_channel.h"
 #include "tests/unit/reading_fixture.h"
 
@@ -60,21 +62,90 @@ TEST_F(StalledPrinter, TheNextReadWorksOnceThePrinterTakesDataAgain) {
   EXPECT_EQ(f.richTextBox1.Text().rfind("Read correct!\r\n", 0), 0u) << f.richTextBox1.Text();
 }
 
-// While a write waits, the window answers messages sent to it: a click delivered then must not start a second
-// operation inside the first.
-TEST_F(StalledPrinter, ClicksDeliveredWhileAWriteWaitsStartNothing) {
-  int reentered = 0;
-  printer->duringWrite = [&] {
-    ++reentered;
+// A printer that holds a write off: the write waits as background work while the window goes on.
+struct HeldWrite : StalledPrinter {
+  void SetUp() override {
+    StalledPrinter::SetUp();
+    f.background.hold = true;
+  }
+  int registryReadsBefore = 0;
+};
+
+// Every way the user or a timer can start an operation, while one waits on the printer: none starts anything,
+// and none searches for printers again under the running operation.
+TEST_F(HeldWrite, NothingStartsTwiceWhileAWriteWaits) {
+  const std::pair<const char*, std::function<void(quorvel::MainWindow&)>> firsts[] = {
+      {"read", [](quorvel::MainWindow& w) { w.OnCommand8Click(); }},
+      {"set", [](quorvel::MainWindow& w) { w.OnCommand4Click(); }},
+  };
+  for (const auto& [first, start] : firsts) {
+    SCOPED_TRACE(first);
+    f.check2.SetValue(platform::CheckValue::Checked);
+    f.process.paramsReadDone = 0;  // a tick would read twice
+    start(f.mainWindow);
+    ASSERT_TRUE(f.background.Running());
+    const int started = f.background.started, reads = f.registry.reads;
     f.mainWindow.OnCommand8Click();
     f.mainWindow.OnCommand4Click();
+    f.mainWindow.OnTimer3Tick();
     f.mainWindow.OnTimer4Tick();
-  };
-  f.mainWindow.OnCommand4Click();
-  EXPECT_EQ(reentered, 1);  // the nested clicks wrote nothing
-  EXPECT_EQ(printer->writeLimits.size(), 1u);
-  EXPECT_NE(f.richTextBox1.Text().find("The settings were not written"), std::string::npos) << f.richTextBox1.Text();
-  EXPECT_EQ(f.host.waitWindowsOpened, 0);
+    EXPECT_EQ(f.background.started, started);
+    EXPECT_EQ(f.registry.reads, reads) << "the printer search ran again under the waiting operation";
+    EXPECT_TRUE(printer->writeLimits.empty());  // the held write has not even reached the printer yet
+
+    f.background.Finish();  // the printer gave up on it: stalled
+    EXPECT_FALSE(f.background.Running());
+    EXPECT_NE(f.richTextBox1.Text().find("took no data"), std::string::npos) << f.richTextBox1.Text();
+    EXPECT_EQ(f.host.waitWindowsOpened, 0);
+    EXPECT_FALSE(f.timer4.Enabled());
+    EXPECT_EQ(f.mainWindow.Fields().settingsWriteActive, 0);
+    EXPECT_EQ(printer->writeLimits.size(), 1u);
+    printer->writeLimits.clear();
+  }
+}
+
+// A write the printer takes after a few seconds: the view says it waits, then the read goes on as usual, its
+// collection being background work too.
+TEST_F(HeldWrite, ALateWriteIsShownAsWaitingAndThenTheReadGoesOn) {
+  printer->stalled = false;
+  for (int language : {0, 1}) {
+    SCOPED_TRACE(language);
+    f.process.language = static_cast<int16_t>(language);
+    f.mainWindow.OnCommand8Click();
+    const std::string before = f.richTextBox1.Text();
+    f.background.PassNoticeTime();
+    EXPECT_NE(f.richTextBox1.Text().find(language == 1 ? "正在等待打印机" : "Waiting for the printer"),
+              std::string::npos)
+        << f.richTextBox1.Text();
+    f.background.Finish();
+    EXPECT_EQ(f.richTextBox1.Text(), before);
+    EXPECT_TRUE(f.timer4.Running());
+  }
+  f.process.language = 0;
+  printer->reply = Frame();
+  f.mainWindow.OnTimer4Tick();
+  const int started = f.background.started;
+  f.mainWindow.OnCommand8Click();  // during the collection: starts nothing
+  EXPECT_EQ(f.background.started, started);
+  f.background.Finish();
+  EXPECT_EQ(f.richTextBox1.Text().rfind("Read correct!\r\n", 0), 0u) << f.richTextBox1.Text();
+  EXPECT_EQ(printer->openHandles, 0);
+  EXPECT_EQ(printer->writes.size(), 2u);
+}
+
+// Closing the window while a write waits makes the write give up at once, and leaves no handle open.
+TEST_F(HeldWrite, ClosingTheWindowMakesTheWaitingWriteGiveUp) {
+  fakes::FakeBackgroundWork background;
+  background.hold = true;
+  {
+    quorvel::MainWindow second(f.controls, {f.registry, f.spooler, f.devices, background, {f.skin, f.files, f.dialogs},
+                               f.shell},
+                               f.process, f.host);
+    second.OnCommand4Click();
+    ASSERT_TRUE(background.Running());
+    EXPECT_EQ(printer->aborts, 0);
+  }
+  EXPECT_EQ(printer->aborts, 1);
 }
 
 // The frame as a real printer may send it: after stray bytes, in pieces, late.
@@ -104,9 +175,10 @@ TEST_F(FrameInPieces, AFrameAfterStrayBytesInTheSameTransfersIsFound) {
   ExpectDecoded();
 }
 
-TEST_F(FrameInPieces, ALateFrameWithinTheLooksIsTaken) {
+// Late in time, not in looks: looks that never wait would all pass before it comes.
+TEST_F(FrameInPieces, AFrameHalfASecondLateIsTaken) {
   f.mainWindow.OnCommand8Click();
-  printer->transfers = {{{}, false, 0}, {Piece(0, 64), false, 900}};
+  printer->transfers = {{{}, false, 0}, {Piece(0, 64), false, 0, std::chrono::milliseconds{500}}};
   f.mainWindow.OnTimer4Tick();
   ExpectDecoded();
 }
@@ -128,17 +200,14 @@ TEST(ReplyLooks, WaitBrieflyEachUntilTheirShareOfTimeIsSpent) {
   using Clock = quorvel::DeviceChannel::Clock;
   Clock::time_point now{};
   int looks = 0;
-  quorvel::DeviceChannel channel(devices, [&] { return now; });
-  ASSERT_TRUE(channel.OpenReply("p"));
-  printer.transfers = {{{}, false, 2000}};  // pending throughout
+  printer.transfers = {{{}, false, 5000}};  // pending throughout
+  auto reply = devices.Open("p", platform::OpenMode::Overlapped);
+  ASSERT_TRUE(reply->StartRead(quorvel::kFrameSize));
   // Every call of the clock after the first look moves it on by 10 ms, as slow waits would.
-  quorvel::DeviceChannel slow(devices, [&] {
-    now += std::chrono::milliseconds(looks++ > 0 ? 10 : 0);
-    return now;
-  });
-  ASSERT_TRUE(slow.OpenReply("p"));
-  printer.checkWaits.clear();
-  EXPECT_FALSE(slow.CollectFrame(quorvel::kFrameChecks).has_value());
+  EXPECT_FALSE(quorvel::DeviceChannel::CollectFrame(*reply, quorvel::kFrameChecks, [&] {
+                 now += std::chrono::milliseconds(looks++ > 0 ? 10 : 0);
+                 return now;
+               }).has_value());
   ASSERT_EQ(printer.checkWaits.size(), 1001u);
   EXPECT_EQ(printer.checkWaits.front(), quorvel::kReplyCheckWait);
   EXPECT_EQ(printer.checkWaits.back(), std::chrono::milliseconds{0});
@@ -147,7 +216,7 @@ TEST(ReplyLooks, WaitBrieflyEachUntilTheirShareOfTimeIsSpent) {
 
   // With a clock that does not move, all 1001 looks may wait.
   printer.checkWaits.clear();
-  EXPECT_FALSE(channel.CollectFrame(quorvel::kFrameChecks).has_value());
+  EXPECT_FALSE(quorvel::DeviceChannel::CollectFrame(*reply, quorvel::kFrameChecks, [&] { return now; }).has_value());
   EXPECT_EQ(std::count(printer.checkWaits.begin(), printer.checkWaits.end(), quorvel::kReplyCheckWait), 1001);
 }
 
