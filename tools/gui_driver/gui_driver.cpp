@@ -13,6 +13,9 @@
 //   gui_driver probe --title T --for MS [--each MS]
 //     asks window T again and again, for MS milliseconds, whether it responds, as the system does (WM_NULL sent
 //     with a time limit, given up at once when the window counts as hung); prints how many probes went unanswered
+//   gui_driver queuegap --title T --name CHECKBOX --for MS
+//   gui_driver watchcheck --title T --name CHECKBOX --value V [--timeout MS]
+//     how long window T's thread takes to get to what is posted to it (see queue_timing.h)
 //   gui_driver syscolors INDEX=R,G,B...
 //     sets system colours (COLOR_* indexes) for the session, as a switch of colour scheme does; programs started
 //     afterwards draw with them, those running get WM_SYSCOLORCHANGE
@@ -26,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/gui_driver/queue_timing.h"
 #include "tools/win32_common/tool_io.h"
 
 namespace {
@@ -422,6 +426,8 @@ int Run(const std::vector<std::wstring>& args) {
     return 0;
   }
   HWND control = FindControl(window, args);
+  if (command == L"queuegap") return QueueGapCommand(control, args);
+  if (command == L"watchcheck") return WatchCheckCommand(control, args);
   int index = _wtoi(tool_io::Option(args, L"--index", L"0").c_str());
   if (command == L"click" && (ClassIs(control, L"RichEdit") || ClassIs(control, L"Edit"))) {
     ::PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));

@@ -120,6 +120,34 @@ class GuiDriver:
         return self._json("probe", "--title", title, "--for", for_ms, "--each", each_ms,
                           timeout=for_ms / 1000 + each_ms / 1000 + 60)
 
+    def queue_gap(self, title, check_box, for_ms):
+        """How long window `title`'s thread takes to get to what is posted to it, sampled for `for_ms` with check
+        state changes posted to `check_box`: {"samples", "longest_ms", "median_ms"}."""
+        return self._json("queuegap", "--title", title, "--name", check_box, "--for", for_ms,
+                          timeout=for_ms / 1000 + 90)
+
+    def time_check(self, title, check_box, value, click):
+        """Calls `click` (a real click on `check_box`) and returns the milliseconds from its end until the box of
+        window `title` holds `value`."""
+        import subprocess
+        process = subprocess.Popen([self.session.loader(self.exe), str(self.exe), "watchcheck", "--title", title,
+                                    "--name", check_box, "--value", str(value), "--timeout", "20000"],
+                                   env=self.session.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                   stderr=subprocess.PIPE)
+        try:
+            if process.stdout.readline().strip() != b"ready":
+                raise GuiError("gui_driver watchcheck did not start")
+            click()
+            process.stdin.write(b"go\n")
+            process.stdin.flush()
+            out, err = process.communicate(timeout=60)
+        finally:
+            if process.poll() is None:
+                process.kill()
+        if process.returncode != 0:
+            raise GuiError(f"gui_driver watchcheck failed ({process.returncode}): {err.decode(errors='replace')}")
+        return json.loads(out)["ms"]
+
     def stats(self, title):
         """Handle count and private bytes of the process that owns window `title`."""
         return self._json("stats", "--title", title)
