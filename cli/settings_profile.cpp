@@ -60,7 +60,7 @@ ParsedProfile ParseProfile(std::string_view text) {
   };
   try {
     profile = Json::parse(text, noteKeys);
-  } catch (const Json::parse_error& error) {
+  } catch (const Json::exception& error) {  // a syntax error, or a number no double holds
     std::string what = error.what();
     if (size_t end = what.find("] "); what.starts_with("[json.exception") && end != std::string::npos) {
       what = what.substr(end + 2);

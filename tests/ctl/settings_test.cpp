@@ -155,6 +155,9 @@ TEST(Profile, EveryFlawIsRefusedWithItsName) {
       {Edited("\"speed_limit\": true", "\"speed_limit\": 1"), "settings.speed_limit is 1"},
       {Edited("\"speed_limit\"", "\"speed_limt\""), "settings.speed_limt is not a setting"},
       {Edited("\"settings\": {", "\"settings\": 3, \"x\": {"), "no \"settings\" object"},
+      // Numbers no double holds: the parser's own refusal, never an abort.
+      {Edited("\"black_mark\"", "1E999"), "number overflow"},
+      {Edited("\"offset_mm\": -14", "\"offset_mm\": -1e400"), "number overflow"},
   };
   for (const auto& [text, error] : cases) {
     const ctl::ParsedProfile profile = ctl::ParseProfile(text);
