@@ -23,28 +23,10 @@ struct ApplyOptions {
   bool json = false;
 };
 
-// "-" is standard input, read to its end but no further than a profile can be long.
-FileBytes ReadProfileBytes(CtlContext& context, const std::string& file) {
-  if (file != "-") return ReadFileBytes(file, kLargestProfile);
-  FileBytes bytes;
-  std::string text;
-  char buffer[4096];
-  while (context.io.in.read(buffer, sizeof(buffer)) || context.io.in.gcount() > 0) {
-    text.append(buffer, static_cast<size_t>(context.io.in.gcount()));
-    if (text.size() > kLargestProfile) {
-      bytes.error = "holds more than the " + std::to_string(kLargestProfile) + " bytes a profile may have";
-      return bytes;
-    }
-  }
-  bytes.bytes.assign(text.begin(), text.end());
-  bytes.ok = true;
-  return bytes;
-}
-
 int RunApply(CtlContext& context, const ApplyOptions& options) {
   // The whole profile is checked before any printer is looked at, let alone written.
   const std::string name = options.file == "-" ? "standard input" : options.file;
-  const FileBytes file = ReadProfileBytes(context, options.file);
+  const FileBytes file = ReadFileBytes(options.file, kLargestProfile, context.io.in);
   if (!file.ok) return Fail(context, kBadFile, name + ": " + file.error);
   const ParsedProfile profile =
       ParseProfile(std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()));

@@ -31,7 +31,7 @@ bool Confirmed(CtlContext& context, const std::string& device, const std::string
 }
 
 int RunFirmware(CtlContext& context, const FirmwareOptions& options) {
-  const FileBytes image = ReadFileBytes(options.file, kLargestFirmwareImage);
+  const FileBytes image = ReadFileBytes(options.file, kLargestFirmwareImage, context.io.in);
   if (!image.ok) return Fail(context, kBadFile, options.file + ": " + image.error);
   if (image.bytes.empty()) return Fail(context, kBadFile, options.file + ": the file is empty");
 
@@ -82,7 +82,7 @@ Command AddFirmwareCommand(CLI::App& program, CtlContext& context) {
       "firmware", "Download a firmware image: the \"PROGRAME UPGRADE\" command, then the image's bytes. Asks "
                   "first unless --yes; shows a progress bar on a terminal.");
   auto options = std::make_shared<FirmwareOptions>();
-  command->add_option("FILE", options->file, "The firmware image (at most 3,000,001 bytes).")->required();
+  command->add_option("FILE", options->file, "The firmware image (at most 3,000,001 bytes); - reads it from standard input (with --yes).")->required();
   AddPrinterOptions(*command, options->printers, false);
   AddWriteTimeoutOption(*command, options->printers);
   command->add_flag("-y,--yes", options->yes, "Download without asking.");

@@ -30,11 +30,12 @@ int RunSave(CtlContext& context, const SaveOptions& options) {
   const quorvel::FrameValues values = quorvel::ValuesOf(*read.frame);
   const ProfileSource source{device, ReportedModel(*read.frame), values.productId, values.firmwareVersion,
                              values.firmwareDate, reported.extended};
-  if (std::string problem = ReplaceFile(options.file, JsonText(ProfileJson(settings, source), 2) + "\n");
+  if (std::string problem = ReplaceFile(options.file, JsonText(ProfileJson(settings, source), 2) + "\n", context.io.out);
       !problem.empty()) {
     return Fail(context, kBadFile, options.file + ": " + problem);
   }
-  context.io.out << device << ": settings saved to " << options.file << "\n";
+  // On standard output the profile stands alone, so that it can be piped on.
+  if (options.file != "-") context.io.out << device << ": settings saved to " << options.file << "\n";
   return kDone;
 }
 
@@ -44,7 +45,7 @@ Command AddSaveCommand(CLI::App& program, CtlContext& context) {
   CLI::App* command = program.add_subcommand(
       "save", "Save the printer's settings as a profile (JSON) that 'apply' can write to this or other printers.");
   auto options = std::make_shared<SaveOptions>();
-  command->add_option("FILE", options->file, "The profile file to write.")->required();
+  command->add_option("FILE", options->file, "The profile file to write; - writes it to standard output.")->required();
   AddPrinterOptions(*command, options->printers, false);
   AddTimeoutOption(*command, options->printers);
   return {command, [&context, options] { return RunSave(context, *options); }};

@@ -26,7 +26,7 @@ int RunSend(CtlContext& context, const SendOptions& options) {
     payload = TextPayload(context.codec, options.text);
     if (!payload.ok) return Fail(context, kUsage, "--text: " + payload.error);
   } else {
-    FileBytes file = ReadFileBytes(options.file, quorvel::kSendBufferSize);
+    FileBytes file = ReadFileBytes(options.file, quorvel::kSendBufferSize, context.io.in);
     if (!file.ok) return Fail(context, kBadFile, options.file + ": " + file.error);
     payload.bytes = std::move(file.bytes);
   }
@@ -57,7 +57,7 @@ Command AddSendCommand(CLI::App& program, CtlContext& context) {
                                          "ANSI code page; Linux: UTF-8). Add line ends yourself.")
                             ->type_name("TEXT");
   options->fileOption =
-      what->add_option("--file", options->file, "A file's bytes, unchanged (at most 3,000,001 bytes).")
+      what->add_option("--file", options->file, "A file's bytes, unchanged (at most 3,000,001 bytes); - reads standard input.")
           ->type_name("PATH");
   what->require_option(1);
   return {command, [&context, options] { return RunSend(context, *options); }};

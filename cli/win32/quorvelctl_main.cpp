@@ -2,6 +2,9 @@
 // device files as it reaches them.
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <iostream>
 #include <ostream>
 #include <string>
@@ -21,6 +24,8 @@
 
 int wmain(int argc, wchar_t** argv) {
   win32::RestrictDllSearch();
+  // "-" reads a job, an image or a profile from standard input: its bytes unchanged, no CR LF turned into LF.
+  _setmode(_fileno(stdin), _O_BINARY);
 
   // Arguments come as UTF-16, so that any file name or text survives whatever the ANSI code page is.
   std::vector<std::string> arguments;

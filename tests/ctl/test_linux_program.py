@@ -286,6 +286,56 @@ class LinuxProgram(unittest.TestCase):
         self.assertIn("symbolic link", err)
         self.assertFalse((self.bench.root / "target.json").exists())
 
+    def test_save_keeps_the_files_mode_and_group(self):
+        import grp
+        import os
+        printer = self.printer()
+        profile = self.bench.root / "private.json"
+        profile.write_text("old")
+        os.chmod(profile, 0o600)
+        os.chown(profile, -1, grp.getgrnam("lp").gr_gid)
+        self.assertEqual(self.ctl("save", profile, "--device", printer.device)[0], 0)
+        status = profile.stat()
+        self.assertEqual((status.st_mode & 0o7777, status.st_gid), (0o600, grp.getgrnam("lp").gr_gid))
+        self.assertEqual(json.loads(profile.read_text())["format"], "quorvelctl-profile")
+
+    def test_standard_streams_pipes_and_process_substitution_name_files(self):
+        printer = self.printer()
+        code, out, err = self.ctl("save", "-", "--device", printer.device)
+        self.assertEqual(code, 0, err)
+        self.assertEqual(json.loads(out)["format"], "quorvelctl-profile")  # the profile alone, nothing else
+        self.assertFalse((self.bench.root / "-").exists())
+        profile = self.bench.root / "p.json"
+        profile.write_text(out)
+
+        def through_bash(script, *args, input=None):
+            return subprocess.run(["bash", "-c", script, QUORVELCTL, *map(str, args)], env=self.bus.env(),
+                                  input=input, capture_output=True, timeout=120)
+
+        ways = [("apply -", lambda: self.ctl("apply", "-", "--settle", "0", "--device", printer.device, input=out)),
+                ("apply /dev/stdin from a pipe",
+                 lambda: through_bash('cat "$1" | "$0" apply /dev/stdin --settle 0 --device "$2"', profile,
+                                      printer.device)),
+                ("apply <(...)",
+                 lambda: through_bash('"$0" apply <(cat "$1") --settle 0 --device "$2"', profile, printer.device))]
+        for way, run in ways:
+            with self.subTest(way):
+                result = run()
+                code, err = (result[0], result[2]) if isinstance(result, tuple) else (result.returncode, result.stderr)
+                self.assertEqual(code, 0, err)
+
+        job = bytes(range(256)) * 8 + b"\r\n\x1a"  # every byte value, CR LF and ^Z as they are
+        image = bytes(reversed(range(256))) * 16
+        printer.received()  # what the reads and applies brought
+        sent = through_bash('"$0" send --file - --device "$1"', printer.device, input=job)
+        self.assertEqual(sent.returncode, 0, sent.stderr)
+        image_file = self.bench.root / "fw.bin"
+        image_file.write_bytes(image)
+        flashed = through_bash('"$0" firmware <(cat "$1") --yes --device "$2"', image_file, printer.device)
+        self.assertEqual(flashed.returncode, 0, flashed.stderr)
+        expected = job + b"PROGRAME UPGRADE\r\n" + image
+        self.assertEqual(printer.received_at_least(len(expected))[-len(expected):], expected)
+
     # --- device-file commands ------------------------------------------------------------------------------------
     def test_selftest_send_and_firmware_go_through_the_device_file(self):
         printer = self.printer()
