@@ -27,8 +27,13 @@ constexpr uint32_t kTimedSendFirstMs = 1, kTimedSendMs = 100;
 
 }  // namespace
 
-CommandConsole::CommandConsole(const ConsoleControls& controls, const ConsoleServices& services)
-    : controls_(controls), services_(services), skins_(controls_.list1, controls_.window, services.skins) {}
+CommandConsole::CommandConsole(const ConsoleControls& controls, const ConsoleServices& services,
+                               const ProcessState& process, std::function<Clock::time_point()> now)
+    : controls_(controls),
+      services_(services),
+      process_(process),
+      now_(std::move(now)),
+      skins_(controls_.list1, controls_.window, services.skins) {}
 
 void CommandConsole::Load(int widthTwips, int heightTwips) {
   width_ = widthTwips;
@@ -91,16 +96,20 @@ bool CommandConsole::Send() {
     services_.dialogs.ShowMessage(kBadFormatText, "提示");
   } else {
     timedJobPrinter_ = controls_.comboPrinter.Text();
+    timedJobSent_ = now_();
     sent = SendRawToPrinter(services_.spooler, services_.dialogs, timedJobPrinter_, buffer_.Filled(), sentCount_,
                             &timedJobId_);
   }
-  if (!sent && controls_.check1.Value() == platform::CheckValue::Checked) {
-    // One message is enough: a failing timed send stops instead of asking again every 100 ms.
-    controls_.check1.SetValue(platform::CheckValue::Unchecked);
-    controls_.timer3.SetEnabled(false);
-  }
+  // One message is enough: a failing timed send stops instead of asking again every 100 ms.
+  if (!sent) StopTimedSend();
   sending_ = false;
   return sent;
+}
+
+void CommandConsole::StopTimedSend() {
+  if (controls_.check1.Value() != platform::CheckValue::Checked) return;
+  controls_.check1.SetValue(platform::CheckValue::Unchecked);
+  controls_.timer3.SetEnabled(false);
 }
 
 void CommandConsole::OnCheck1Click() {
@@ -115,11 +124,47 @@ void CommandConsole::OnCheck1Click() {
 void CommandConsole::OnTimer3Tick() {
   if (sending_) return;  // a message box of the previous send is still open
   controls_.timer3.SetInterval(kTimedSendMs);
-  // The previous job has not gone to the printer yet: this tick waits for it rather than queue one more.
-  if (timedJobId_ != 0 && services_.spooler.JobInQueue(timedJobPrinter_, timedJobId_)) return;
+  // The previous job has not gone to the printer yet: this tick waits for it rather than queue one more. A job at
+  // another printer than the one chosen now holds nothing back.
+  if (timedJobId_ != 0 && timedJobPrinter_ == controls_.comboPrinter.Text()) {
+    if (std::optional<platform::QueuedJob> job = services_.spooler.FindQueuedJob(timedJobPrinter_, timedJobId_)) {
+      // A job in error, paused or kept after printing never leaves by waiting.
+      if (now_() - timedJobSent_ < kTimedSendQueueWait) return;
+      StopTimedSend();
+      ReportHeldJob(*job);
+      return;
+    }
+  }
   Send();
 }
 
+void CommandConsole::ReportHeldJob(const platform::QueuedJob& job) {
+  const bool chinese = process_.language == 1;
+  std::vector<std::string_view> reasons;
+  if (job.error) reasons.push_back(chinese ? "打印机或任务出错" : "the printer or the job is in error");
+  if (job.paused) reasons.push_back(chinese ? "任务或打印机已暂停" : "the job or the printer is paused");
+  if (job.offline) reasons.push_back(chinese ? "打印机脱机" : "the printer is offline");
+  if (job.paperOut) reasons.push_back(chinese ? "打印机缺纸" : "the printer is out of paper");
+  if (job.blocked) reasons.push_back(chinese ? "被前面出错的任务阻塞" : "it is blocked behind a job that failed");
+  if (job.printed) {
+    reasons.push_back(chinese ? "任务已打印，但打印机设置为保留已打印的文档"
+                              : "it has printed, but the printer keeps printed documents");
+  }
+  if (reasons.empty()) reasons.push_back(chinese ? "打印机还没有接收数据" : "the printer has not taken its data yet");
+  std::string why;
+  for (std::string_view reason : reasons) {
+    if (!why.empty()) why += chinese ? "；" : "; ";
+    why += reason;
+  }
+  const std::string printer = "“" + timedJobPrinter_ + "”";
+  const std::string seconds = std::to_string(kTimedSendQueueWait.count());
+  ShowReceiveView();
+  controls_.txtre.SetText(
+      chinese ? "定时发送已停止：上一个任务在打印机" + printer + "的队列中已等待 " + seconds + " 秒（" + why +
+                    "）。请在打印队列中处理或删除该任务，再勾选“定时发送”。\r\n"
+              : "Timed send stopped: the previous job has waited " + seconds + " s in the queue of printer " +
+                    printer + " (" + why + "). Resume or delete it in the print queue, then tick the box again.\r\n");
+}
 void CommandConsole::OnCommandCClick() {
   controls_.tascii.SetVisible(false);
   controls_.list2.SetVisible(true);
@@ -144,13 +189,16 @@ void CommandConsole::OnCommand7Click() {
 }
 
 void CommandConsole::OnCommand8Click() {
-  // The probe writes into the receive box, which the starting view hides: without it in view a search that
-  // finds nothing would show no change at all. It comes up as a click on it would enlarge it.
-  if (!controls_.txtre.Visible()) {
-    state_ = ViewState::SideBySide;
-    OnTextBoxClick(TextBox::Receive);
-  }
+  ShowReceiveView();
   ProbeUsbIdentity(services_.wmi, controls_.window, controls_.txtre, controls_.label2);
+}
+
+// What the console reports goes into the receive box, which the starting view hides: without it in view a report
+// would show no change at all. It comes up as a click on it would enlarge it.
+void CommandConsole::ShowReceiveView() {
+  if (controls_.txtre.Visible()) return;
+  state_ = ViewState::SideBySide;
+  OnTextBoxClick(TextBox::Receive);
 }
 
 void CommandConsole::OnTextBoxClick(TextBox box) {

@@ -92,7 +92,8 @@ struct ConsoleWin32::Controls {
   }
 };
 
-ConsoleWin32::ConsoleWin32(platform::SkinEngine& skin, platform::Wmi& wmi) : skin_(skin), wmi_(wmi) {}
+ConsoleWin32::ConsoleWin32(const quorvel::ProcessState& process, platform::SkinEngine& skin, platform::Wmi& wmi)
+    : process_(process), skin_(skin), wmi_(wmi) {}
 
 ConsoleWin32::~ConsoleWin32() {
   logic_.reset();
@@ -181,7 +182,7 @@ LRESULT ConsoleWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       controls_ = std::make_unique<Controls>(Handle());
       logic_ = std::make_unique<quorvel::CommandConsole>(
           controls_->Bind(),
-          quorvel::ConsoleServices{spooler_, dialogs_, codec_, wmi_, files_, {skin_, files_, dialogs_}});
+          quorvel::ConsoleServices{spooler_, dialogs_, codec_, wmi_, files_, {skin_, files_, dialogs_}}, process_);
       int width = 0, height = 0;
       ClientSizeTwips(width, height);
       logic_->Load(width, height);

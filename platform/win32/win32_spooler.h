@@ -9,7 +9,7 @@ class Win32Spooler : public platform::Spooler {
   std::vector<std::string> ListPrinters() override;
   platform::RawJobResult SendRawJob(std::string_view printerName, std::string_view documentName,
                                     std::span<const uint8_t> bytes) override;
-  bool JobInQueue(std::string_view printerName, uint32_t jobId) override;
+  std::optional<platform::QueuedJob> FindQueuedJob(std::string_view printerName, uint32_t jobId) override;
   std::optional<platform::PrinterSetup> FindPrinter(std::string_view printerName) override;
 };
 

@@ -27,10 +27,14 @@ struct ConsoleFixture {
   fakes::FakeWmi wmi;
   fakes::FakeFileSystem files;
   fakes::FakeSkinEngine skin;
+  quorvel::ProcessState process{1};  // Chinese, as the launcher starts
+  quorvel::CommandConsole::Clock::time_point now{};
   quorvel::CommandConsole console{
       {window, captions, comboPrinter, text1, tascii, list2, txtre, checkHexMode, check1, label2, progressBar1,
        timer3, list1, timerLoad},
-      {spooler, dialogs, codec, wmi, files, {skin, files, dialogs}}};
+      {spooler, dialogs, codec, wmi, files, {skin, files, dialogs}},
+      process,
+      [this] { return now; }};
 
   explicit ConsoleFixture(std::vector<std::string> printers = {"KESTRAMO K-108", "Office"}) {
     spooler.printers = std::move(printers);
@@ -195,6 +199,82 @@ TEST(ConsoleTimedSend, SendsOnlyOnceThePreviousJobHasLeftTheQueue) {
   // A send by the button is the user's own: it is never held back.
   f.console.OnCommand4Click();
   EXPECT_EQ(f.spooler.jobs.size(), 3u);
+}
+
+// Ticks of the timed send, each 100 ms after the one before, over `span`.
+void TickFor(ConsoleFixture& f, std::chrono::milliseconds span) {
+  for (auto end = f.now + span; f.now < end; f.now += std::chrono::milliseconds(100)) f.console.OnTimer3Tick();
+}
+
+void StartTimedSend(ConsoleFixture& f) {
+  f.text1.SetText("PTESTPAGE");
+  f.check1.SetValue(platform::CheckValue::Checked);
+  f.console.OnCheck1Click();
+}
+
+// A job the spooler keeps for a reason of its own never leaves by waiting: after a while the timed send stops and
+// the receive view says why, in the language chosen at the start.
+TEST(ConsoleTimedSend, GivesUpOnAHeldJobAndSaysWhy) {
+  struct Case {
+    const char* what;
+    platform::QueuedJob held;
+    int16_t language;
+    std::vector<std::string> told;
+  };
+  const Case cases[] = {
+      {"in error", {.error = true}, 1, {"出错"}},
+      {"paused", {.paused = true}, 1, {"已暂停"}},
+      {"kept after printing", {.printed = true}, 1, {"保留已打印的文档"}},
+      {"offline and out of paper", {.offline = true, .paperOut = true}, 1, {"脱机", "缺纸"}},
+      {"blocked", {.blocked = true}, 1, {"阻塞"}},
+      {"no reason given", {}, 1, {"没有接收"}},
+      {"in error, English", {.error = true}, 0, {"in error"}},
+      {"paused, English", {.paused = true}, 0, {"paused"}},
+      {"kept after printing, English", {.printed = true}, 0, {"keeps printed documents"}},
+      {"offline and out of paper, English", {.offline = true, .paperOut = true}, 0, {"offline", "out of paper"}},
+  };
+  for (const Case& c : cases) {
+    ConsoleFixture f;
+    f.process.language = c.language;
+    f.spooler.holdJobs = true;
+    f.spooler.heldAs = c.held;
+    StartTimedSend(f);
+    TickFor(f, quorvel::kTimedSendQueueWait - std::chrono::milliseconds(200));
+    EXPECT_TRUE(f.timer3.Running()) << c.what;  // a short wait is no reason to stop
+    EXPECT_EQ(f.txtre.Text(), "") << c.what;
+    TickFor(f, std::chrono::milliseconds(300));
+    EXPECT_FALSE(f.timer3.Running()) << c.what;
+    EXPECT_EQ(f.check1.Value(), platform::CheckValue::Unchecked) << c.what;
+    EXPECT_EQ(f.spooler.jobs.size(), 1u) << c.what;
+    EXPECT_TRUE(f.dialogs.messages.empty()) << c.what;  // said in the console, no box to close every time
+    EXPECT_TRUE(f.txtre.Visible()) << c.what;
+    const std::string& text = f.txtre.Text();
+    EXPECT_NE(text.find("KESTRAMO K-108"), std::string::npos) << c.what << ": " << text;
+    for (const std::string& reason : c.told) EXPECT_NE(text.find(reason), std::string::npos) << c.what << ": " << text;
+  }
+}
+
+// The timed send follows the printer chosen now: a job held at the printer chosen before holds nothing back.
+TEST(ConsoleTimedSend, AnotherPrinterChosenNoLongerWaitsForThePreviousOnesJob) {
+  ConsoleFixture f;
+  f.spooler.holdJobs = true;
+  f.spooler.heldAs = {.paused = true};
+  StartTimedSend(f);
+  TickFor(f, std::chrono::seconds(3));
+  ASSERT_EQ(f.spooler.jobs.size(), 1u);
+  f.comboPrinter.Select(1);
+  f.spooler.holdJobs = false;  // the other printer takes its jobs
+  TickFor(f, std::chrono::milliseconds(500));
+  EXPECT_EQ(f.spooler.jobs.size(), 6u);
+  EXPECT_EQ(f.spooler.jobs.back().printer, "Office");
+  // Back at the first printer, whose job is still held: the next job goes to it, and waits from then on.
+  f.comboPrinter.Select(0);
+  f.spooler.holdJobs = true;
+  TickFor(f, std::chrono::seconds(9));
+  EXPECT_EQ(f.spooler.jobs.size(), 7u);
+  EXPECT_EQ(f.spooler.jobs.back().printer, "KESTRAMO K-108");
+  EXPECT_TRUE(f.timer3.Running());
+  EXPECT_EQ(f.txtre.Text(), "");
 }
 
 TEST(ConsoleCommandList, ReplacesTheCharacterViewAndAppendsCommandWords) {
