@@ -54,9 +54,6 @@ void CommandConsole::Load(int widthTwips, int heightTwips) {
   geometry_.text1.left = 1500;
   geometry_.text1.width = 10 * width_ - 3000;
   geometry_.command5.top = geometry_.command4.top;
-  controls_.progressBar1.SetRange(0, 100);
-  controls_.progressBar1.SetPosition(0);
-  controls_.progressBar1.SetVisible(false);
   controls_.text1.SetTextColor(kSendBoxColor);
   controls_.window.Repaint();
   OnTextBoxClick(TextBox::Send);
@@ -84,9 +81,12 @@ bool CommandConsole::Send() {
   sending_ = true;
   buffer_.Restart();
   const std::string text = controls_.text1.Text();
-  const TextModeResult built = controls_.checkHexMode.Value() == platform::CheckValue::Checked
-                                   ? TextModeResult{EncodeHexMode(text, buffer_), {}}
-                                   : EncodeTextMode(services_.codec, text, buffer_);
+  const bool hexMode = controls_.checkHexMode.Value() == platform::CheckValue::Checked;
+  // A changed send box is the user's own text; while it still shows the loaded file, the whole file goes.
+  if (loaded_ && text != loaded_->shownHex) loaded_.reset();
+  const TextModeResult built = loaded_   ? TextModeResult{EncodeLoadedFile(loaded_->bytes, hexMode, buffer_), {}}
+                               : hexMode ? TextModeResult{EncodeHexMode(text, buffer_), {}}
+                                         : EncodeTextMode(services_.codec, text, buffer_);
   bool sent = false;
   if (!built && !built.unencodable.empty()) {
     // Not a fault of the format: this PC's code page has no bytes for the character.
@@ -183,6 +183,7 @@ void CommandConsole::OnList2DoubleClick() {
 void CommandConsole::OnCommand6Click() { FillPrinters(); }
 
 void CommandConsole::OnCommand7Click() {
+  loaded_.reset();
   controls_.text1.SetText("");
   controls_.tascii.SetText("");
   controls_.txtre.SetText("");
@@ -247,45 +248,37 @@ void CommandConsole::LoadFile() {
     services_.dialogs.ShowMessage("Please select file", "Tips");
     return;
   }
-  controls_.progressBar1.SetRange(0, 100);
-  controls_.progressBar1.SetPosition(0);
-  controls_.progressBar1.SetVisible(true);
   platform::FileContents file = services_.files.ReadWholeFile(*chosen, kLargestLoadableFile);
   if (!file.ok || file.bytes.empty()) {
-    controls_.progressBar1.SetVisible(false);
     std::string message = file.ok         ? "文件是空的。"
                           : file.tooLarge ? "文件太大：最多只能载入 " + std::to_string(kLargestLoadableFile) + " 字节。"
                                           : file.error;
     services_.dialogs.ShowMessage(message, "error");
     return;
   }
-  controls_.text1.SetText("");
-  // Converted in steps with the message loop running between them: the console answers throughout a large file.
-  load_.emplace();
-  load_->bytes = std::move(file.bytes);
-  load_->hex.reserve(3 * load_->bytes.size());
-  load_->characters.reserve(load_->bytes.size());
-  controls_.timerLoad.SetInterval(1);
-  controls_.timerLoad.SetEnabled(true);
+  loaded_.emplace();
+  loaded_->bytes = std::move(file.bytes);
+  const std::span<const uint8_t> shown = std::span<const uint8_t>(loaded_->bytes).first(
+      std::min(kShownFileBytes, loaded_->bytes.size()));
+  AppendHexText(shown, loaded_->shownHex);
+  std::string characters;
+  if (shown.size() < loaded_->bytes.size()) characters = CutShortNote(loaded_->bytes.size()) + "\r\n";
+  AppendCharacterText(shown, characters);
+  controls_.text1.SetText(loaded_->shownHex);
+  controls_.tascii.SetText(characters);
 }
 
-void CommandConsole::OnTimerLoadTick() {
-  if (!load_) {
-    controls_.timerLoad.SetEnabled(false);
-    return;
+std::string CommandConsole::CutShortNote(size_t fileSize) const {
+  const std::string shown = std::to_string(kShownFileBytes), whole = std::to_string(fileSize);
+  const std::string limit = std::to_string(kSendBufferSize);
+  const bool sendable = fileSize <= kSendBufferSize;
+  if (process_.language == 1) {
+    return "文件共 " + whole + " 字节，这里只显示前 " + shown + " 字节。发送框不改动时，发送使用整个文件" +
+           (sendable ? "。" : "，但它超过了一次发送的上限 " + limit + " 字节，无法以HEX方式发送。");
   }
-  const std::span<const uint8_t> image(load_->bytes);
-  const size_t step = std::min(kLoadStepBytes, image.size() - load_->done);
-  AppendHexText(image.subspan(load_->done, step), load_->hex);
-  AppendCharacterText(image.subspan(load_->done, step), load_->characters);
-  load_->done += step;
-  controls_.progressBar1.SetPosition(static_cast<int>(load_->done * 100 / image.size()));
-  if (load_->done < image.size()) return;
-  controls_.timerLoad.SetEnabled(false);
-  controls_.text1.SetText(load_->hex);
-  controls_.tascii.SetText(load_->characters);
-  controls_.progressBar1.SetVisible(false);
-  load_.reset();
+  return "The file has " + whole + " bytes; only the first " + shown + " are shown. While the send box is " +
+         "unchanged, a send uses the whole file" +
+         (sendable ? "." : ", but it is larger than one send can carry (" + limit + " bytes) in hex mode.");
 }
 
 }  // namespace quorvel

@@ -49,10 +49,8 @@ struct ConsoleControls {
   platform::CheckBox& checkHexMode;
   platform::CheckBox& check1;  // timed send
   platform::Label& label2;     // product ID of the probe
-  platform::ProgressBar& progressBar1;
   platform::Timer& timer3;     // timed send
   platform::ListBox& list1;    // skin list
-  platform::Timer& timerLoad;  // steps of a file load
 };
 
 struct ConsoleServices {
@@ -69,12 +67,6 @@ struct LoadedConsoleFile {
   std::vector<uint8_t> bytes;
   std::string shownHex;
 };
-struct PendingConsoleLoad {
-  std::vector<uint8_t> bytes;
-  size_t done = 0;
-  std::string hex, characters;
-};
-inline constexpr size_t kLoadStepBytes = 64 * 1024;
 
 class CommandConsole {
  public:
@@ -95,7 +87,6 @@ class CommandConsole {
   void OnCommandCClick();             // 添加命令
   void OnCheck1Click();               // 定时发送
   void OnTimer3Tick();
-  void OnTimerLoadTick();
   void OnList2DoubleClick();
   void OnTextBoxClick(TextBox box);
   void OnCommand1Click() { skins_.ChooseAndApply(); }
@@ -116,6 +107,7 @@ class CommandConsole {
   void ShowReceiveView();
   void StopTimedSend();
   void ReportHeldJob(const platform::QueuedJob& job);
+  std::string CutShortNote(size_t fileSize) const;
   void LayOutNow() { LayOut(geometry_, state_, width_, height_); }
 
   ConsoleControls controls_;
@@ -130,7 +122,6 @@ class CommandConsole {
   uint32_t sentCount_ = 0;
   // The last file loaded, until the send box no longer shows it.
   std::optional<LoadedConsoleFile> loaded_;
-  std::optional<PendingConsoleLoad> load_;
   bool sending_ = false;  // a message box of a send is open: timer ticks wait
   // The job of the last send: the next timed send goes only once it has left the queue, so that a printer that
   // takes no data does not collect a job every 100 ms.
