@@ -81,6 +81,26 @@ TEST(Win32Spooler, RawJobArrivesUnchangedAlsoAtAChineseNamedPrinter) {
   }
 }
 
+// A job is found, with the state the spooler gives it, while it is in the queue, and not once it has left.
+TEST(Win32Spooler, FindsAQueuedJobUntilItLeavesTheQueue) {
+  const std::wstring name = L"Vollenby \u961F\u5217";
+  ASSERT_TRUE(AddTestPrinter(name, L"LPT1:"));
+  HANDLE printer = nullptr;
+  ASSERT_TRUE(::OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &printer, nullptr));
+  DOC_INFO_1W document{};
+  document.pDocName = const_cast<wchar_t*>(L"AAAAAA");
+  const DWORD job = ::StartDocPrinterW(printer, 1, reinterpret_cast<BYTE*>(&document));
+  ASSERT_NE(job, 0u);
+  win32::Win32Spooler spooler;
+  const std::optional<platform::QueuedJob> queued = spooler.FindQueuedJob(win32::WideToUtf8(name), job);
+  EXPECT_TRUE(queued);
+  EXPECT_FALSE(spooler.FindQueuedJob(win32::WideToUtf8(name), job + 1000));
+  EXPECT_FALSE(spooler.FindQueuedJob("No Such Printer 42", job));
+  ::AbortPrinter(printer);  // the job leaves the queue unprinted
+  ::ClosePrinter(printer);
+  EXPECT_FALSE(spooler.FindQueuedJob(win32::WideToUtf8(name), job));
+}
+
 TEST(Win32Spooler, UnknownOrEmptyPrinterNameIsNotOpened) {
   const uint8_t bytes[] = {0x1B};
   EXPECT_FALSE(win32::Win32Spooler().SendRawJob("No Such Printer 42", "AAAAAA", bytes).opened);
