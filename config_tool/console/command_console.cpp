@@ -165,6 +165,7 @@ void CommandConsole::ReportHeldJob(const platform::QueuedJob& job) {
               : "Timed send stopped: the previous job has waited " + seconds + " s in the queue of printer " +
                     printer + " (" + why + "). Resume or delete it in the print queue, then tick the box again.\r\n");
 }
+
 void CommandConsole::OnCommandCClick() {
   controls_.tascii.SetVisible(false);
   controls_.list2.SetVisible(true);

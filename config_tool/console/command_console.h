@@ -71,7 +71,7 @@ struct LoadedConsoleFile {
 class CommandConsole {
  public:
   using Clock = std::chrono::steady_clock;
-  // `process` gives the language of the console's messages.
+  // `process` gives the language of what the console reports in its views (a stopped timed send, a file cut short).
   CommandConsole(const ConsoleControls& controls, const ConsoleServices& services, const ProcessState& process,
                  std::function<Clock::time_point()> now = &Clock::now);
 
