@@ -23,10 +23,28 @@ std::wstring CurrentFolder() {
   return std::wstring(folder, length < MAX_PATH ? length : 0);
 }
 
+// Types `text` into the dialog's file name box and presses Open.
+void Enter(HWND dialog, const std::wstring& text) {
+  HWND name = ::GetDlgItem(dialog, 0x47C);  // the name box of the explorer-style dialog
+  if (!name) name = ::GetDlgItem(dialog, 0x480);
+  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+}
+
 template <typename Condition>
-bool WaitFor(Condition condition) {
-  for (const ULONGLONG start = ::GetTickCount64(); ::GetTickCount64() - start < kWaitMs; ::Sleep(20)) {
+bool WaitFor(Condition condition, DWORD milliseconds = kWaitMs) {
+  for (const ULONGLONG start = ::GetTickCount64(); ::GetTickCount64() - start < milliseconds; ::Sleep(20)) {
     if (condition()) return true;
+  }
+  return false;
+}
+
+// Enters `text` until `done` holds: an entry made while the dialog still sets itself up can be overwritten.
+template <typename Condition>
+bool EnterUntil(HWND dialog, const std::wstring& text, Condition done) {
+  for (int attempt = 0; attempt < 15; ++attempt) {
+    Enter(dialog, text);
+    if (WaitFor(done, 2000)) return true;
   }
   return false;
 }
@@ -58,29 +76,17 @@ class FileDialogTest : public ::testing::Test {
   std::wstring root_, start_, other_;
 };
 
-// Types `text` into the dialog's file name box and presses Open.
-void Enter(HWND dialog, const std::wstring& text) {
-  HWND name = ::GetDlgItem(dialog, 0x47C);  // the name box of the explorer-style dialog
-  if (!name) name = ::GetDlgItem(dialog, 0x480);
-  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-}
-
 TEST_F(FileDialogTest, OpenDialogLeavesTheCurrentFolderWhereItWas) {
   ASSERT_TRUE(::SetCurrentDirectoryW(start_.c_str()));
   std::atomic<bool> browsed{false}, answered{false};
   std::thread user([&] {
     HWND dialog = nullptr;
-    if (!WaitFor([&] { return (dialog = ::FindWindowW(L"#32770", kTitle)) != nullptr; })) return;
-    Enter(dialog, other_);  // a folder's name opens that folder
-    // While the dialog shows it, the browsed folder is current: that is what must not outlive the dialog.
-    browsed = WaitFor([&] { return _wcsicmp(CurrentFolder().c_str(), other_.c_str()) == 0; });
-    if (browsed) {
-      Enter(dialog, L"image.bin");
-      answered = true;
-    } else {
-      ::PostMessageW(::GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
-    }
+    if (!WaitFor([&] { return (dialog = ::FindWindowW(L"#32770", kTitle)) && ::IsWindowVisible(dialog); })) return;
+    // A folder's name opens that folder. While the dialog shows it, the browsed folder is current: that is what
+    // must not outlive the dialog.
+    browsed = EnterUntil(dialog, other_, [&] { return _wcsicmp(CurrentFolder().c_str(), other_.c_str()) == 0; });
+    answered = browsed && EnterUntil(dialog, L"image.bin", [&] { return !::IsWindow(dialog); });
+    if (!answered) ::PostMessageW(::GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
   });
   platform::OpenFileRequest request;
   request.title = win32::WideToUtf8(kTitle);
