@@ -83,6 +83,19 @@ platform::RawJobResult Win32Spooler::SendRawJob(std::string_view printerName, st
   return result;
 }
 
+platform::QueuedJob QueuedJobFromStatus(uint32_t jobStatus, uint32_t printerStatus) {
+  platform::QueuedJob state;
+  state.error = (jobStatus & (JOB_STATUS_ERROR | JOB_STATUS_USER_INTERVENTION)) != 0 ||
+                (printerStatus & (PRINTER_STATUS_ERROR | PRINTER_STATUS_PAPER_JAM | PRINTER_STATUS_DOOR_OPEN |
+                                  PRINTER_STATUS_USER_INTERVENTION)) != 0;
+  state.paused = (jobStatus & JOB_STATUS_PAUSED) != 0 || (printerStatus & PRINTER_STATUS_PAUSED) != 0;
+  state.offline = (jobStatus & JOB_STATUS_OFFLINE) != 0 || (printerStatus & PRINTER_STATUS_OFFLINE) != 0;
+  state.paperOut = (jobStatus & JOB_STATUS_PAPEROUT) != 0 || (printerStatus & PRINTER_STATUS_PAPER_OUT) != 0;
+  state.blocked = (jobStatus & JOB_STATUS_BLOCKED_DEVQ) != 0;
+  state.printed = (jobStatus & (JOB_STATUS_PRINTED | JOB_STATUS_COMPLETE | kJobStatusRetained)) != 0;
+  return state;
+}
+
 std::optional<platform::QueuedJob> Win32Spooler::FindQueuedJob(std::string_view printerName, uint32_t jobId) {
   UniquePrinter printer = OpenByName(printerName);
   if (!printer || jobId == 0) return std::nullopt;
@@ -103,16 +116,7 @@ std::optional<platform::QueuedJob> Win32Spooler::FindQueuedJob(std::string_view 
   if (needed > 0 && spooler.getPrinter(printer.Get(), 2, info.data(), needed, &needed)) {
     printerStatus = reinterpret_cast<const PRINTER_INFO_2W*>(info.data())->Status;
   }
-  platform::QueuedJob state;
-  state.error = (jobStatus & (JOB_STATUS_ERROR | JOB_STATUS_USER_INTERVENTION)) != 0 ||
-                (printerStatus & (PRINTER_STATUS_ERROR | PRINTER_STATUS_PAPER_JAM | PRINTER_STATUS_DOOR_OPEN |
-                                  PRINTER_STATUS_USER_INTERVENTION)) != 0;
-  state.paused = (jobStatus & JOB_STATUS_PAUSED) != 0 || (printerStatus & PRINTER_STATUS_PAUSED) != 0;
-  state.offline = (jobStatus & JOB_STATUS_OFFLINE) != 0 || (printerStatus & PRINTER_STATUS_OFFLINE) != 0;
-  state.paperOut = (jobStatus & JOB_STATUS_PAPEROUT) != 0 || (printerStatus & PRINTER_STATUS_PAPER_OUT) != 0;
-  state.blocked = (jobStatus & JOB_STATUS_BLOCKED_DEVQ) != 0;
-  state.printed = (jobStatus & (JOB_STATUS_PRINTED | JOB_STATUS_COMPLETE | kJobStatusRetained)) != 0;
-  return state;
+  return QueuedJobFromStatus(jobStatus, printerStatus);
 }
 
 std::optional<platform::PrinterSetup> Win32Spooler::FindPrinter(std::string_view printerName) {

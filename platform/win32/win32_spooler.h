@@ -3,6 +3,9 @@
 
 namespace win32 {
 
+// A queued job's state from the status bits of the job (JOB_STATUS_*) and of its printer (PRINTER_STATUS_*).
+platform::QueuedJob QueuedJobFromStatus(uint32_t jobStatus, uint32_t printerStatus);
+
 // The spooler through its W functions; names cross the interface as UTF-8.
 class Win32Spooler : public platform::Spooler {
  public:
