@@ -27,8 +27,13 @@ constexpr uint32_t kTimedSendFirstMs = 1, kTimedSendMs = 100;
 
 }  // namespace
 
-CommandConsole::CommandConsole(const ConsoleControls& controls, const ConsoleServices& services)
-    : controls_(controls), services_(services), skins_(controls_.list1, controls_.window, services.skins) {}
+CommandConsole::CommandConsole(const ConsoleControls& controls, const ConsoleServices& services,
+                               const ProcessState& process, std::function<Clock::time_point()> now)
+    : controls_(controls),
+      services_(services),
+      process_(process),
+      now_(std::move(now)),
+      skins_(controls_.list1, controls_.window, services.skins) {}
 
 void CommandConsole::Load(int widthTwips, int heightTwips) {
   width_ = widthTwips;
@@ -49,9 +54,6 @@ void CommandConsole::Load(int widthTwips, int heightTwips) {
   geometry_.text1.left = 1500;
   geometry_.text1.width = 10 * width_ - 3000;
   geometry_.command5.top = geometry_.command4.top;
-  controls_.progressBar1.SetRange(0, 100);
-  controls_.progressBar1.SetPosition(0);
-  controls_.progressBar1.SetVisible(false);
   controls_.text1.SetTextColor(kSendBoxColor);
   controls_.window.Repaint();
   OnTextBoxClick(TextBox::Send);
@@ -79,9 +81,12 @@ bool CommandConsole::Send() {
   sending_ = true;
   buffer_.Restart();
   const std::string text = controls_.text1.Text();
-  const TextModeResult built = controls_.checkHexMode.Value() == platform::CheckValue::Checked
-                                   ? TextModeResult{EncodeHexMode(text, buffer_), {}}
-                                   : EncodeTextMode(services_.codec, text, buffer_);
+  const bool hexMode = controls_.checkHexMode.Value() == platform::CheckValue::Checked;
+  // A changed send box is the user's own text; while it still shows the loaded file, the whole file goes.
+  if (loaded_ && text != loaded_->shownHex) loaded_.reset();
+  const TextModeResult built = loaded_   ? TextModeResult{EncodeLoadedFile(loaded_->bytes, hexMode, buffer_), {}}
+                               : hexMode ? TextModeResult{EncodeHexMode(text, buffer_), {}}
+                                         : EncodeTextMode(services_.codec, text, buffer_);
   bool sent = false;
   if (!built && !built.unencodable.empty()) {
     // Not a fault of the format: this PC's code page has no bytes for the character.
@@ -91,16 +96,20 @@ bool CommandConsole::Send() {
     services_.dialogs.ShowMessage(kBadFormatText, "提示");
   } else {
     timedJobPrinter_ = controls_.comboPrinter.Text();
+    timedJobSent_ = now_();
     sent = SendRawToPrinter(services_.spooler, services_.dialogs, timedJobPrinter_, buffer_.Filled(), sentCount_,
                             &timedJobId_);
   }
-  if (!sent && controls_.check1.Value() == platform::CheckValue::Checked) {
-    // One message is enough: a failing timed send stops instead of asking again every 100 ms.
-    controls_.check1.SetValue(platform::CheckValue::Unchecked);
-    controls_.timer3.SetEnabled(false);
-  }
+  // One message is enough: a failing timed send stops instead of asking again every 100 ms.
+  if (!sent) StopTimedSend();
   sending_ = false;
   return sent;
+}
+
+void CommandConsole::StopTimedSend() {
+  if (controls_.check1.Value() != platform::CheckValue::Checked) return;
+  controls_.check1.SetValue(platform::CheckValue::Unchecked);
+  controls_.timer3.SetEnabled(false);
 }
 
 void CommandConsole::OnCheck1Click() {
@@ -115,9 +124,46 @@ void CommandConsole::OnCheck1Click() {
 void CommandConsole::OnTimer3Tick() {
   if (sending_) return;  // a message box of the previous send is still open
   controls_.timer3.SetInterval(kTimedSendMs);
-  // The previous job has not gone to the printer yet: this tick waits for it rather than queue one more.
-  if (timedJobId_ != 0 && services_.spooler.JobInQueue(timedJobPrinter_, timedJobId_)) return;
+  // The previous job has not gone to the printer yet: this tick waits for it rather than queue one more. A job at
+  // another printer than the one chosen now holds nothing back.
+  if (timedJobId_ != 0 && timedJobPrinter_ == controls_.comboPrinter.Text()) {
+    if (std::optional<platform::QueuedJob> job = services_.spooler.FindQueuedJob(timedJobPrinter_, timedJobId_)) {
+      // A job in error, paused or kept after printing never leaves by waiting.
+      if (now_() - timedJobSent_ < kTimedSendQueueWait) return;
+      StopTimedSend();
+      ReportHeldJob(*job);
+      return;
+    }
+  }
   Send();
+}
+
+void CommandConsole::ReportHeldJob(const platform::QueuedJob& job) {
+  const bool chinese = process_.language == 1;
+  std::vector<std::string_view> reasons;
+  if (job.error) reasons.push_back(chinese ? "打印机或任务出错" : "the printer or the job is in error");
+  if (job.paused) reasons.push_back(chinese ? "任务或打印机已暂停" : "the job or the printer is paused");
+  if (job.offline) reasons.push_back(chinese ? "打印机脱机" : "the printer is offline");
+  if (job.paperOut) reasons.push_back(chinese ? "打印机缺纸" : "the printer is out of paper");
+  if (job.blocked) reasons.push_back(chinese ? "被前面出错的任务阻塞" : "it is blocked behind a job that failed");
+  if (job.printed) {
+    reasons.push_back(chinese ? "任务已打印，但打印机设置为保留已打印的文档"
+                              : "it has printed, but the printer keeps printed documents");
+  }
+  if (reasons.empty()) reasons.push_back(chinese ? "打印机还没有接收数据" : "the printer has not taken its data yet");
+  std::string why;
+  for (std::string_view reason : reasons) {
+    if (!why.empty()) why += chinese ? "；" : "; ";
+    why += reason;
+  }
+  const std::string printer = "“" + timedJobPrinter_ + "”";
+  const std::string seconds = std::to_string(kTimedSendQueueWait.count());
+  ShowReceiveView();
+  controls_.txtre.SetText(
+      chinese ? "定时发送已停止：上一个任务在打印机" + printer + "的队列中已等待 " + seconds + " 秒（" + why +
+                    "）。请在打印队列中处理或删除该任务，再勾选“定时发送”。\r\n"
+              : "Timed send stopped: the previous job has waited " + seconds + " s in the queue of printer " +
+                    printer + " (" + why + "). Resume or delete it in the print queue, then tick the box again.\r\n");
 }
 
 void CommandConsole::OnCommandCClick() {
@@ -138,19 +184,23 @@ void CommandConsole::OnList2DoubleClick() {
 void CommandConsole::OnCommand6Click() { FillPrinters(); }
 
 void CommandConsole::OnCommand7Click() {
+  loaded_.reset();
   controls_.text1.SetText("");
   controls_.tascii.SetText("");
   controls_.txtre.SetText("");
 }
 
 void CommandConsole::OnCommand8Click() {
-  // The probe writes into the receive box, which the starting view hides: without it in view a search that
-  // finds nothing would show no change at all. It comes up as a click on it would enlarge it.
-  if (!controls_.txtre.Visible()) {
-    state_ = ViewState::SideBySide;
-    OnTextBoxClick(TextBox::Receive);
-  }
+  ShowReceiveView();
   ProbeUsbIdentity(services_.wmi, controls_.window, controls_.txtre, controls_.label2);
+}
+
+// What the console reports goes into the receive box, which the starting view hides: without it in view a report
+// would show no change at all. It comes up as a click on it would enlarge it.
+void CommandConsole::ShowReceiveView() {
+  if (controls_.txtre.Visible()) return;
+  state_ = ViewState::SideBySide;
+  OnTextBoxClick(TextBox::Receive);
 }
 
 void CommandConsole::OnTextBoxClick(TextBox box) {
@@ -199,45 +249,37 @@ void CommandConsole::LoadFile() {
     services_.dialogs.ShowMessage("Please select file", "Tips");
     return;
   }
-  controls_.progressBar1.SetRange(0, 100);
-  controls_.progressBar1.SetPosition(0);
-  controls_.progressBar1.SetVisible(true);
   platform::FileContents file = services_.files.ReadWholeFile(*chosen, kLargestLoadableFile);
   if (!file.ok || file.bytes.empty()) {
-    controls_.progressBar1.SetVisible(false);
     std::string message = file.ok         ? "文件是空的。"
                           : file.tooLarge ? "文件太大：最多只能载入 " + std::to_string(kLargestLoadableFile) + " 字节。"
                                           : file.error;
     services_.dialogs.ShowMessage(message, "error");
     return;
   }
-  controls_.text1.SetText("");
-  // Converted in steps with the message loop running between them: the console answers throughout a large file.
-  load_.emplace();
-  load_->bytes = std::move(file.bytes);
-  load_->hex.reserve(3 * load_->bytes.size());
-  load_->characters.reserve(load_->bytes.size());
-  controls_.timerLoad.SetInterval(1);
-  controls_.timerLoad.SetEnabled(true);
+  loaded_.emplace();
+  loaded_->bytes = std::move(file.bytes);
+  const std::span<const uint8_t> shown = std::span<const uint8_t>(loaded_->bytes).first(
+      std::min(kShownFileBytes, loaded_->bytes.size()));
+  AppendHexText(shown, loaded_->shownHex);
+  std::string characters;
+  if (shown.size() < loaded_->bytes.size()) characters = CutShortNote(loaded_->bytes.size()) + "\r\n";
+  AppendCharacterText(shown, characters);
+  controls_.text1.SetText(loaded_->shownHex);
+  controls_.tascii.SetText(characters);
 }
 
-void CommandConsole::OnTimerLoadTick() {
-  if (!load_) {
-    controls_.timerLoad.SetEnabled(false);
-    return;
+std::string CommandConsole::CutShortNote(size_t fileSize) const {
+  const std::string shown = std::to_string(kShownFileBytes), whole = std::to_string(fileSize);
+  const std::string limit = std::to_string(kSendBufferSize);
+  const bool sendable = fileSize <= kSendBufferSize;
+  if (process_.language == 1) {
+    return "文件共 " + whole + " 字节，这里只显示前 " + shown + " 字节。发送框不改动时，发送使用整个文件" +
+           (sendable ? "。" : "，但它超过了一次发送的上限 " + limit + " 字节，无法以HEX方式发送。");
   }
-  const std::span<const uint8_t> image(load_->bytes);
-  const size_t step = std::min(kLoadStepBytes, image.size() - load_->done);
-  AppendHexText(image.subspan(load_->done, step), load_->hex);
-  AppendCharacterText(image.subspan(load_->done, step), load_->characters);
-  load_->done += step;
-  controls_.progressBar1.SetPosition(static_cast<int>(load_->done * 100 / image.size()));
-  if (load_->done < image.size()) return;
-  controls_.timerLoad.SetEnabled(false);
-  controls_.text1.SetText(load_->hex);
-  controls_.tascii.SetText(load_->characters);
-  controls_.progressBar1.SetVisible(false);
-  load_.reset();
+  return "The file has " + whole + " bytes; only the first " + shown + " are shown. While the send box is " +
+         "unchanged, a send uses the whole file" +
+         (sendable ? "." : ", but it is larger than one send can carry (" + limit + " bytes) in hex mode.");
 }
 
 }  // namespace quorvel

@@ -1,16 +1,18 @@
 #pragma once
-#include <map>
-#include <string>
 // The command console (Form1): raw sends through the spooler, the command list, file loads and the USB probe.
+#include <chrono>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "config_tool/console/console_encoding.h"
 #include "config_tool/console/console_layout.h"
 #include "config_tool/console/skin_procedures.h"
+#include "config_tool/shared_state.h"
 #include "platform/interfaces/controls.h"
 #include "platform/interfaces/dialogs.h"
 #include "platform/interfaces/spooler.h"
@@ -27,12 +29,14 @@ inline const std::map<std::string, std::string> kConsoleSpokenNames{
     {"Text1", "发送数据"}, {"TASCII", "字符显示"}, {"TXTRE", "调试信息返回"}, {"List2", "命令"}, {"List1", "皮肤"}};
 inline constexpr std::string_view kBadFormatText = "发送失败!格式不对！";
 inline constexpr uint32_t kSendBoxColor = 0x800080;  // purple
-// A loaded file is converted this many bytes per tick of the load timer, so that the console goes on answering
-// between the steps of a large file.
-inline constexpr size_t kLoadStepBytes = 64 * 1024;
-// Images a little over the send buffer still load and show (their hex send is refused); a file far beyond it is
-// surely the wrong one, and its hex text would exhaust memory and freeze the window.
+// The boxes show this much of a loaded file. Its whole hex text (three characters a byte) would take a text box
+// seconds to minutes to lay out; a send takes the whole file from memory instead.
+inline constexpr size_t kShownFileBytes = 64 * 1024;
+// Images a little over the send buffer still load (their hex send is refused); a file far beyond it is surely the
+// wrong one.
 inline constexpr uint64_t kLargestLoadableFile = 16 * 1024 * 1024;
+// How long the timed send waits for its previous job to leave the queue before it stops and says why it is held.
+inline constexpr std::chrono::seconds kTimedSendQueueWait{10};
 
 struct ConsoleControls {
   platform::Window& window;
@@ -45,10 +49,8 @@ struct ConsoleControls {
   platform::CheckBox& checkHexMode;
   platform::CheckBox& check1;  // timed send
   platform::Label& label2;     // product ID of the probe
-  platform::ProgressBar& progressBar1;
   platform::Timer& timer3;     // timed send
   platform::ListBox& list1;    // skin list
-  platform::Timer& timerLoad;  // steps of a file load
 };
 
 struct ConsoleServices {
@@ -60,17 +62,18 @@ struct ConsoleServices {
   SkinServices skins;
 };
 
-// A loaded file on its way into the boxes, converted a step per tick. Outside the class: a nested type with member
-// initialisers is not yet default-constructible where std::optional of it is declared, and clang refuses emplace().
-struct PendingConsoleLoad {
+// A loaded file: its bytes, and the send box's text that stands for them while the user leaves it unchanged.
+struct LoadedConsoleFile {
   std::vector<uint8_t> bytes;
-  size_t done = 0;
-  std::string hex, characters;
+  std::string shownHex;
 };
 
 class CommandConsole {
  public:
-  CommandConsole(const ConsoleControls& controls, const ConsoleServices& services);
+  using Clock = std::chrono::steady_clock;
+  // `process` gives the language of what the console reports in its views (a stopped timed send, a file cut short).
+  CommandConsole(const ConsoleControls& controls, const ConsoleServices& services, const ProcessState& process,
+                 std::function<Clock::time_point()> now = &Clock::now);
 
   // The window's client size in twips comes with the load and with every size change.
   void Load(int widthTwips, int heightTwips);
@@ -84,7 +87,6 @@ class CommandConsole {
   void OnCommandCClick();             // 添加命令
   void OnCheck1Click();               // 定时发送
   void OnTimer3Tick();
-  void OnTimerLoadTick();
   void OnList2DoubleClick();
   void OnTextBoxClick(TextBox box);
   void OnCommand1Click() { skins_.ChooseAndApply(); }
@@ -102,23 +104,30 @@ class CommandConsole {
   void FillPrinters();
   void LoadFile();
   void ShowBoxes();
+  void ShowReceiveView();
+  void StopTimedSend();
+  void ReportHeldJob(const platform::QueuedJob& job);
+  std::string CutShortNote(size_t fileSize) const;
   void LayOutNow() { LayOut(geometry_, state_, width_, height_); }
 
   ConsoleControls controls_;
   ConsoleServices services_;
+  const ProcessState& process_;
+  std::function<Clock::time_point()> now_;
   SkinProcedures skins_;
   SendBuffer buffer_;
   ConsoleGeometry geometry_ = ConsoleGeometry::Designed();
   ViewState state_ = ViewState::SideBySide;
   int width_ = 15000, height_ = 9000;
   uint32_t sentCount_ = 0;
-  // A file being converted for the boxes, a step per load-timer tick.
-  std::optional<PendingConsoleLoad> load_;
+  // The last file loaded, until the send box no longer shows it.
+  std::optional<LoadedConsoleFile> loaded_;
   bool sending_ = false;  // a message box of a send is open: timer ticks wait
-  // The job of the last timed send: the next tick sends only once it has left the queue, so that a printer that
+  // The job of the last send: the next timed send goes only once it has left the queue, so that a printer that
   // takes no data does not collect a job every 100 ms.
   std::string timedJobPrinter_;
   uint32_t timedJobId_ = 0;
+  Clock::time_point timedJobSent_{};
 };
 
 }  // namespace quorvel

@@ -104,6 +104,19 @@ bool EncodeHexMode(std::string_view text, SendBuffer& buffer) {
   return true;
 }
 
+bool EncodeLoadedFile(std::span<const uint8_t> file, bool hexMode, SendBuffer& buffer) {
+  for (uint8_t byte : file) {
+    if (hexMode) {
+      if (!buffer.Store(byte)) return false;
+      continue;
+    }
+    for (char c : {kHexDigits[byte >> 4], kHexDigits[byte & 0x0F], ' '}) {
+      if (!buffer.Store(static_cast<uint8_t>(c))) return false;
+    }
+  }
+  return true;
+}
+
 void AppendHexText(std::span<const uint8_t> bytes, std::string& text) {
   size_t at = text.size();
   text.resize(at + 3 * bytes.size());

@@ -53,6 +53,10 @@ TextModeResult EncodeTextMode(platform::TextCodec& codec, std::string_view text,
 // at the end is one byte). False when a pair is not hexadecimal or the buffer overflows.
 bool EncodeHexMode(std::string_view text, SendBuffer& buffer);
 
+// What a send of a loaded file's whole hex text gives, without making that text: hex mode takes the file's bytes,
+// text mode the characters of its hex text ("1B 40 "). False, as for the text itself, when the buffer overflows.
+bool EncodeLoadedFile(std::span<const uint8_t> file, bool hexMode, SendBuffer& buffer);
+
 // A loaded file as the send box shows it: two upper-case digits and a space per byte.
 void AppendHexText(std::span<const uint8_t> bytes, std::string& text);
 // A loaded file as the character view shows it: bytes below 128 as themselves, others as ".". Zero, carriage return

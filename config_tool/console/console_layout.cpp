@@ -10,7 +10,6 @@ ConsoleGeometry ConsoleGeometry::Designed() {
   g.tascii = {52000, 840, 49000, 6675};
   g.txtre = {102500, 840, 46000, 6675};
   g.list2 = g.tascii;
-  g.progressBar1 = {0, 8390, 150000, 240};
   g.checkHexMode = {1200, 7630, 17000, 300};
   g.check1 = {19000, 7630, 13000, 300};
   g.command7 = {64000, 7830, 12000, 420};
@@ -57,10 +56,6 @@ void LayOut(ConsoleGeometry& g, ViewState state, int widthTwips, int heightTwips
   }
   g.tascii.top = g.txtre.top = g.text1.top;
   g.tascii.height = g.txtre.height = g.text1.height;
-
-  g.progressBar1.left = 0;
-  g.progressBar1.width = x;
-  g.progressBar1.top = h - 610;
 
   if (h > 7550) g.command7.top = h - 1170;
   g.command8.top = g.command5.top = g.command4.top = g.command7.top;

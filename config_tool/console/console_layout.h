@@ -14,7 +14,7 @@ enum class ViewState : short { SideBySide = 0, Enlarged = 1 };
 enum class TextBox { Send, Characters, Receive };  // Text1, TASCII, TXTRE
 
 struct ConsoleGeometry {
-  Box text1, tascii, txtre, list2, progressBar1;
+  Box text1, tascii, txtre, list2;
   Box checkHexMode, check1;
   Box command4, command5, command7, command8, commandC;  // 发送, 打开文件, 清除, 检测PID, 添加命令
 

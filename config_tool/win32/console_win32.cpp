@@ -11,12 +11,11 @@ namespace {
 constexpr int kClientWidthTwips = kConsoleClientTwips.width;
 constexpr int kClientHeightTwips = kConsoleClientTwips.height;
 constexpr UINT_PTR kTimer3 = 3;
-constexpr UINT_PTR kTimerLoad = 4;
 constexpr UINT kTextBoxClicked = WM_APP + 1;  // lParam: the box
 
 enum ControlId : int {
   kFixed = 100,  // labels take ids from here on
-  kComboPrinter = 201, kText1, kTascii, kList2, kTxtre, kCheckHexMode, kCheck1, kLabel2, kProgressBar1, kList1,
+  kComboPrinter = 201, kText1, kTascii, kList2, kTxtre, kCheckHexMode, kCheck1, kLabel2, kList1,
   kCommand1 = 301, kCommand2, kCommand3, kCommand4, kCommand5, kCommand6, kCommand7, kCommand8, kCommandC,
 };
 
@@ -42,7 +41,7 @@ struct ConsoleWin32::Controls {
     ::SendMessageW(box, EM_SETEVENTMASK, 0, ENM_MOUSEEVENTS);  // its clicks toggle the view
     return box;
   }
-  // The boxes that take a loaded image (9 million characters for 3 MB) are plain edit controls on one line that
+  // The boxes that show a loaded image (up to 196,608 characters of hex) are plain edit controls on one line that
   // scrolls sideways: wrapping a line that long takes time that grows with the square of its length.
   HWND ImageBox(const char* name, int id) {
     HWND box = Make(L"EDIT", name, id, kTextBoxStyle | WS_HSCROLL | ES_AUTOHSCROLL, {0, 0, 100, 100}, WS_EX_CLIENTEDGE);
@@ -82,17 +81,15 @@ struct ConsoleWin32::Controls {
   HWND command5 = Make(L"BUTTON", "Command5", kCommand5, kButtonStyle, {0, 0, 100, 100});
   HWND command4 = Make(L"BUTTON", "Command4", kCommand4, kButtonStyle, {0, 0, 100, 100});
   HWND commandC = Make(L"BUTTON", "CommandC", kCommandC, kButtonStyle, {0, 0, 100, 100});
-  win32::Win32ProgressBar progressBar1{Make(PROGRESS_CLASSW, "ProgressBar1", kProgressBar1, 0, {0, 0, 100, 100})};
   win32::Win32Timer timer3{hwnd, kTimer3};
-  win32::Win32Timer timerLoad{hwnd, kTimerLoad};
 
   quorvel::ConsoleControls Bind() {
-    return {window, captions, comboPrinter, text1, tascii, list2, txtre, checkHexMode, check1, label2,
-            progressBar1, timer3, list1, timerLoad};
+    return {window, captions, comboPrinter, text1, tascii, list2, txtre, checkHexMode, check1, label2, timer3, list1};
   }
 };
 
-ConsoleWin32::ConsoleWin32(platform::SkinEngine& skin, platform::Wmi& wmi) : skin_(skin), wmi_(wmi) {}
+ConsoleWin32::ConsoleWin32(const quorvel::ProcessState& process, platform::SkinEngine& skin, platform::Wmi& wmi)
+    : process_(process), skin_(skin), wmi_(wmi) {}
 
 ConsoleWin32::~ConsoleWin32() {
   logic_.reset();
@@ -133,7 +130,6 @@ void ConsoleWin32::ApplyGeometry() {
   place(c.tascii.Handle(), g.tascii);
   place(c.txtre.Handle(), g.txtre);
   place(c.list2.Handle(), g.list2);
-  place(c.progressBar1.Handle(), g.progressBar1);
   place(c.checkHexMode.Handle(), g.checkHexMode);
   place(c.check1.Handle(), g.check1);
   place(c.command4, g.command4);
@@ -181,7 +177,7 @@ LRESULT ConsoleWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       controls_ = std::make_unique<Controls>(Handle());
       logic_ = std::make_unique<quorvel::CommandConsole>(
           controls_->Bind(),
-          quorvel::ConsoleServices{spooler_, dialogs_, codec_, wmi_, files_, {skin_, files_, dialogs_}});
+          quorvel::ConsoleServices{spooler_, dialogs_, codec_, wmi_, files_, {skin_, files_, dialogs_}}, process_);
       int width = 0, height = 0;
       ClientSizeTwips(width, height);
       logic_->Load(width, height);
@@ -228,7 +224,6 @@ LRESULT ConsoleWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       return DefaultHandling(message, wParam, lParam);
     case WM_TIMER:
       if (logic_ && wParam == kTimer3) logic_->OnTimer3Tick();
-      if (logic_ && wParam == kTimerLoad) logic_->OnTimerLoadTick();
       return 0;
     case WM_DESTROY:
       logic_.reset();  // the timer stops with it; a later open starts afresh

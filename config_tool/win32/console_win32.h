@@ -16,7 +16,7 @@ inline constexpr platform::PixelSize kConsoleClientTwips{15000, 9000};
 // The command console window (Form1): a resizable window whose moving controls follow the core's geometry.
 class ConsoleWin32 : public win32::BaseWindow<ConsoleWin32> {
  public:
-  ConsoleWin32(platform::SkinEngine& skin, platform::Wmi& wmi);
+  ConsoleWin32(const quorvel::ProcessState& process, platform::SkinEngine& skin, platform::Wmi& wmi);
   ~ConsoleWin32() override;
   // Opens the console, or brings the open one to the front.
   void Open();
@@ -31,6 +31,7 @@ class ConsoleWin32 : public win32::BaseWindow<ConsoleWin32> {
   void ApplyGeometry();
   void ClientSizeTwips(int& width, int& height) const;
 
+  const quorvel::ProcessState& process_;
   platform::SkinEngine& skin_;
   platform::Wmi& wmi_;
   win32::UniqueGdiObject font_;

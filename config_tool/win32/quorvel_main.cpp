@@ -20,7 +20,7 @@ namespace {
 class QuorvelWindows : public quorvel::LauncherHost {
  public:
   explicit QuorvelWindows(int show)
-      : show_(show), skin_(win32::Win32FileSystem().ProgramFolder()), console_(skin_, wmi_) {}
+      : show_(show), skin_(win32::Win32FileSystem().ProgramFolder()), console_(process_, skin_, wmi_) {}
 
   bool Start() {
     launcher_ = std::make_unique<quorvel_win32::LauncherWin32>(process_, skin_, *this);

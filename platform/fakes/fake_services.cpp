@@ -13,7 +13,7 @@ platform::RawJobResult FakeSpooler::SendRawJob(std::string_view printerName, std
   jobs.push_back({std::string(printerName), std::string(documentName), {bytes.begin(), bytes.end()}});
   const auto size = static_cast<uint32_t>(bytes.size());
   const auto id = static_cast<uint32_t>(jobs.size());
-  if (holdJobs) queued.insert(id);
+  if (holdJobs) queued[id] = heldAs;
   if (failEnd) return {true, false, size, true, id};
   return {true, true, size, true, id};
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <functional>
 #include <map>
-#include <set>
 #include <memory>
 #include <string>
 
@@ -29,13 +28,18 @@ class FakeSpooler : public platform::Spooler {
   std::optional<uint32_t> acceptLimit;  // when set, the spooler takes no more than this many bytes of a job
   bool failEnd = false;                 // every byte is taken, then ending the page and document fails
   std::map<std::string, platform::PrinterSetup> setups;  // port and driver of printers by name
-  bool holdJobs = false;      // jobs stay in the queue, as for a printer that takes no data, until taken out
-  std::set<uint32_t> queued;  // jobs still in the queue
+  bool holdJobs = false;  // jobs stay in the queue, as for a printer that takes no data, until taken out
+  platform::QueuedJob heldAs;                    // what the spooler says of each job it holds
+  std::map<uint32_t, platform::QueuedJob> queued;  // jobs still in the queue
   int queueLooks = 0;
 
-  bool JobInQueue(std::string_view printerName, uint32_t jobId) override {
+  std::optional<platform::QueuedJob> FindQueuedJob(std::string_view printerName, uint32_t jobId) override {
     ++queueLooks;
-    return std::find(printers.begin(), printers.end(), printerName) != printers.end() && queued.count(jobId) > 0;
+    auto job = queued.find(jobId);
+    if (std::find(printers.begin(), printers.end(), printerName) == printers.end() || job == queued.end()) {
+      return std::nullopt;
+    }
+    return job->second;
   }
 
   std::vector<std::string> ListPrinters() override { return printers; }

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "platform/win32/kept_current_folder.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/text_conversion.h"
 
@@ -131,12 +132,14 @@ std::optional<std::string> Win32Dialogs::ChooseFileToOpen(const platform::OpenFi
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   dialog.lpstrTitle = title.c_str();
-  dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | (request.hideReadOnly ? OFN_HIDEREADONLY : 0);
+  // No OFN_NOCHANGEDIR: the open dialog ignores it on Windows; the kept folder below does its job everywhere.
+  dialog.Flags = OFN_EXPLORER | (request.hideReadOnly ? OFN_HIDEREADONLY : 0);
   // comdlg32 imports winspool.drv: imported statically, it would pull that DLL in from the program's folder
   // before the DLL search is restricted. Taken at run time, its imports come from the system folder.
   using GetOpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
   static const auto getOpenFileName = reinterpret_cast<GetOpenFileNameFn>(reinterpret_cast<void*>(
       ::GetProcAddress(LoadSystemLibrary(L"comdlg32.dll"), "GetOpenFileNameW")));
+  const KeptCurrentFolder kept;
   if (!getOpenFileName || !getOpenFileName(&dialog)) return std::nullopt;
   return WideToUtf8(file.c_str());
 }
@@ -172,12 +175,9 @@ bool Win32SkinEngine::AttachEx(std::string_view skinFile, std::string_view passw
   const size_t slash = wide.find_last_of(L"\\/");
   if (slash != std::wstring::npos) {
     std::optional<std::string> name = win32::Utf8ToAnsi(skinFile.substr(skinFile.find_last_of("\\/") + 1));
-    std::wstring previous(32768, L'\0');
-    const DWORD got = ::GetCurrentDirectoryW(static_cast<DWORD>(previous.size()), previous.data());
-    previous.resize(got < previous.size() ? got : 0);
-    if (name && !previous.empty() && ::SetCurrentDirectoryW(wide.substr(0, slash + 1).c_str())) {
+    const KeptCurrentFolder kept;  // never left on the skin folder
+    if (name && kept.Kept() && ::SetCurrentDirectoryW(wide.substr(0, slash + 1).c_str())) {
       attachEx_(name->c_str(), secret.c_str());
-      ::SetCurrentDirectoryW(previous.c_str());  // never left on the skin folder
       return true;
     }
   }

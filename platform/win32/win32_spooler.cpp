@@ -9,6 +9,9 @@
 namespace win32 {
 namespace {
 
+// Windows Vista and later mark a printed job that the queue keeps; MinGW's headers lack the name.
+constexpr DWORD kJobStatusRetained = 0x2000;
+
 struct PrinterTraits {
   using Handle = HANDLE;
   static Handle Invalid() { return nullptr; }
@@ -80,13 +83,40 @@ platform::RawJobResult Win32Spooler::SendRawJob(std::string_view printerName, st
   return result;
 }
 
-bool Win32Spooler::JobInQueue(std::string_view printerName, uint32_t jobId) {
+platform::QueuedJob QueuedJobFromStatus(uint32_t jobStatus, uint32_t printerStatus) {
+  platform::QueuedJob state;
+  state.error = (jobStatus & (JOB_STATUS_ERROR | JOB_STATUS_USER_INTERVENTION)) != 0 ||
+                (printerStatus & (PRINTER_STATUS_ERROR | PRINTER_STATUS_PAPER_JAM | PRINTER_STATUS_DOOR_OPEN |
+                                  PRINTER_STATUS_USER_INTERVENTION)) != 0;
+  state.paused = (jobStatus & JOB_STATUS_PAUSED) != 0 || (printerStatus & PRINTER_STATUS_PAUSED) != 0;
+  state.offline = (jobStatus & JOB_STATUS_OFFLINE) != 0 || (printerStatus & PRINTER_STATUS_OFFLINE) != 0;
+  state.paperOut = (jobStatus & JOB_STATUS_PAPEROUT) != 0 || (printerStatus & PRINTER_STATUS_PAPER_OUT) != 0;
+  state.blocked = (jobStatus & JOB_STATUS_BLOCKED_DEVQ) != 0;
+  state.printed = (jobStatus & (JOB_STATUS_PRINTED | JOB_STATUS_COMPLETE | kJobStatusRetained)) != 0;
+  return state;
+}
+
+std::optional<platform::QueuedJob> Win32Spooler::FindQueuedJob(std::string_view printerName, uint32_t jobId) {
   UniquePrinter printer = OpenByName(printerName);
-  if (!printer || jobId == 0) return false;
+  if (!printer || jobId == 0) return std::nullopt;
+  const WinspoolApi& spooler = Winspool();
   DWORD needed = 0;
   // A job that has left the queue is unknown to the spooler: the size query then fails with another error.
-  Winspool().getJob(printer.Get(), jobId, 1, nullptr, 0, &needed);
-  return ::GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed > 0;
+  spooler.getJob(printer.Get(), jobId, 1, nullptr, 0, &needed);
+  if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0) return std::nullopt;
+  std::vector<BYTE> job(needed);
+  if (!spooler.getJob(printer.Get(), jobId, 1, job.data(), needed, &needed)) return std::nullopt;
+  const DWORD jobStatus = reinterpret_cast<const JOB_INFO_1W*>(job.data())->Status;
+
+  // A job of a paused or jammed printer often carries no status of its own: the printer's state tells why.
+  DWORD printerStatus = 0;
+  needed = 0;
+  spooler.getPrinter(printer.Get(), 2, nullptr, 0, &needed);
+  std::vector<BYTE> info(needed);
+  if (needed > 0 && spooler.getPrinter(printer.Get(), 2, info.data(), needed, &needed)) {
+    printerStatus = reinterpret_cast<const PRINTER_INFO_2W*>(info.data())->Status;
+  }
+  return QueuedJobFromStatus(jobStatus, printerStatus);
 }
 
 std::optional<platform::PrinterSetup> Win32Spooler::FindPrinter(std::string_view printerName) {

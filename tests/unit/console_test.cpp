@@ -19,18 +19,20 @@ struct ConsoleFixture {
   fakes::FakeListBox list2, list1;
   fakes::FakeCheckBox checkHexMode, check1;
   fakes::FakeLabel label2;
-  fakes::FakeProgressBar progressBar1;
-  fakes::FakeTimer timer3, timerLoad;
+  fakes::FakeTimer timer3;
   fakes::FakeSpooler spooler;
   fakes::FakeDialogs dialogs;
   fakes::FakeTextCodec codec;
   fakes::FakeWmi wmi;
   fakes::FakeFileSystem files;
   fakes::FakeSkinEngine skin;
+  quorvel::ProcessState process{1};  // Chinese, as the launcher starts
+  quorvel::CommandConsole::Clock::time_point now{};
   quorvel::CommandConsole console{
-      {window, captions, comboPrinter, text1, tascii, list2, txtre, checkHexMode, check1, label2, progressBar1,
-       timer3, list1, timerLoad},
-      {spooler, dialogs, codec, wmi, files, {skin, files, dialogs}}};
+      {window, captions, comboPrinter, text1, tascii, list2, txtre, checkHexMode, check1, label2, timer3, list1},
+      {spooler, dialogs, codec, wmi, files, {skin, files, dialogs}},
+      process,
+      [this] { return now; }};
 
   explicit ConsoleFixture(std::vector<std::string> printers = {"KESTRAMO K-108", "Office"}) {
     spooler.printers = std::move(printers);
@@ -55,8 +57,6 @@ TEST(ConsoleLoad, ListsPrintersDressesAndEnlargesTheSendBox) {
   EXPECT_FALSE(f.tascii.Visible());
   EXPECT_FALSE(f.txtre.Visible());
   EXPECT_FALSE(f.list2.Visible());
-  EXPECT_FALSE(f.progressBar1.Visible());
-  EXPECT_EQ(f.progressBar1.Maximum(), 100);
   EXPECT_EQ(f.text1.color, 0x800080u);
   EXPECT_EQ(f.console.Geometry().text1.left, 2000);
   EXPECT_EQ(f.console.Geometry().text1.width, 146000);
@@ -197,6 +197,82 @@ TEST(ConsoleTimedSend, SendsOnlyOnceThePreviousJobHasLeftTheQueue) {
   EXPECT_EQ(f.spooler.jobs.size(), 3u);
 }
 
+// Ticks of the timed send, each 100 ms after the one before, over `span`.
+void TickFor(ConsoleFixture& f, std::chrono::milliseconds span) {
+  for (auto end = f.now + span; f.now < end; f.now += std::chrono::milliseconds(100)) f.console.OnTimer3Tick();
+}
+
+void StartTimedSend(ConsoleFixture& f) {
+  f.text1.SetText("PTESTPAGE");
+  f.check1.SetValue(platform::CheckValue::Checked);
+  f.console.OnCheck1Click();
+}
+
+// A job the spooler keeps for a reason of its own never leaves by waiting: after a while the timed send stops and
+// the receive view says why, in the language chosen at the start.
+TEST(ConsoleTimedSend, GivesUpOnAHeldJobAndSaysWhy) {
+  struct Case {
+    const char* what;
+    platform::QueuedJob held;
+    int16_t language;
+    std::vector<std::string> told;
+  };
+  const Case cases[] = {
+      {"in error", {.error = true}, 1, {"出错"}},
+      {"paused", {.paused = true}, 1, {"已暂停"}},
+      {"kept after printing", {.printed = true}, 1, {"保留已打印的文档"}},
+      {"offline and out of paper", {.offline = true, .paperOut = true}, 1, {"脱机", "缺纸"}},
+      {"blocked", {.blocked = true}, 1, {"阻塞"}},
+      {"no reason given", {}, 1, {"没有接收"}},
+      {"in error, English", {.error = true}, 0, {"in error"}},
+      {"paused, English", {.paused = true}, 0, {"paused"}},
+      {"kept after printing, English", {.printed = true}, 0, {"keeps printed documents"}},
+      {"offline and out of paper, English", {.offline = true, .paperOut = true}, 0, {"offline", "out of paper"}},
+  };
+  for (const Case& c : cases) {
+    ConsoleFixture f;
+    f.process.language = c.language;
+    f.spooler.holdJobs = true;
+    f.spooler.heldAs = c.held;
+    StartTimedSend(f);
+    TickFor(f, quorvel::kTimedSendQueueWait - std::chrono::milliseconds(200));
+    EXPECT_TRUE(f.timer3.Running()) << c.what;  // a short wait is no reason to stop
+    EXPECT_EQ(f.txtre.Text(), "") << c.what;
+    TickFor(f, std::chrono::milliseconds(300));
+    EXPECT_FALSE(f.timer3.Running()) << c.what;
+    EXPECT_EQ(f.check1.Value(), platform::CheckValue::Unchecked) << c.what;
+    EXPECT_EQ(f.spooler.jobs.size(), 1u) << c.what;
+    EXPECT_TRUE(f.dialogs.messages.empty()) << c.what;  // said in the console, no box to close every time
+    EXPECT_TRUE(f.txtre.Visible()) << c.what;
+    const std::string& text = f.txtre.Text();
+    EXPECT_NE(text.find("KESTRAMO K-108"), std::string::npos) << c.what << ": " << text;
+    for (const std::string& reason : c.told) EXPECT_NE(text.find(reason), std::string::npos) << c.what << ": " << text;
+  }
+}
+
+// The timed send follows the printer chosen now: a job held at the printer chosen before holds nothing back.
+TEST(ConsoleTimedSend, AnotherPrinterChosenNoLongerWaitsForThePreviousOnesJob) {
+  ConsoleFixture f;
+  f.spooler.holdJobs = true;
+  f.spooler.heldAs = {.paused = true};
+  StartTimedSend(f);
+  TickFor(f, std::chrono::seconds(3));
+  ASSERT_EQ(f.spooler.jobs.size(), 1u);
+  f.comboPrinter.Select(1);
+  f.spooler.holdJobs = false;  // the other printer takes its jobs
+  TickFor(f, std::chrono::milliseconds(500));
+  EXPECT_EQ(f.spooler.jobs.size(), 6u);
+  EXPECT_EQ(f.spooler.jobs.back().printer, "Office");
+  // Back at the first printer, whose job is still held: the next job goes to it, and waits from then on.
+  f.comboPrinter.Select(0);
+  f.spooler.holdJobs = true;
+  TickFor(f, std::chrono::seconds(9));
+  EXPECT_EQ(f.spooler.jobs.size(), 7u);
+  EXPECT_EQ(f.spooler.jobs.back().printer, "KESTRAMO K-108");
+  EXPECT_TRUE(f.timer3.Running());
+  EXPECT_EQ(f.txtre.Text(), "");
+}
+
 TEST(ConsoleCommandList, ReplacesTheCharacterViewAndAppendsCommandWords) {
   ConsoleFixture f;
   f.console.OnCommandCClick();
@@ -245,7 +321,6 @@ TEST(ConsoleLayout, FollowsTheWindowInBothViewStates) {
   EXPECT_EQ(g.command5.left, 76000);
   EXPECT_EQ(g.command4.left, 90000);
   EXPECT_EQ(g.commandC.left, 104000);
-  EXPECT_EQ(g.progressBar1, (quorvel::Box{0, 7390, 120000, 240}));
   EXPECT_EQ(g.list2, g.tascii);
 
   quorvel::LayOut(g, quorvel::ViewState::Enlarged, 12000, 8000);
@@ -260,7 +335,6 @@ TEST(ConsoleLayout, FollowsTheWindowInBothViewStates) {
   EXPECT_EQ(small.text1.width, g.text1.width);
   EXPECT_EQ(small.text1.height, g.text1.height);
   EXPECT_EQ(small.command7, g.command7);
-  EXPECT_EQ(small.progressBar1.top, 6390);
 }
 
 TEST(ConsoleViewState, ClicksToggleTheEnlargedBox) {
@@ -284,12 +358,7 @@ struct FileLoad : ConsoleFixture {
     dialogs.nextChosenFile = "C:\\fw.bin";
     window.repaints = 0;
     console.OnCommand5Click();
-    while (timerLoad.Running()) {
-      console.OnTimerLoadTick();
-      ++steps;
-    }
   }
-  int steps = 0;
 };
 
 TEST(ConsoleFileLoad, ShowsHexAndCharactersAndSendsTheFileBack) {
@@ -301,41 +370,85 @@ TEST(ConsoleFileLoad, ShowsHexAndCharactersAndSendsTheFileBack) {
   EXPECT_EQ(f.text1.Text(), "1B 40 FF 0A 00 ");
   EXPECT_EQ(f.tascii.Text(), "\x1B@...");
   EXPECT_TRUE(f.tascii.Visible());
-  EXPECT_FALSE(f.progressBar1.Visible());
-  EXPECT_EQ(f.steps, 1);
   f.checkHexMode.SetValue(platform::CheckValue::Checked);
   f.console.OnCommand4Click();
   EXPECT_EQ(f.LastJob(), (Bytes{0x1B, 0x40, 0xFF, 0x0A, 0x00}));
 }
 
-// A large file is converted a step per timer tick, the message loop running between them, and the bar follows.
-TEST(ConsoleFileLoad, ALargeFileLoadsInStepsAndMovesTheBar) {
-  FileLoad exact;
-  exact.Load(Bytes(quorvel::kLoadStepBytes, 0x55));
-  EXPECT_EQ(exact.steps, 1);
-  EXPECT_EQ(exact.text1.Text().size(), 3 * quorvel::kLoadStepBytes);
+// What a send of the file's whole hex text in the send box gives: the bytes, or nothing when it is refused.
+std::optional<Bytes> SendOfWholeHexText(const Bytes& file, bool hex) {
+  std::string text;
+  quorvel::AppendHexText(file, text);
+  quorvel::SendBuffer buffer;
+  fakes::FakeTextCodec codec;
+  const bool ok = hex ? quorvel::EncodeHexMode(text, buffer) : bool(quorvel::EncodeTextMode(codec, text, buffer));
+  if (!ok) return std::nullopt;
+  return Bytes(buffer.Filled().begin(), buffer.Filled().end());
+}
 
-  FileLoad large;
-  Bytes image(1'000'000);
-  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 7);
-  large.files.files["C:\\fw.bin"] = image;
-  large.dialogs.nextChosenFile = "C:\\fw.bin";
-  large.console.OnCommand5Click();
-  EXPECT_TRUE(large.timerLoad.Running());  // the click returns at once
-  EXPECT_TRUE(large.progressBar1.Visible());
-  std::vector<int> positions;
-  while (large.timerLoad.Running()) {
-    large.console.OnTimerLoadTick();
-    positions.push_back(large.progressBar1.pos);
+// However large the file, no box is given more than a small text at a time, and a send gives what a send of the
+// file's whole hex text gives, in both modes: the bytes, the hex characters, or the refusal of an oversized send.
+TEST(ConsoleFileLoad, ALargeFileKeepsEveryBoxTextSmallAndSendsWhatItsWholeHexTextWould) {
+  constexpr size_t kBoxTextLimit = 3 * quorvel::kShownFileBytes + 1024;
+  struct Case {
+    size_t size;
+    bool hex;
+  };
+  const Case cases[] = {{quorvel::kLargestLoadableFile, true}, {quorvel::kLargestLoadableFile, false},
+                        {quorvel::kSendBufferSize, true},      {quorvel::kSendBufferSize + 1, true},
+                        {1'000'000, false},                    {1'000'001, false},
+                        {5, false},                            {quorvel::kShownFileBytes + 1, true}};
+  for (const Case& c : cases) {
+    const std::string what = std::to_string(c.size) + (c.hex ? " bytes, hex" : " bytes, text");
+    FileLoad f;
+    Bytes file(c.size);
+    for (size_t i = 0; i < file.size(); ++i) file[i] = static_cast<uint8_t>(i * 7 + i / 251);
+    f.files.files["C:\\fw.bin"] = file;
+    f.dialogs.nextChosenFile = "C:\\fw.bin";
+    size_t largest = 0;
+    auto look = [&] { largest = std::max({largest, f.text1.Text().size(), f.tascii.Text().size()}); };
+    f.console.OnCommand5Click();
+    look();
+    EXPECT_LE(largest, kBoxTextLimit) << what;
+
+    f.checkHexMode.SetValue(c.hex ? platform::CheckValue::Checked : platform::CheckValue::Unchecked);
+    f.console.OnCommand4Click();
+    const std::optional<Bytes> expected = SendOfWholeHexText(file, c.hex);
+    if (expected) {
+      ASSERT_EQ(f.spooler.jobs.size(), 1u) << what;
+      EXPECT_TRUE(f.LastJob() == *expected) << what;
+      EXPECT_TRUE(f.dialogs.messages.empty()) << what;
+    } else {
+      EXPECT_TRUE(f.spooler.jobs.empty()) << what;
+      ASSERT_EQ(f.dialogs.messages.size(), 1u) << what;
+      EXPECT_EQ(f.dialogs.messages[0].text, "发送失败!格式不对！") << what;
+    }
   }
-  EXPECT_EQ(positions.size(), (image.size() + quorvel::kLoadStepBytes - 1) / quorvel::kLoadStepBytes);
-  EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
-  EXPECT_LT(positions.front(), 10);
-  EXPECT_EQ(large.progressBar1.pos, 100);
-  EXPECT_FALSE(large.progressBar1.Visible());
-  large.checkHexMode.SetValue(platform::CheckValue::Checked);
-  large.console.OnCommand4Click();
-  EXPECT_EQ(large.LastJob(), image);
+}
+
+// A file larger than the boxes show says so; once the user changes the send box, the box's text is what goes.
+TEST(ConsoleFileLoad, AFileCutShortForTheBoxesSaysSoAndAChangedBoxSendsItsOwnText) {
+  for (int16_t language : {1, 0}) {
+    FileLoad f;
+    f.process.language = language;
+    f.Load(Bytes(3 * quorvel::kShownFileBytes, 0x41));
+    const std::string note = f.tascii.Text().substr(0, f.tascii.Text().find("\r\n"));
+    ASSERT_LT(note.size(), 1000u);
+    EXPECT_NE(note.find(std::to_string(quorvel::kShownFileBytes)), std::string::npos) << note;
+    EXPECT_NE(note.find(std::to_string(3 * quorvel::kShownFileBytes)), std::string::npos) << note;
+    EXPECT_NE(note.find(language == 1 ? "整个文件" : "whole file"), std::string::npos) << note;
+    EXPECT_EQ(f.text1.Text().size(), 3 * quorvel::kShownFileBytes);
+
+    f.text1.SetText(f.text1.Text() + "1B");
+    f.checkHexMode.SetValue(platform::CheckValue::Checked);
+    f.console.OnCommand4Click();
+    Bytes typed(quorvel::kShownFileBytes, 0x41);
+    typed.push_back(0x1B);
+    EXPECT_TRUE(f.LastJob() == typed);
+  }
+  FileLoad small;
+  small.Load(Bytes(quorvel::kShownFileBytes, 0x41));
+  EXPECT_EQ(small.tascii.Text(), std::string(quorvel::kShownFileBytes, 'A'));  // shown whole: no note
 }
 
 TEST(ConsoleFileLoad, NoFileEmptyUnreadableOrHugeFileLeavesTheBoxes) {
@@ -357,7 +470,6 @@ TEST(ConsoleFileLoad, NoFileEmptyUnreadableOrHugeFileLeavesTheBoxes) {
   EXPECT_EQ(f.dialogs.messages[2].text, "Access is denied.");
   EXPECT_EQ(f.dialogs.messages[2].title, "error");
   EXPECT_EQ(f.text1.Text(), "kept");
-  EXPECT_FALSE(f.progressBar1.Visible());
 }
 
 TEST(UsbProbe, FindsThe1A86ProductAndIgnoresOthers) {

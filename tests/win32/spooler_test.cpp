@@ -81,6 +81,53 @@ TEST(Win32Spooler, RawJobArrivesUnchangedAlsoAtAChineseNamedPrinter) {
   }
 }
 
+// The spooler's status bits of a job and its printer, as the console names them.
+TEST(Win32Spooler, QueuedJobStateFollowsTheJobAndPrinterStatusBits) {
+  struct Case {
+    DWORD job, printer;
+    platform::QueuedJob expected;
+  };
+  const Case cases[] = {
+      {0, 0, {}},
+      {JOB_STATUS_PRINTING | JOB_STATUS_SPOOLING, 0, {}},
+      {JOB_STATUS_ERROR, 0, {.error = true}},
+      {JOB_STATUS_USER_INTERVENTION, 0, {.error = true}},
+      {0, PRINTER_STATUS_PAPER_JAM, {.error = true}},
+      {0, PRINTER_STATUS_DOOR_OPEN, {.error = true}},
+      {JOB_STATUS_PAUSED, 0, {.paused = true}},
+      {0, PRINTER_STATUS_PAUSED, {.paused = true}},
+      {JOB_STATUS_OFFLINE, PRINTER_STATUS_PAPER_OUT, {.offline = true, .paperOut = true}},
+      {0, PRINTER_STATUS_OFFLINE, {.offline = true}},
+      {JOB_STATUS_BLOCKED_DEVQ, 0, {.blocked = true}},
+      {JOB_STATUS_PRINTED, 0, {.printed = true}},
+      {JOB_STATUS_COMPLETE, 0, {.printed = true}},
+      {0x2000 /* JOB_STATUS_RETAINED */, 0, {.printed = true}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_TRUE(win32::QueuedJobFromStatus(c.job, c.printer) == c.expected) << std::hex << c.job << " " << c.printer;
+  }
+}
+
+// A job is found, with the state the spooler gives it, while it is in the queue, and not once it has left.
+TEST(Win32Spooler, FindsAQueuedJobUntilItLeavesTheQueue) {
+  const std::wstring name = L"Vollenby \u961F\u5217";
+  ASSERT_TRUE(AddTestPrinter(name, L"LPT1:"));
+  HANDLE printer = nullptr;
+  ASSERT_TRUE(::OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &printer, nullptr));
+  DOC_INFO_1W document{};
+  document.pDocName = const_cast<wchar_t*>(L"AAAAAA");
+  const DWORD job = ::StartDocPrinterW(printer, 1, reinterpret_cast<BYTE*>(&document));
+  ASSERT_NE(job, 0u);
+  win32::Win32Spooler spooler;
+  const std::optional<platform::QueuedJob> queued = spooler.FindQueuedJob(win32::WideToUtf8(name), job);
+  EXPECT_TRUE(queued);
+  EXPECT_FALSE(spooler.FindQueuedJob(win32::WideToUtf8(name), job + 1000));
+  EXPECT_FALSE(spooler.FindQueuedJob("No Such Printer 42", job));
+  ::AbortPrinter(printer);  // the job leaves the queue unprinted
+  ::ClosePrinter(printer);
+  EXPECT_FALSE(spooler.FindQueuedJob(win32::WideToUtf8(name), job));
+}
+
 TEST(Win32Spooler, UnknownOrEmptyPrinterNameIsNotOpened) {
   const uint8_t bytes[] = {0x1B};
   EXPECT_FALSE(win32::Win32Spooler().SendRawJob("No Such Printer 42", "AAAAAA", bytes).opened);
