@@ -1,5 +1,6 @@
 #include "cli/parallel_runs.h"
 
+#include <algorithm>
 #include <exception>
 #include <thread>
 
@@ -12,7 +13,10 @@ std::vector<SetOutcome> RunForEach(const std::vector<std::string>& devices,
     try {
       outcomes[i] = work(devices[i]);
     } catch (const std::exception& error) {
-      outcomes[i] = SetOutcome{devices[i], kDeviceFailed, devices[i] + ": " + error.what(), "", {}};
+      outcomes[i].device = devices[i];
+      outcomes[i].code = kDeviceFailed;
+      outcomes[i].end = SetEnd::DeviceFailed;
+      outcomes[i].result = devices[i] + ": " + error.what();
     }
   };
   if (devices.size() == 1) {
@@ -28,7 +32,11 @@ std::vector<SetOutcome> RunForEach(const std::vector<std::string>& devices,
 }
 
 ExitCode FirstFailure(const std::vector<SetOutcome>& outcomes) {
+  // 1 promises that nothing was written: a printer refused as no printer's device, in a run that wrote to others,
+  // counts as no printer at that path.
+  const bool anyWritten = std::any_of(outcomes.begin(), outcomes.end(), [](const SetOutcome& o) { return o.written; });
   for (const SetOutcome& outcome : outcomes) {
+    if (outcome.code == kUsage && anyWritten) return kNoSuchPrinter;
     if (outcome.code != kDone) return outcome.code;
   }
   return kDone;

@@ -7,6 +7,64 @@
 #include "config_tool/params/shown_settings.h"
 
 namespace ctl {
+namespace {
+
+SetEnd EndOf(platform::OpenFailure::Kind failure) {
+  switch (failure) {
+    case platform::OpenFailure::Busy:
+      return SetEnd::Busy;
+    case platform::OpenFailure::NotFound:
+      return SetEnd::NoPrinter;
+    case platform::OpenFailure::NotADevice:
+      return SetEnd::NotAPrinter;
+    case platform::OpenFailure::AccessDenied:
+    case platform::OpenFailure::Other:
+      break;
+  }
+  return SetEnd::DeviceFailed;
+}
+
+SetEnd EndOf(const FrameRead& read) {
+  switch (read.outcome) {
+    case FrameRead::WriteFailed:
+      return SetEnd::WriteFailed;
+    case FrameRead::NoAnswer:
+    case FrameRead::NotAFrame:
+      return SetEnd::NoAnswer;
+    case FrameRead::Received:
+    case FrameRead::ReadFailed:
+      break;
+  }
+  return SetEnd::DeviceFailed;
+}
+
+}  // namespace
+
+const char* SetEndName(SetEnd end) {
+  switch (end) {
+    case SetEnd::Done:
+      return "done";
+    case SetEnd::Busy:
+      return "busy";
+    case SetEnd::NoPrinter:
+      return "no_printer";
+    case SetEnd::NotAPrinter:
+      return "not_a_printer";
+    case SetEnd::OtherModel:
+      return "other_model";
+    case SetEnd::NoAnswer:
+      return "no_answer";
+    case SetEnd::Unplugged:
+      return "unplugged";
+    case SetEnd::WriteFailed:
+      return "write_failed";
+    case SetEnd::ReadBackDiffers:
+      return "readback_differs";
+    case SetEnd::DeviceFailed:
+      break;
+  }
+  return "device_failed";
+}
 
 Opened OpenPrinter(platform::PrinterDevices& devices, const std::string& device, HostSystem host,
                    std::chrono::milliseconds wait, const Pause& pause) {
@@ -22,6 +80,7 @@ Opened OpenPrinter(platform::PrinterDevices& devices, const std::string& device,
     waited += step;
   }
   if (!opened.connection) {
+    opened.failure = failure.kind;
     opened.code = failure.kind == platform::OpenFailure::NotFound     ? kNoSuchPrinter
                   : failure.kind == platform::OpenFailure::NotADevice ? kUsage
                                                                       : kDeviceFailed;
@@ -34,21 +93,26 @@ SetOutcome SetPrinterSettings(platform::PrinterDevices& devices, const std::stri
                               const Pause& pause, HostSystem host) {
   SetOutcome outcome;
   outcome.device = device;
-  auto fail = [&](ExitCode code, std::string result) {
+  auto fail = [&](ExitCode code, SetEnd end, std::string result) {
     outcome.code = code;
+    outcome.end = end;
     outcome.result = std::move(result);
     return outcome;
   };
 
   Opened opened = OpenPrinter(devices, device, host, request.wait, pause);
-  if (!opened.connection) return fail(opened.code, opened.error);
+  if (!opened.connection) return fail(opened.code, EndOf(opened.failure), opened.error);
   const FrameRead before = ReadParameterFrame(*opened.connection, request.timeout);
-  if (!before.frame) return fail(kDeviceFailed, FrameReadProblem(before, device, request.timeout) + "; nothing written");
+  if (!before.frame) {
+    return fail(kDeviceFailed, EndOf(before), FrameReadProblem(before, device, request.timeout) + "; nothing written");
+  }
   if (!request.profileModel.empty() && !request.force) {
     const std::string model = ReportedModel(*before.frame);
     if (!model.empty() && model != request.profileModel) {
-      return fail(kUsage, device + ": the profile was saved from a " + request.profileModel + ", but this printer is a " +
-                              model + "; nothing written (--force applies it all the same)");
+      // A profile that does not fit this printer, as a bad profile is: nothing was written to it.
+      return fail(kBadFile, SetEnd::OtherModel,
+                  device + ": the profile was saved from a " + request.profileModel + ", but this printer is a " +
+                      model + "; nothing written (--force applies it all the same)");
     }
   }
 
@@ -60,8 +124,10 @@ SetOutcome SetPrinterSettings(platform::PrinterDevices& devices, const std::stri
     outcome.result = device + ": would write " + std::to_string(outcome.batch.size()) + " bytes; nothing written";
     return outcome;
   }
+  outcome.written = true;
   if (!opened.connection->Write(quorvel::ToBytes(outcome.batch))) {
-    return fail(kDeviceFailed, device + ": writing the settings failed; the printer may hold part of them");
+    return fail(kDeviceFailed, SetEnd::WriteFailed,
+                device + ": writing the settings failed; the printer may hold part of them");
   }
   // The printer applies the settings on its own time. We keep holding it meanwhile, so that no other program
   // reads the old settings, writes them back, or takes the printer from under our read-back.
@@ -73,14 +139,15 @@ SetOutcome SetPrinterSettings(platform::PrinterDevices& devices, const std::stri
 
   const FrameRead after = ReadParameterFrame(*opened.connection, request.timeout);
   if (!after.frame) {
-    return fail(kDeviceFailed, "settings written, but the read-back failed: " +
-                                   FrameReadProblem(after, device, request.timeout));
+    return fail(kDeviceFailed, EndOf(after),
+                "settings written, but the read-back failed: " + FrameReadProblem(after, device, request.timeout));
   }
   outcome.differences = ReadBackDifferences(wanted, quorvel::SettingsOf(*after.frame));
   if (!outcome.differences.empty()) {
     std::string list;
     for (const std::string& difference : outcome.differences) list += (list.empty() ? "" : "; ") + difference;
-    return fail(kReadBackDiffers, device + ": settings written, but read back different: " + list);
+    return fail(kReadBackDiffers, SetEnd::ReadBackDiffers,
+                device + ": settings written, but read back different: " + list);
   }
   outcome.result = device + ": settings written and read back";
   return outcome;

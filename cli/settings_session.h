@@ -27,9 +27,29 @@ struct SetRequest {
   bool force = false;        // apply it to another model all the same
 };
 
+// How one printer's set or apply ended, in the terms a script's retry depends on.
+enum class SetEnd {
+  Done,
+  Busy,             // another program holds the printer: a retry later may go through
+  NoPrinter,        // nothing at that device path
+  NotAPrinter,      // the path is not one of our printers' devices
+  OtherModel,       // the profile was saved from another model
+  NoAnswer,         // the printer took the command but sent no frame back in time
+  Unplugged,        // the device went away during the command
+  WriteFailed,      // a command or the batch could not be written
+  ReadBackDiffers,  // written, but the read-back shows other settings
+  DeviceFailed,     // the device reported another error
+};
+
+// The name of `end` in JSON: "done", "busy", "no_printer", "not_a_printer", "other_model", "no_answer",
+// "unplugged", "write_failed", "readback_differs", "device_failed".
+const char* SetEndName(SetEnd end);
+
 struct SetOutcome {
   std::string device;
   ExitCode code = kDone;
+  SetEnd end = SetEnd::Done;
+  bool written = false;                  // the batch went to the printer, whole or in part
   std::string result;                    // one line: what happened
   std::string batch;                     // the lines written (or that would be), when it got that far
   std::vector<std::string> differences;  // settings that read back different
@@ -47,6 +67,7 @@ struct Opened {
   std::unique_ptr<platform::PrinterConnection> connection;
   ExitCode code = kDone;
   std::string error;
+  platform::OpenFailure::Kind failure = platform::OpenFailure::Other;
 };
 Opened OpenPrinter(platform::PrinterDevices& devices, const std::string& device, HostSystem host,
                    std::chrono::milliseconds wait = {}, const Pause& pause = {});

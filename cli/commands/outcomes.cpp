@@ -4,33 +4,14 @@
 
 namespace ctl {
 
-namespace {
-
-const char* OutcomeName(ExitCode code) {
-  switch (code) {
-    case kDone:
-      return "done";
-    case kUsage:
-      return "usage";
-    case kNoSuchPrinter:
-      return "no_printer";
-    case kDeviceFailed:
-      return "device_failed";
-    case kReadBackDiffers:
-      return "read_back_differs";
-    case kBadFile:
-      return "bad_file";
-  }
-  return "device_failed";
-}
-
-}  // namespace
-
-Json OutcomeJson(const SetOutcome& outcome) {
+Json OutcomeJson(const SetOutcome& outcome, const AttachedPrinter& printer) {
   Json object = Json::object();
   object["device"] = outcome.device;
+  // The device node changes at every replug; these do not, so a retry can find the same printer.
+  object["serial"] = printer.serial.empty() ? Json() : Json(printer.serial);
+  object["location"] = printer.location.empty() ? Json() : Json(printer.location);
   object["exit_code"] = static_cast<int>(outcome.code);
-  object["outcome"] = OutcomeName(outcome.code);
+  object["outcome"] = SetEndName(outcome.end);
   object["message"] = outcome.result;
   object["differences"] = outcome.differences;
   Json lines = Json::array();
@@ -56,9 +37,10 @@ int SetOnPrinters(CtlContext& context, const std::vector<AttachedPrinter>& print
   const std::vector<SetOutcome> outcomes = RunForEach(devices, [&](const std::string& device) {
     return SetPrinterSettings(context.devices, device, request, context.pause, context.host);
   });
-  for (const SetOutcome& outcome : outcomes) {
+  for (size_t i = 0; i < outcomes.size(); ++i) {
+    const SetOutcome& outcome = outcomes[i];
     if (json) {
-      context.io.out << JsonText(OutcomeJson(outcome)) << "\n";
+      context.io.out << JsonText(OutcomeJson(outcome, printers[i])) << "\n";
     } else if (request.dryRun && outcome.code == kDone) {
       context.io.out << outcome.result << "; the batch, each line ended by CR LF:\n";
       size_t start = 0;

@@ -12,8 +12,8 @@ namespace ctl {
 int SetOnPrinters(CtlContext& context, const std::vector<AttachedPrinter>& printers, const SetRequest& request,
                   bool json = false);
 
-// device, exit_code, outcome ("done", "usage", "no_printer", "device_failed", "read_back_differs",
-// "bad_file"), message, differences, and the batch's lines when it got that far.
-Json OutcomeJson(const SetOutcome& outcome);
+// device, serial and location (null when unknown), exit_code, outcome (SetEndName), message, differences, and the
+// batch's lines when it got that far.
+Json OutcomeJson(const SetOutcome& outcome, const AttachedPrinter& printer);
 
 }  // namespace ctl

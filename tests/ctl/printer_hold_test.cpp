@@ -93,7 +93,7 @@ TEST_F(Hold, AProfileFromAnotherModelIsRefusedUnlessForced) {
   request.settle = 0ms;
   request.profileModel = "Vollenby LP-420B";
   const ctl::SetOutcome refused = Set(request, [](std::chrono::milliseconds) {});
-  EXPECT_EQ(refused.code, ctl::kUsage);
+  EXPECT_EQ(refused.code, ctl::kBadFile);
   EXPECT_NE(refused.result.find("saved from a Vollenby LP-420B, but this printer is a KESTRAMO K-108"),
             std::string::npos)
       << refused.result;

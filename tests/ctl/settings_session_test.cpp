@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -131,6 +132,51 @@ TEST_F(Session, DevicesThatCannotBeOpenedSayWhy) {
   EXPECT_NE(denied.result.find("udev rule"), std::string::npos);
 }
 
+// A script that retries must tell a busy printer from a silent one, and both from one that took the batch.
+TEST_F(Session, EachWayOfEndingHasItsOwnName) {
+  struct Case {
+    const char* what;
+    std::function<void(fakes::FakePrinter&, ctl_test::SimulatedPrinter&, ctl::SetRequest&)> arrange;
+    ctl::ExitCode code;
+    const char* name;
+    bool written;
+  };
+  const Case cases[] = {
+      {"done", [](auto&, auto&, auto&) {}, ctl::kDone, "done", true},
+      {"busy",
+       [](fakes::FakePrinter& fake, auto&, auto&) {
+         fake.openFailure = platform::OpenFailure{platform::OpenFailure::Busy, "Device or resource busy"};
+       },
+       ctl::kDeviceFailed, "busy", false},
+      {"not a printer",
+       [](fakes::FakePrinter& fake, auto&, auto&) {
+         fake.openFailure = platform::OpenFailure{platform::OpenFailure::NotADevice, "a regular file"};
+       },
+       ctl::kUsage, "not_a_printer", false},
+      {"silent", [](auto&, ctl_test::SimulatedPrinter& printer, auto&) { printer.silent = true; }, ctl::kDeviceFailed,
+       "no_answer", false},
+      {"read back different", [](auto&, ctl_test::SimulatedPrinter& printer,
+                                 auto&) { ASSERT_FALSE(printer.state.Ignore("speed_limit")); },
+       ctl::kReadBackDiffers, "readback_differs", true},
+      {"another model", [](auto&, auto&, ctl::SetRequest& request) { request.profileModel = "KESTRAMO K-108"; },
+       ctl::kBadFile, "other_model", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fakes::FakePrinterDevices fresh;
+    auto printer = ctl_test::Attach(fresh, "/dev/usb/lp0");
+    ctl::SetRequest request = Request({});
+    request.change.speedLimit = true;
+    c.arrange(fresh.At("/dev/usb/lp0"), *printer, request);
+    const ctl::SetOutcome outcome = ctl::SetPrinterSettings(fresh, "/dev/usb/lp0", request, pause, ctl::HostSystem::Linux);
+    EXPECT_EQ(outcome.code, c.code) << outcome.result;
+    EXPECT_STREQ(ctl::SetEndName(outcome.end), c.name);
+    EXPECT_EQ(outcome.written, c.written);
+  }
+  EXPECT_STREQ(ctl::SetEndName(ctl::SetEnd::WriteFailed), "write_failed");
+  EXPECT_STREQ(ctl::SetEndName(ctl::SetEnd::Unplugged), "unplugged");
+}
+
 TEST_F(Session, SeveralPrintersAtTheSameTimeEachWithItsOwnOutcome) {
   std::vector<std::string> paths = {"/dev/usb/lp0", "/dev/usb/lp1", "/dev/usb/lp2", "/dev/usb/lp3"};
   std::vector<std::shared_ptr<ctl_test::SimulatedPrinter>> printers;
@@ -171,10 +217,25 @@ TEST(FirstFailure, TheFirstInListOrder) {
   EXPECT_EQ(ctl::FirstFailure(outcomes), ctl::kDeviceFailed);
 }
 
+// 1 promises that nothing was written: with a printer refused as a usage error beside one that was written, the run
+// cannot say so.
+TEST(FirstFailure, AUsageRefusalBesideAWrittenPrinterIsNoPrinterThere) {
+  std::vector<ctl::SetOutcome> outcomes(2);
+  outcomes[1].code = ctl::kUsage;
+  EXPECT_EQ(ctl::FirstFailure(outcomes), ctl::kUsage);  // nothing written anywhere
+  outcomes[0].written = true;
+  EXPECT_EQ(ctl::FirstFailure(outcomes), ctl::kNoSuchPrinter);
+  outcomes[0].code = ctl::kReadBackDiffers;
+  EXPECT_EQ(ctl::FirstFailure(outcomes), ctl::kReadBackDiffers);  // still the first that failed
+}
+
 TEST(RunForEach, AThrowingRunIsAFailedOutcomeOfItsDevice) {
   const auto outcomes = ctl::RunForEach({"a", "b"}, [](const std::string& device) -> ctl::SetOutcome {
     if (device == "b") throw std::runtime_error("broken");
-    return ctl::SetOutcome{device, ctl::kDone, "fine", "", {}};
+    ctl::SetOutcome outcome;
+    outcome.device = device;
+    outcome.result = "fine";
+    return outcome;
   });
   EXPECT_EQ(outcomes[0].result, "fine");
   EXPECT_EQ(outcomes[1].code, ctl::kDeviceFailed);

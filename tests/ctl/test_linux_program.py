@@ -265,9 +265,20 @@ class LinuxProgram(unittest.TestCase):
         self.assertEqual(self.ctl("save", profile, "--device", source.device)[0], 0)
         other = self.printer("other", pid="2000")
         code, _, err = self.ctl("apply", profile, "--settle", "0", "--device", other.device)
-        self.assertEqual(code, 1)
+        self.assertEqual(code, 5)  # the profile does not fit this printer; 1 would say nothing was sent at all
         self.assertIn("saved from a Vollenby LP-420B, but this printer is a KESTRAMO K-108", err)
         self.assertEqual(other.received(), QUERY)
+        # A mixed run: one written, one refused; its objects say how each ended and which printer it was.
+        code, out, err = self.ctl("apply", profile, "--settle", "0", "--json", "--all")
+        self.assertEqual(code, 5, err)
+        objects = [json.loads(line) for line in out.splitlines()]
+        by_device = {o["device"]: o for o in objects}
+        self.assertEqual([by_device[p.device]["outcome"] for p in (source, other)], ["done", "other_model"])
+        for found in objects:
+            self.assertIn("serial", found)
+            self.assertIn("location", found)
+            self.assertIsNotNone(found["location"])
+        self.assertEqual(other.received(), QUERY * 2)  # each run only read it
         code, _, err = self.ctl("apply", profile, "--settle", "0", "--force", "--device", other.device)
         self.assertEqual(code, 0, err)
 
