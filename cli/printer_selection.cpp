@@ -48,10 +48,6 @@ struct Match {
   size_t index;
 };
 
-std::string Hint(const std::string& wanted) {
-  return "say which you mean: --serial " + wanted + " or --location " + wanted + " (or the number in 'quorvelctl list')";
-}
-
 // The printers whose field `field` equals `wanted`, by `same`.
 template <typename Same>
 std::vector<size_t> IndexesWhere(const std::vector<AttachedPrinter>& attached, std::string AttachedPrinter::*field,
@@ -64,6 +60,18 @@ std::vector<size_t> IndexesWhere(const std::vector<AttachedPrinter>& attached, s
 }
 
 bool SameText(const std::string& listed, const std::string& wanted) { return !listed.empty() && listed == wanted; }
+
+// An option that chooses printer `index` and no other: its own location or serial, else its device path.
+std::string WayToChoose(const std::vector<AttachedPrinter>& attached, size_t index) {
+  const AttachedPrinter& printer = attached[index];
+  if (IndexesWhere(attached, &AttachedPrinter::location, printer.location, SameLocation).size() == 1) {
+    return "--location " + printer.location;
+  }
+  if (IndexesWhere(attached, &AttachedPrinter::serial, printer.serial, SameText).size() == 1) {
+    return "--serial " + printer.serial;
+  }
+  return "--device " + printer.device;
+}
 
 Selected ByOneField(const std::vector<AttachedPrinter>& attached, const std::string& wanted, bool serial) {
   const std::vector<size_t> found =
@@ -102,8 +110,10 @@ Selected ByPrinterText(const std::vector<AttachedPrinter>& attached, const std::
     for (const Match& match : matches) {
       named += (named.empty() ? "" : ", ") + match.way + " of " + attached[match.index].device;
     }
+    std::string ways;
+    for (size_t index : printers) ways += (ways.empty() ? "" : " or ") + WayToChoose(attached, index);
     return Failure(kUsage, "'" + wanted + "' names " + std::to_string(printers.size()) + " different printers (" +
-                               named + "): " + Hint(wanted));
+                               named + "): say which you mean: " + ways);
   }
   if (std::optional<size_t> number = ListNumberOf(wanted)) {
     return Failure(kNoSuchPrinter, "no printer number " + wanted + ": " + std::to_string(attached.size()) +

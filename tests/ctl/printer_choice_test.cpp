@@ -47,8 +47,14 @@ TEST(PrinterChoice, ATextNamingTwoPrintersIsRefusedWithTheWayToBeExplicit) {
   EXPECT_EQ(selected.code, ctl::kUsage);
   EXPECT_TRUE(selected.printers.empty());
   EXPECT_NE(selected.error.find("names 2 different printers"), std::string::npos) << selected.error;
-  EXPECT_NE(selected.error.find("--serial 2"), std::string::npos) << selected.error;
-  EXPECT_NE(selected.error.find("--location 2"), std::string::npos) << selected.error;
+  // Each way named finds exactly one of them: their real locations, not the text given.
+  EXPECT_NE(selected.error.find("say which you mean: --location 1-2 or --location 1-1"), std::string::npos)
+      << selected.error;
+  // Without locations, the serials that tell them apart, or else the device path.
+  const std::vector<ctl::AttachedPrinter> unplaced = {Printer("/dev/bus/usb/001/002", "2", ""),
+                                                      Printer("/dev/bus/usb/001/003", "", "")};
+  EXPECT_NE(ByText(unplaced, "2").error.find("--device /dev/bus/usb/001/003 or --serial 2"), std::string::npos)
+      << ByText(unplaced, "2").error;
   // Named two ways, but the same printer: no doubt.
   const std::vector<ctl::AttachedPrinter> same = {Printer("/dev/bus/usb/001/002", "1", "1-1")};
   EXPECT_EQ(ByText(same, "1").code, ctl::kDone);
