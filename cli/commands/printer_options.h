@@ -32,10 +32,12 @@ struct PrinterOptions {
 void AddPrinterOptions(CLI::App& command, PrinterOptions& options, bool allowAll);
 // --timeout: for the printer's answer (reads), or for the printer to take the bytes (sends).
 void AddTimeoutOption(CLI::App& command, PrinterOptions& options);
-void AddWriteTimeoutOption(CLI::App& command, PrinterOptions& options);
-
 // A printer that takes no data for this long by default is not going to.
-inline constexpr double kDefaultWriteTimeoutSeconds = 30.0;
+inline constexpr std::chrono::milliseconds kDefaultWriteLimit{30000};
+
+// --timeout of the commands that send: how long the printer may take none of the bytes, `defaultLimit` unless given.
+void AddWriteTimeoutOption(CLI::App& command, PrinterOptions& options,
+                           std::chrono::milliseconds defaultLimit = kDefaultWriteLimit);
 
 // The printers chosen: those of --device, or those discovery finds, narrowed by -p or --all.
 Selected ChosenPrinters(CtlContext& context, const PrinterOptions& options);
