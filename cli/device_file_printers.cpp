@@ -23,16 +23,17 @@ class DeviceFileConnection : public platform::PrinterConnection {
   platform::WriteResult Write(std::span<const uint8_t> bytes) override {
     platform::WriteResult result{platform::WriteResult::Complete, 0};
     while (result.taken < bytes.size()) {
-      const std::span<const uint8_t> piece = bytes.subspan(result.taken, std::min(platform::kWritePiece, bytes.size() - result.taken));
+      const auto piece = bytes.subspan(result.taken, std::min(platform::kWritePiece, bytes.size() - result.taken));
       const platform::WriteOutcome outcome = writer_->Write(piece, writeLimit_);
       const size_t taken = std::min<size_t>(outcome.written, piece.size());
       result.taken += taken;
       switch (outcome.state) {
         case platform::WriteOutcome::Written:
+          // Ended short with time to spare: the device would take no more.
           if (taken < piece.size()) result.ending = platform::WriteResult::Failed;
           break;
         case platform::WriteOutcome::TimedOut:
-          // The printer took part of the piece before the time was up: it is slow, not stopped.
+          // Part of the piece taken before the time was up is progress: the printer is slow, not stopped.
           if (taken == 0) result.ending = platform::WriteResult::TimedOut;
           break;
         case platform::WriteOutcome::Failed:

@@ -61,8 +61,9 @@ int RunFirmware(CtlContext& context, const FirmwareOptions& options) {
       [&] { return shield && shield->Requested(); });
   if (showProgress) context.io.err << "\n";
   if (!result.commandSent) {
+    const size_t commandSize = quorvel::CommandLine(quorvel::command::kFirmwareUpgrade).size();
     return Fail(context, kDeviceFailed, device + ": the upgrade command could not be written: " +
-                                            WriteFailureText(result.lastWrite, quorvel::CommandLine(quorvel::command::kFirmwareUpgrade).size(), limit));
+                                            WriteFailureText(result.lastWrite, commandSize, limit));
   }
   if (result.stopped) {
     return Fail(context, kDeviceFailed, device + ": stopped after " + std::to_string(result.imageBytesSent) + " of " +
