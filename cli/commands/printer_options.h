@@ -30,8 +30,9 @@ struct PrinterOptions {
 
 // -p/--printer, --serial, --location, --device, --wait and, where `allowAll`, --all.
 void AddPrinterOptions(CLI::App& command, PrinterOptions& options, bool allowAll);
-// --timeout: for the printer's answer (reads), or for the printer to take the bytes (sends).
+// --timeout of the commands that read: how long to wait for the printer's answer.
 void AddTimeoutOption(CLI::App& command, PrinterOptions& options);
+
 // A printer that takes no data for this long by default is not going to.
 inline constexpr std::chrono::milliseconds kDefaultWriteLimit{30000};
 
