@@ -18,11 +18,34 @@ class DeviceFileConnection : public platform::PrinterConnection {
   DeviceFileConnection(platform::DeviceFiles& files, std::string path, std::unique_ptr<platform::DeviceFile> writer)
       : files_(files), path_(std::move(path)), writer_(std::move(writer)) {}
 
-  bool Write(std::span<const uint8_t> bytes) override {
-    // Bounded as the main window's writes are: a printer that takes no data must not hold a script forever.
-    const platform::WriteOutcome outcome = writer_->Write(bytes, quorvel::kDeviceWriteLimit);
-    return outcome.state == platform::WriteOutcome::Written && outcome.written == bytes.size();
+  // In pieces, each bounded by the limit: a printer that takes nothing must not hold a script forever, and one
+  // that prints slowly must still get a job of any length.
+  platform::WriteResult Write(std::span<const uint8_t> bytes) override {
+    platform::WriteResult result{platform::WriteResult::Complete, 0};
+    while (result.taken < bytes.size()) {
+      const auto piece = bytes.subspan(result.taken, std::min(platform::kWritePiece, bytes.size() - result.taken));
+      const platform::WriteOutcome outcome = writer_->Write(piece, writeLimit_);
+      const size_t taken = std::min<size_t>(outcome.written, piece.size());
+      result.taken += taken;
+      switch (outcome.state) {
+        case platform::WriteOutcome::Written:
+          // Ended short with time to spare: the device would take no more.
+          if (taken < piece.size()) result.ending = platform::WriteResult::Failed;
+          break;
+        case platform::WriteOutcome::TimedOut:
+          // Part of the piece taken before the time was up is progress: the printer is slow, not stopped.
+          if (taken == 0) result.ending = platform::WriteResult::TimedOut;
+          break;
+        case platform::WriteOutcome::Failed:
+          result.ending = platform::WriteResult::Failed;
+          break;
+      }
+      if (result.ending != platform::WriteResult::Complete) return result;
+    }
+    return result;
   }
+
+  void LimitWrites(std::chrono::milliseconds limit) override { writeLimit_ = limit; }
 
   // A read that is still pending when the time is up stays posted: its bytes are the next call's.
   platform::ReadResult Read(size_t maxBytes, std::chrono::milliseconds timeout) override {
@@ -56,6 +79,8 @@ class DeviceFileConnection : public platform::PrinterConnection {
   std::unique_ptr<platform::DeviceFile> writer_;
   std::unique_ptr<platform::DeviceFile> reader_;
   bool pending_ = false;
+  // The main window's limit, for the commands that set none: their writes are a few short lines.
+  std::chrono::milliseconds writeLimit_ = quorvel::kDeviceWriteLimit;
 };
 
 }  // namespace

@@ -11,7 +11,8 @@ FirmwareResult DownloadFirmware(platform::PrinterConnection& connection, std::sp
                                 const std::function<bool()>& stopRequested) {
   FirmwareResult result;
   const std::vector<uint8_t> command = quorvel::ToBytes(quorvel::CommandLine(quorvel::command::kFirmwareUpgrade));
-  if (!connection.Write(command)) return result;
+  result.lastWrite = connection.Write(command);
+  if (!result.lastWrite) return result;
   result.commandSent = true;
   progress(0, image.size());
   while (result.imageBytesSent < image.size()) {
@@ -20,8 +21,9 @@ FirmwareResult DownloadFirmware(platform::PrinterConnection& connection, std::sp
       return result;
     }
     const size_t piece = std::min(kFirmwareChunk, image.size() - result.imageBytesSent);
-    if (!connection.Write(image.subspan(result.imageBytesSent, piece))) return result;
-    result.imageBytesSent += piece;
+    result.lastWrite = connection.Write(image.subspan(result.imageBytesSent, piece));
+    result.imageBytesSent += result.lastWrite.taken;
+    if (!result.lastWrite) return result;
     progress(result.imageBytesSent, image.size());
   }
   result.complete = true;

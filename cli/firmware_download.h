@@ -1,5 +1,6 @@
 #pragma once
 // A firmware download through the device file: "PROGRAME UPGRADE", then the image, as the console sends them.
+#include <chrono>
 #include <functional>
 #include <span>
 
@@ -13,8 +14,14 @@ inline constexpr size_t kLargestFirmwareImage = 3'000'001;
 // The image goes out in pieces of this size, so the progress can be shown; the printer sees one byte stream.
 inline constexpr size_t kFirmwareChunk = 4096;
 
+// How long a firmware download's writes wait for the printer to take any data, unless --timeout says otherwise.
+// Its bootloader holds the host off while it erases its flash for the image: a limit shorter than that erase would
+// stop the download halfway and leave the printer without working firmware.
+inline constexpr std::chrono::milliseconds kFlashEraseWriteLimit{30000};
+
 struct FirmwareResult {
   bool commandSent = false;
+  platform::WriteResult lastWrite;  // how the write that ended the download ended
   size_t imageBytesSent = 0;
   bool complete = false;
   bool stopped = false;  // asked to stop: the piece in flight was finished, the rest not sent

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "cli/seconds_text.h"
 #include "config_tool/params/command_set.h"
 
 namespace ctl {
@@ -12,17 +13,6 @@ using Clock = std::chrono::steady_clock;
 
 // A device that fails every read at once would otherwise keep the loop spinning until the time is up.
 constexpr std::chrono::milliseconds kPauseAfterFailedRead{10};
-
-std::string Seconds(std::chrono::milliseconds time) {
-  const long long ms = time.count();
-  std::string text = std::to_string(ms / 1000);
-  if (ms % 1000 != 0) {
-    std::string fraction = std::to_string(1000 + ms % 1000).substr(1);
-    while (fraction.back() == '0') fraction.pop_back();
-    text += "." + fraction;
-  }
-  return text + " s";
-}
 
 }  // namespace
 
@@ -63,10 +53,10 @@ std::string FrameReadProblem(const FrameRead& read, const std::string& device, s
     case FrameRead::WriteFailed:
       return device + ": the command could not be written to the printer";
     case FrameRead::NoAnswer:
-      return device + ": the printer did not answer within " + Seconds(timeout);
+      return device + ": the printer did not answer within " + SecondsText(timeout);
     case FrameRead::NotAFrame:
       return device + ": the printer answered " + std::to_string(read.received.size()) +
-             " byte(s) within " + Seconds(timeout) + ", but no parameter frame";
+             " byte(s) within " + SecondsText(timeout) + ", but no parameter frame";
     case FrameRead::ReadFailed:
       return device + ": reading the printer's answer failed";
   }

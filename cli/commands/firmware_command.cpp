@@ -7,6 +7,8 @@
 #include "cli/file_io.h"
 #include "cli/firmware_download.h"
 #include "cli/progress_bar.h"
+#include "cli/write_failure_text.h"
+#include "config_tool/params/command_set.h"
 #include "config_tool/text_util.h"
 
 namespace ctl {
@@ -45,7 +47,8 @@ int RunFirmware(CtlContext& context, const FirmwareOptions& options) {
   }
   Opened opened = OpenPrinter(context.devices, device, context.host, options.printers.Wait(), context.pause);
   if (!opened.connection) return Fail(context, opened.code, opened.error);
-  opened.connection->LimitWrites(options.printers.Timeout());
+  const std::chrono::milliseconds limit = options.printers.Timeout();
+  opened.connection->LimitWrites(limit);
 
   // A signal now would cut the image at a random byte: the piece in flight is finished first, then we stop.
   std::unique_ptr<SignalShield> shield = context.shieldSignals ? context.shieldSignals() : nullptr;
@@ -57,7 +60,11 @@ int RunFirmware(CtlContext& context, const FirmwareOptions& options) {
       },
       [&] { return shield && shield->Requested(); });
   if (showProgress) context.io.err << "\n";
-  if (!result.commandSent) return Fail(context, kDeviceFailed, device + ": the upgrade command could not be written");
+  if (!result.commandSent) {
+    const size_t commandSize = quorvel::CommandLine(quorvel::command::kFirmwareUpgrade).size();
+    return Fail(context, kDeviceFailed, device + ": the upgrade command could not be written: " +
+                                            WriteFailureText(result.lastWrite, commandSize, limit));
+  }
   if (result.stopped) {
     return Fail(context, kDeviceFailed, device + ": stopped after " + std::to_string(result.imageBytesSent) + " of " +
                                             std::to_string(image.bytes.size()) +
@@ -65,10 +72,10 @@ int RunFirmware(CtlContext& context, const FirmwareOptions& options) {
                                             "download again before it works");
   }
   if (!result.complete) {
-    return Fail(context, kDeviceFailed, device + ": the image broke off after " +
-                                            std::to_string(result.imageBytesSent) + " of " +
-                                            std::to_string(image.bytes.size()) +
-                                            " bytes: the firmware image is incomplete, and the printer may need the "
+    const platform::WriteResult sent{result.lastWrite.ending, result.imageBytesSent};
+    return Fail(context, kDeviceFailed, device + ": the image broke off: " +
+                                            WriteFailureText(sent, image.bytes.size(), limit) +
+                                            "; the firmware image is incomplete, and the printer may need the "
                                             "download again before it works");
   }
   context.io.out << device << ": firmware image of " << image.bytes.size() << " bytes sent\n";
@@ -84,7 +91,7 @@ Command AddFirmwareCommand(CLI::App& program, CtlContext& context) {
   auto options = std::make_shared<FirmwareOptions>();
   command->add_option("FILE", options->file, "The firmware image (at most 3,000,001 bytes); - reads it from standard input (with --yes).")->required();
   AddPrinterOptions(*command, options->printers, false);
-  AddWriteTimeoutOption(*command, options->printers);
+  AddWriteTimeoutOption(*command, options->printers, kFlashEraseWriteLimit);
   command->add_flag("-y,--yes", options->yes, "Download without asking.");
   return {command, [&context, options] { return RunFirmware(context, *options); }};
 }

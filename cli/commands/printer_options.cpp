@@ -3,6 +3,8 @@
 #include <cmath>
 #include <ostream>
 
+#include "cli/seconds_text.h"
+
 namespace ctl {
 
 std::chrono::milliseconds Milliseconds(double seconds) {
@@ -51,10 +53,11 @@ void AddTimeoutOption(CLI::App& command, PrinterOptions& options) {
       ->check(CLI::Range(0.001, 3600.0));
 }
 
-void AddWriteTimeoutOption(CLI::App& command, PrinterOptions& options) {
-  options.timeoutSeconds = kDefaultWriteTimeoutSeconds;
+void AddWriteTimeoutOption(CLI::App& command, PrinterOptions& options, std::chrono::milliseconds defaultLimit) {
+  options.timeoutSeconds = std::chrono::duration<double>(defaultLimit).count();
   command.add_option("--timeout", options.timeoutSeconds,
-                     "Seconds to wait for the printer to take the bytes (default 30).")
+                     "Seconds to wait for the printer to take any of the bytes before giving up (default " +
+                         SecondsText(defaultLimit) + "); a printer that takes them slowly gets the whole job.")
       ->type_name("SECONDS")
       ->check(CLI::Range(0.001, 3600.0));
 }

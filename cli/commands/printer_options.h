@@ -30,12 +30,15 @@ struct PrinterOptions {
 
 // -p/--printer, --serial, --location, --device, --wait and, where `allowAll`, --all.
 void AddPrinterOptions(CLI::App& command, PrinterOptions& options, bool allowAll);
-// --timeout: for the printer's answer (reads), or for the printer to take the bytes (sends).
+// --timeout of the commands that read: how long to wait for the printer's answer.
 void AddTimeoutOption(CLI::App& command, PrinterOptions& options);
-void AddWriteTimeoutOption(CLI::App& command, PrinterOptions& options);
 
 // A printer that takes no data for this long by default is not going to.
-inline constexpr double kDefaultWriteTimeoutSeconds = 30.0;
+inline constexpr std::chrono::milliseconds kDefaultWriteLimit{30000};
+
+// --timeout of the commands that send: how long the printer may take none of the bytes, `defaultLimit` unless given.
+void AddWriteTimeoutOption(CLI::App& command, PrinterOptions& options,
+                           std::chrono::milliseconds defaultLimit = kDefaultWriteLimit);
 
 // The printers chosen: those of --device, or those discovery finds, narrowed by -p or --all.
 Selected ChosenPrinters(CtlContext& context, const PrinterOptions& options);

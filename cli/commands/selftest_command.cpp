@@ -3,6 +3,7 @@
 
 #include "cli/commands/commands.h"
 #include "cli/commands/printer_options.h"
+#include "cli/write_failure_text.h"
 #include "config_tool/params/command_set.h"
 
 namespace ctl {
@@ -17,8 +18,10 @@ Command AddSelftestCommand(CLI::App& program, CtlContext& context) {
             if (!printer.connection) return printer.code;
             printer.connection->LimitWrites(options->Timeout());
             const auto line = quorvel::ToBytes(quorvel::CommandLine(quorvel::command::kSelfTestPage));
-            if (!printer.connection->Write(line)) {
-              return Fail(context, kDeviceFailed, printer.device + ": the self-test command could not be written");
+            if (const platform::WriteResult written = printer.connection->Write(line); !written) {
+              return Fail(context, kDeviceFailed,
+                          printer.device + ": the self-test command could not be written: " +
+                              WriteFailureText(written, line.size(), options->Timeout()));
             }
             context.io.out << printer.device << ": self-test page requested\n";
             return static_cast<int>(kDone);

@@ -5,6 +5,7 @@
 #include "cli/commands/printer_options.h"
 #include "cli/file_io.h"
 #include "cli/payload.h"
+#include "cli/write_failure_text.h"
 #include "config_tool/console/console_encoding.h"
 
 namespace ctl {
@@ -33,8 +34,9 @@ int RunSend(CtlContext& context, const SendOptions& options) {
   OpenedPrinter printer = OpenChosenPrinter(context, options.printers);
   if (!printer.connection) return printer.code;
   printer.connection->LimitWrites(options.printers.Timeout());
-  if (!printer.connection->Write(payload.bytes)) {
-    return Fail(context, kDeviceFailed, printer.device + ": the bytes could not be written");
+  if (const platform::WriteResult written = printer.connection->Write(payload.bytes); !written) {
+    return Fail(context, kDeviceFailed,
+                printer.device + ": " + WriteFailureText(written, payload.bytes.size(), options.printers.Timeout()));
   }
   context.io.out << printer.device << ": sent " << payload.bytes.size() << " bytes\n";
   return kDone;

@@ -23,6 +23,10 @@ class FakeDeviceFile : public platform::DeviceFile {
     endpoint_.writeLimits.push_back(limit);
     if (endpoint_.duringWrite) endpoint_.duringWrite();
     if (endpoint_.stalled) return {platform::WriteOutcome::TimedOut, 0};
+    if (endpoint_.takenBeforeTimeout && *endpoint_.takenBeforeTimeout < bytes.size()) {
+      endpoint_.writes.emplace_back(bytes.begin(), bytes.begin() + *endpoint_.takenBeforeTimeout);
+      return {platform::WriteOutcome::TimedOut, *endpoint_.takenBeforeTimeout};
+    }
     endpoint_.writes.emplace_back(bytes.begin(), bytes.end());
     if (endpoint_.failWrites) return {platform::WriteOutcome::Failed, 0};
     if (endpoint_.writeResult) return {platform::WriteOutcome::Written, *endpoint_.writeResult};

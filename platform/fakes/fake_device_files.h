@@ -35,6 +35,8 @@ struct FakeEndpoint {
   std::optional<uint32_t> writeResult;       // when set, the byte count every Write reports
   bool failWrites = false;
   bool stalled = false;                      // takes no data: every write runs out its time limit
+  // When set, a slow printer: each write runs out its time limit after the printer took at most this many bytes.
+  std::optional<uint32_t> takenBeforeTimeout;
   std::vector<std::chrono::milliseconds> writeLimits;  // the limit of each Write call
   std::vector<std::chrono::milliseconds> checkWaits;   // the wait of each CheckRead call on a started read
   std::chrono::milliseconds waited{0};                 // the waits of all CheckRead calls added up

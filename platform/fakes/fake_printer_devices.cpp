@@ -20,15 +20,15 @@ class FakeConnection : public platform::PrinterConnection {
   FakeConnection(const FakeConnection&) = delete;
   FakeConnection& operator=(const FakeConnection&) = delete;
 
-  bool Write(std::span<const uint8_t> bytes) override {
+  platform::WriteResult Write(std::span<const uint8_t> bytes) override {
     std::lock_guard lock(mutex_);
     printer_.writes.emplace_back(bytes.begin(), bytes.end());
-    if (printer_.failWrites) return false;
+    if (printer_.failWrites) return {platform::WriteResult::Failed, 0};
     if (printer_.respond) {
       std::vector<uint8_t> answer = printer_.respond(bytes);
       printer_.unread.insert(printer_.unread.end(), answer.begin(), answer.end());
     }
-    return true;
+    return {platform::WriteResult::Complete, bytes.size()};
   }
 
   // Like a device that has nothing to send: the whole timeout passes.
@@ -54,6 +54,11 @@ class FakeConnection : public platform::PrinterConnection {
   }
 
   std::optional<platform::UsbIds> DriverUsbIds() override { return printer_.usbIds; }
+
+  void LimitWrites(std::chrono::milliseconds limit) override {
+    std::lock_guard lock(mutex_);
+    printer_.writeLimits.push_back(limit);
+  }
 
  private:
   FakePrinter& printer_;

@@ -19,6 +19,7 @@ struct FakePrinter {
   std::optional<platform::UsbIds> usbIds;
 
   std::vector<std::vector<uint8_t>> writes;  // one entry per Write call
+  std::vector<std::chrono::milliseconds> writeLimits;  // each LimitWrites call's limit
   std::deque<uint8_t> unread;                // sent by the printer, not read yet
   int opens = 0;
   int openConnections = 0;

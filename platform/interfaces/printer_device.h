@@ -30,6 +30,22 @@ struct ReadResult {
   bool failed = false;         // the device reported an error (gone, broken)
 };
 
+// The most a connection hands the device in one bounded write. A long job goes in pieces of this size, so that
+// the write limit bounds how long the printer may take nothing, not how long the whole job may take.
+inline constexpr size_t kWritePiece = 4096;
+
+// How a write ended, and how many of its bytes the printer took (also when it stopped short).
+struct WriteResult {
+  enum Ending {
+    Complete,  // the printer took every byte
+    TimedOut,  // the printer took nothing for the write limit (out of paper, cover open, busy, switched off)
+    Failed,    // the device refused the write (gone, broken)
+  } ending = Failed;
+  size_t taken = 0;
+
+  explicit operator bool() const { return ending == Complete; }
+};
+
 struct UsbIds {
   uint16_t vendor = 0;
   uint16_t product = 0;
@@ -39,8 +55,9 @@ class PrinterConnection {
  public:
   virtual ~PrinterConnection() = default;
 
-  // Writes all of `bytes`; false when the device did not take them all.
-  virtual bool Write(std::span<const uint8_t> bytes) = 0;
+  // Writes all of `bytes` in pieces of at most kWritePiece; a piece the printer takes part of before the limit
+  // is progress, and the rest goes on. Gives up when the printer takes nothing for the write limit.
+  virtual WriteResult Write(std::span<const uint8_t> bytes) = 0;
 
   // Waits up to `timeout` for bytes and returns as soon as some have arrived (at most `maxBytes`).
   virtual ReadResult Read(size_t maxBytes, std::chrono::milliseconds timeout) = 0;
@@ -52,8 +69,8 @@ class PrinterConnection {
   // The vendor and product identifiers as the device's driver reports them, where it can.
   virtual std::optional<UsbIds> DriverUsbIds() = 0;
 
-  // How long a write may wait for the printer to take the bytes, where the device lets us bound it.
-  virtual void LimitWrites(std::chrono::milliseconds) {}
+  // How long a write waits for the printer to take any of a piece before it gives up.
+  virtual void LimitWrites(std::chrono::milliseconds limit) = 0;
 };
 
 class PrinterDevices {

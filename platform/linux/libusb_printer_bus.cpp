@@ -16,8 +16,6 @@ constexpr uint8_t kPrinterClass = 7;
 // A printer that takes no data for this long is not going to: give up rather than hang the script.
 constexpr std::chrono::milliseconds kDefaultWriteLimit{30000};
 
-constexpr size_t kWritePiece = 16384;
-
 // Bytes left over from earlier exchanges are few; a device that keeps sending is not drained forever.
 constexpr int kMostDiscardedReads = 16;
 constexpr unsigned kDiscardWaitMs = 1;
@@ -121,20 +119,25 @@ class LibusbPrinterConnection : public platform::PrinterConnection {
     claim_.Reset();  // before the handle closes: the kernel's driver gets the interface back
   }
 
-  bool Write(std::span<const uint8_t> bytes) override {
-    // In pieces, so that the time limit is how long the printer may take no data, not how long a big job may take.
-    for (size_t done = 0; done < bytes.size();) {
-      const size_t piece = std::min(kWritePiece, bytes.size() - done);
+  // In pieces, so that the time limit is how long the printer may take no data, not how long a big job may take.
+  platform::WriteResult Write(std::span<const uint8_t> bytes) override {
+    platform::WriteResult result{platform::WriteResult::Complete, 0};
+    while (result.taken < bytes.size()) {
+      const size_t piece = std::min(platform::kWritePiece, bytes.size() - result.taken);
       int transferred = 0;
       // Synchronous: it returns once the printer has taken every byte, or the time is up.
-      const int result =
-          libusb_bulk_transfer(handle_.Get(), endpoints_.out, const_cast<uint8_t*>(bytes.data() + done),
+      const int status =
+          libusb_bulk_transfer(handle_.Get(), endpoints_.out, const_cast<uint8_t*>(bytes.data() + result.taken),
                                static_cast<int>(piece), &transferred, TimeoutMs(writeLimit_));
-      if (result == LIBUSB_ERROR_PIPE) libusb_clear_halt(handle_.Get(), endpoints_.out);
-      if (result != 0 || static_cast<size_t>(transferred) != piece) return false;
-      done += piece;
+      result.taken += static_cast<size_t>(std::max(transferred, 0));
+      if (status == LIBUSB_ERROR_PIPE) libusb_clear_halt(handle_.Get(), endpoints_.out);
+      // The printer took part of the piece before the time was up: it is slow, not stopped.
+      if (status == LIBUSB_ERROR_TIMEOUT && transferred > 0) continue;
+      if (status == LIBUSB_ERROR_TIMEOUT) result.ending = platform::WriteResult::TimedOut;
+      else if (status != 0 || static_cast<size_t>(transferred) != piece) result.ending = platform::WriteResult::Failed;
+      if (result.ending != platform::WriteResult::Complete) return result;
     }
-    return true;
+    return result;
   }
 
   platform::ReadResult Read(size_t maxBytes, std::chrono::milliseconds timeout) override {

@@ -414,5 +414,19 @@ class LinuxProgram(unittest.TestCase):
                 self.assertEqual(printer.received_at_least(len(command) + 8192), command + image[:8192])
 
 
+    def test_a_printer_that_stops_taking_data_is_given_up_on_saying_how_much_it_took(self):
+        printer = self.printer()
+        job = self.bench.root / "job.bin"
+        data = bytes(range(256)) * 160  # ten pieces of 4096
+        job.write_bytes(data)
+        # A printer that runs out of paper after the first four pieces.
+        printer.handler.hold_writes_after(16384)
+        code, out, err = self.ctl("send", "--device", printer.device, "--file", job, "--timeout", "1")
+        self.assertEqual((code, out), (3, ""), err)
+        self.assertIn(f"{printer.device}: the printer took 16384 of {len(data)} bytes, then nothing for 1 s: it may be "
+                      "out of paper, have its cover open, be busy or be switched off", err)
+        self.assertEqual(printer.received_at_least(16384), data[:16384])
+
+
 if __name__ == "__main__":
     unittest.main()

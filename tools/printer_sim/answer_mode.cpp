@@ -18,6 +18,7 @@ std::optional<AnswerMode> ParseAnswerMode(std::string_view text) {
   if (word == "late") return AnswerMode{AnswerMode::Late, value};
   if (word == "short" && value <= 64) return AnswerMode{AnswerMode::Short, value};
   if (word == "split" && value >= 1 && value < 64) return AnswerMode{AnswerMode::Split, value};
+  if (word == "slow" && value >= 1) return AnswerMode{AnswerMode::Slow, value};
   if (word == "stray" && value >= 1 && value <= kMaxStrayBytes) return AnswerMode{AnswerMode::Stray, value};
   return std::nullopt;
 }

@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +25,8 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// How often slow mode takes its next bytes: short against the time a piece of a job takes at its rate.
+constexpr int kDrainIntervalMs = 10;
 volatile sig_atomic_t stopRequested = 0;
 
 class UniqueFd {
@@ -99,7 +102,7 @@ class Simulator {
     slaveName_ = slaveName;
     ::unlink(o_.link.c_str());
     if (::symlink(slaveName.c_str(), o_.link.c_str()) != 0) return Fail("symlink " + o_.link);
-    if (o_.mode.kind == printer_sim::AnswerMode::Stall && !Stall()) return Fail("stall fifo");
+    if (Diverted(o_.mode) && !Divert()) return Fail("device fifo");
     UniqueFd control = OpenControl();
     if (!o_.control.empty() && control.get() < 0) return Fail("control fifo " + o_.control);
     WriteState();
@@ -109,13 +112,14 @@ class Simulator {
       pollfd fds[2] = {{master.get(), POLLIN, 0}, {control.get(), POLLIN, 0}};
       ::poll(fds, control.get() >= 0 ? 2 : 1, NextTimeout());
       if (fds[0].revents & POLLIN) Receive(master.get());
+      if (o_.mode.kind == printer_sim::AnswerMode::Slow) Drain();
       if (control.get() >= 0 && (fds[1].revents & POLLIN)) ReadControl(control.get());
       SendDueAnswers(master.get());
     }
     ::unlink(o_.link.c_str());
     if (!o_.control.empty()) ::unlink(o_.control.c_str());
-    stallFifo_.reset();
-    ::unlink(StallPath().c_str());
+    fifo_.reset();
+    ::unlink(FifoPath().c_str());
     return 0;
   }
 
@@ -125,7 +129,12 @@ class Simulator {
     return 1;
   }
 
-  std::string StallPath() const { return o_.link + ".stalled"; }
+  std::string FifoPath() const { return o_.link + ".fifo"; }
+
+  // Modes in which the device is a FIFO rather than the printer's line.
+  static bool Diverted(const printer_sim::AnswerMode& mode) {
+    return mode.kind == printer_sim::AnswerMode::Stall || mode.kind == printer_sim::AnswerMode::Slow;
+  }
 
   // Points the device link at `target` in one step, so that an open never finds it missing.
   bool Relink(const std::string& target) {
@@ -134,31 +143,54 @@ class Simulator {
     return ::symlink(target.c_str(), temporary.c_str()) == 0 && ::rename(temporary.c_str(), o_.link.c_str()) == 0;
   }
 
-  // The device becomes a FIFO with a full pipe buffer that nobody reads: a write to it blocks.
-  bool Stall() {
-    if (stallFifo_) return true;
-    const std::string path = StallPath();
+  // The device becomes a FIFO with a small pipe buffer. Stalled, the buffer is full and nobody reads it: a write
+  // blocks. Slow, the simulator drains it at the mode's rate.
+  bool Divert() {
+    if (fifo_) return true;
+    const std::string path = FifoPath();
     ::unlink(path.c_str());
     if (::mkfifo(path.c_str(), 0600) != 0) return false;
     auto fifo = std::make_unique<UniqueFd>(::open(path.c_str(), O_RDWR | O_NONBLOCK));
     if (fifo->get() < 0) return false;
-    ::fcntl(fifo->get(), F_SETPIPE_SZ, 4096);
-    const std::string filler(4096, 'x');
-    while (::write(fifo->get(), filler.data(), filler.size()) > 0) {
+    ::fcntl(fifo->get(), F_SETPIPE_SZ, printer_sim::kSlowPipeBytes);
+    const bool stalled = o_.mode.kind == printer_sim::AnswerMode::Stall;
+    if (stalled) {
+      const std::string filler(4096, 'x');
+      while (::write(fifo->get(), filler.data(), filler.size()) > 0) {
+      }
     }
-    stallFifo_ = std::move(fifo);
+    fifo_ = std::move(fifo);
+    credit_ = 0;
+    lastDrain_ = Clock::now();
     if (!Relink(path)) return false;
-    Log("stalled");
+    Log(stalled ? "stalled" : "slow " + std::to_string(o_.mode.value));
     return true;
   }
 
   // The printer takes data again: the link points back at it, and what the FIFO held is dropped.
   void Resume() {
-    if (!stallFifo_) return;
+    if (!fifo_) return;
     if (!Relink(slaveName_)) Log("relink-error " + o_.link);
-    stallFifo_.reset();
-    ::unlink(StallPath().c_str());
+    fifo_.reset();
+    ::unlink(FifoPath().c_str());
     Log("resumed");
+  }
+
+  // Slow mode: takes from the FIFO what the rate allows since the last look. The credit is capped at what the
+  // FIFO holds, so that a pause of the host is not made up by a burst.
+  void Drain() {
+    if (!fifo_) return;
+    const Clock::time_point now = Clock::now();
+    const double seconds = std::chrono::duration<double>(now - lastDrain_).count();
+    lastDrain_ = now;
+    credit_ = std::min(credit_ + seconds * o_.mode.value, static_cast<double>(printer_sim::kSlowPipeBytes));
+    char buffer[printer_sim::kSlowPipeBytes];
+    const auto wanted = static_cast<size_t>(credit_);
+    if (wanted == 0) return;
+    const ssize_t count = ::read(fifo_->get(), buffer, wanted);
+    if (count <= 0) return;
+    credit_ -= static_cast<double>(count);
+    Take(std::string_view(buffer, static_cast<size_t>(count)));
   }
 
   UniqueFd OpenControl() {
@@ -185,14 +217,19 @@ class Simulator {
     char buffer[4096];
     ssize_t count = ::read(master, buffer, sizeof(buffer));
     if (count <= 0) return;
+    Take(std::string_view(buffer, static_cast<size_t>(count)));
+  }
+
+  // Bytes the printer took: logged, and their command lines applied.
+  void Take(std::string_view bytes) {
     std::string hex = "rx";
-    for (ssize_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < bytes.size(); ++i) {
       char byte[4];
-      std::snprintf(byte, sizeof(byte), " %02x", static_cast<unsigned char>(buffer[i]));
+      std::snprintf(byte, sizeof(byte), " %02x", static_cast<unsigned char>(bytes[i]));
       hex += byte;
     }
     Log(hex);
-    for (const std::string& line : splitter_.Feed(std::string_view(buffer, static_cast<size_t>(count)))) {
+    for (const std::string& line : splitter_.Feed(bytes)) {
       std::string before = o_.state.Dump();
       if (!o_.state.Apply(line)) {
         Log("unknown " + line);
@@ -227,9 +264,10 @@ class Simulator {
   }
 
   int NextTimeout() const {
-    if (answers_.empty()) return 200;
+    const int idle = o_.mode.kind == printer_sim::AnswerMode::Slow ? kDrainIntervalMs : 200;
+    if (answers_.empty()) return idle;
     auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(answers_.front().due - Clock::now()).count();
-    return wait < 0 ? 0 : static_cast<int>(wait);
+    return wait < 0 ? 0 : static_cast<int>(std::min<long long>(wait, idle));
   }
 
   void SendDueAnswers(int master) {
@@ -250,9 +288,11 @@ class Simulator {
         stopRequested = 1;
       } else if (line.starts_with("mode ")) {
         if (auto mode = printer_sim::ParseAnswerMode(line.substr(5))) {
+          // A FIFO of another mode is replaced: a stalled one is full of filler, not of the host's bytes.
+          if (Diverted(o_.mode) && Diverted(*mode) && mode->kind != o_.mode.kind) Resume();
           o_.mode = *mode;
-          if (mode->kind == printer_sim::AnswerMode::Stall) {
-            if (!Stall()) Log("stall-error " + std::string(std::strerror(errno)));
+          if (Diverted(*mode)) {
+            if (!Divert()) Log("divert-error " + std::string(std::strerror(errno)));
           } else {
             Resume();
           }
@@ -278,7 +318,9 @@ class Simulator {
   };
   Options o_;
   std::string slaveName_;
-  std::unique_ptr<UniqueFd> stallFifo_;  // our end of the stalled device, while the mode is on
+  std::unique_ptr<UniqueFd> fifo_;  // our end of the device's FIFO, while a stalled or slow mode is on
+  double credit_ = 0;               // slow mode: bytes it may take now
+  Clock::time_point lastDrain_;
   printer_sim::LineSplitter splitter_, controlSplitter_;
   std::deque<Answer> answers_;
 };

@@ -105,6 +105,9 @@ TEST(AnswerMode, ParsesBothSpellings) {
   EXPECT_FALSE(printer_sim::ParseAnswerMode("split:64"));
   EXPECT_FALSE(printer_sim::ParseAnswerMode("split:0"));
   EXPECT_EQ(printer_sim::ParseAnswerMode("stall")->kind, printer_sim::AnswerMode::Stall);
+  EXPECT_EQ(printer_sim::ParseAnswerMode("slow:81920")->value, 81920);
+  EXPECT_EQ(printer_sim::ParseAnswerMode("slow 1")->kind, printer_sim::AnswerMode::Slow);
+  EXPECT_FALSE(printer_sim::ParseAnswerMode("slow:0"));
 }
 
 // The real program on a real pseudo-terminal.
@@ -154,6 +157,17 @@ class RunningSimulator : public ::testing::Test {
       }
     }
     return received;
+  }
+  // Every byte the log says the printer took, in order.
+  std::string Taken() {
+    std::istringstream log(FileText("log"));
+    std::string taken;
+    for (std::string line; std::getline(log, line);) {
+      if (!line.starts_with("rx ")) continue;
+      std::istringstream bytes(line.substr(3));
+      for (unsigned byte; bytes >> std::hex >> byte;) taken += static_cast<char>(byte);
+    }
+    return taken;
   }
   std::string FileText(const char* name) {
     std::ifstream file(dir_ / name);
@@ -243,6 +257,38 @@ TEST_F(RunningSimulator, StallModeTakesNoDataUntilItEnds) {
   EXPECT_EQ(ReadFor(2000).size(), 64u);
   EXPECT_NE(FileText("log").find("stalled\nresumed\n"), std::string::npos);
   ::unlink(control.c_str());
+}
+
+// A slow printer takes what the host writes through a FIFO with a small buffer, drained at the mode's rate: a write
+// gets no further ahead of the printer than that buffer, and everything arrives in order, its commands applied.
+TEST_F(RunningSimulator, SlowModeTakesAJobThroughASmallBuffer) {
+  Start({"--mode", "slow:200000"});
+  struct stat device {};
+  ASSERT_EQ(::stat(link_.c_str(), &device), 0);
+  EXPECT_TRUE(S_ISFIFO(device.st_mode));
+  std::string job;
+  for (int i = 0; job.size() < 100000; ++i) job += "LINE " + std::to_string(i) + "\r\n";
+  job += "SUPPORT 1\r\n";
+  ::fcntl(fd_, F_SETFL, O_NONBLOCK);
+  const ssize_t first = ::write(fd_, job.data(), job.size());
+  ASSERT_GT(first, 0);
+  EXPECT_LE(first, printer_sim::kSlowPipeBytes);
+  size_t sent = static_cast<size_t>(first);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (sent < job.size() && std::chrono::steady_clock::now() < deadline) {
+    pollfd room{fd_, POLLOUT, 0};
+    if (::poll(&room, 1, 100) <= 0) continue;
+    const ssize_t count = ::write(fd_, job.data() + sent, job.size() - sent);
+    if (count > 0) sent += static_cast<size_t>(count);
+  }
+  ASSERT_EQ(sent, job.size());
+  while (FileText("state").find("compat=1\n") == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_NE(FileText("state").find("compat=1\n"), std::string::npos);
+  const std::string taken = Taken();
+  EXPECT_EQ(taken.size(), job.size());
+  EXPECT_TRUE(taken == job);
 }
 
 }  // namespace
