@@ -253,7 +253,7 @@ class LinuxProgram(unittest.TestCase):
         self.assertEqual(code, 4, err)
         outcome = json.loads(out)
         self.assertEqual((outcome["device"], outcome["exit_code"], outcome["outcome"]),
-                         (target.device, 4, "read_back_differs"))
+                         (target.device, 4, "readback_differs"))
         self.assertEqual(outcome["differences"], ["sensor: wrote black_mark, reads gap"])
         code, out, err = self.ctl("set", "--json", "--speed-limit", "on", "--dry-run", "--device", target.device)
         self.assertEqual(code, 0, err)
