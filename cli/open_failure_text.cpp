@@ -28,7 +28,8 @@ std::string OpenFailureText(const std::string& device, const platform::OpenFailu
       return "cannot open " + device + ": the device is in use" + detail +
              ". Wait until the print job on it has finished or close the program using it, then try again.";
     case platform::OpenFailure::NotADevice:
-      return "will not open " + device + ": it is not a USB printer" + detail + "; nothing was written to it.";
+      return "will not open " + device + ": it is not a USB printer of vendor 1A86" + detail +
+             "; nothing was sent to it.";
     case platform::OpenFailure::Other:
       break;
   }

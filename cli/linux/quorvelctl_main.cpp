@@ -22,7 +22,7 @@ std::string FromEnvironment(const char* name, const char* otherwise) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  linux_platform::LibusbPrinterBus bus(FromEnvironment("QUORVEL_SYSFS_ROOT", "/sys"));
+  linux_platform::LibusbPrinterBus bus(FromEnvironment("QUORVEL_SYSFS_ROOT", "/sys"), ctl::NotOurPrinter);
   ctl::UsbPrinterSource source(bus);
   linux_platform::PassThroughTextCodec codec;
   ctl::CtlContext context{source,

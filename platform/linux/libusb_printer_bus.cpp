@@ -213,7 +213,8 @@ std::string LocationName(unsigned bus, const std::vector<unsigned>& ports) {
   return name;
 }
 
-LibusbPrinterBus::LibusbPrinterBus(fs::path sysRoot) : sysRoot_(std::move(sysRoot)) {
+LibusbPrinterBus::LibusbPrinterBus(fs::path sysRoot, DeviceRefusal refusal)
+    : sysRoot_(std::move(sysRoot)), refusal_(std::move(refusal)) {
   libusb_context* context = nullptr;
   const int result = libusb_init(&context);
   if (result != 0) {
@@ -284,6 +285,15 @@ std::unique_ptr<platform::PrinterConnection> LibusbPrinterBus::Open(std::string_
   libusb_device_descriptor descriptor{};
   libusb_get_device_descriptor(device.Get(), &descriptor);
   LibusbConfig config = ConfigOf(device.Get());
+  // Before the device is opened, let alone its driver detached: another maker's printer is left alone.
+  platform::UsbDeviceRecord record;
+  record.node = std::string(path);
+  record.vendor = descriptor.idVendor;
+  record.product = descriptor.idProduct;
+  record.printerInterface = config && HasPrinterInterface(*config.Get());
+  if (std::string refused = refusal_ ? refusal_(record) : std::string(); !refused.empty()) {
+    return Failed(failure, platform::OpenFailure::NotADevice, refused);
+  }
   std::optional<PrinterEndpoints> endpoints = config ? FindPrinterEndpoints(*config.Get()) : std::nullopt;
   if (!endpoints) return Failed(failure, platform::OpenFailure::NotADevice, "this USB device has no printer interface");
 

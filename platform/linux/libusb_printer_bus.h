@@ -2,6 +2,7 @@
 // USB printers reached through libusb: the bus's devices for discovery, and a connection that claims the printer
 // interface for as long as it lives (the kernel's printer driver is detached meanwhile and given back after).
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -11,10 +12,14 @@
 
 namespace linux_platform {
 
+// Why a device may not be opened (another maker's, not a printer); empty when it may.
+using DeviceRefusal = std::function<std::string(const platform::UsbDeviceRecord&)>;
+
 class LibusbPrinterBus : public platform::UsbBus, public platform::PrinterDevices {
  public:
-  // `sysRoot` is /sys: where the serial numbers and the printer driver's lpN nodes are looked up.
-  explicit LibusbPrinterBus(std::filesystem::path sysRoot);
+  // `sysRoot` is /sys: where the serial numbers and the printer driver's lpN nodes are looked up. `refusal` is
+  // asked about every device before it is opened, whichever path named it.
+  LibusbPrinterBus(std::filesystem::path sysRoot, DeviceRefusal refusal);
 
   std::vector<platform::UsbDeviceRecord> Devices() override;
 
@@ -24,6 +29,7 @@ class LibusbPrinterBus : public platform::UsbBus, public platform::PrinterDevice
 
  private:
   std::filesystem::path sysRoot_;
+  DeviceRefusal refusal_;
   LibusbContext context_;
   std::string initError_;
 };

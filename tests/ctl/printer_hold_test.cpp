@@ -84,7 +84,7 @@ TEST_F(Hold, APathThatIsNoPrinterIsAUsageError) {
   devices.At("/tmp/file").openFailure = platform::OpenFailure{platform::OpenFailure::NotADevice, "not USB"};
   const ctl::Opened opened = ctl::OpenPrinter(devices, "/tmp/file", ctl::HostSystem::Linux);
   EXPECT_EQ(opened.code, ctl::kUsage);
-  EXPECT_NE(opened.error.find("nothing was written"), std::string::npos) << opened.error;
+  EXPECT_NE(opened.error.find("nothing was sent"), std::string::npos) << opened.error;
 }
 
 TEST_F(Hold, AProfileFromAnotherModelIsRefusedUnlessForced) {

@@ -95,6 +95,26 @@ class UsbProgram(UsbCase):
         self.assertEqual(self.run_ctl("read", "--device", "/dev/usb/lp7")[0], 2)
         self.assertEqual(self.run_ctl("read", "--device", "/dev/bus/usb/001/099")[0], 2)
 
+    def test_a_path_to_another_makers_printer_is_refused_before_a_byte(self):
+        other = self.bench.printer("other")
+        handler = self.bus.plug(1, other, vendor=0x04B8, product=0x0202, serial="OTHER1")
+        lp = self.bus.bind_printer_driver(handler, 0)
+        image = self.bench.root / "fw.bin"
+        image.write_bytes(b"\x01" * 2000)
+        runs = {"firmware by its printer node": ("firmware", image, "--device", lp, "--yes"),
+                "selftest by its USB node": ("selftest", "-p", handler.node),
+                "set by its printer node": ("set", "--device", lp, "--speed-limit", "on", "--settle", "0"),
+                "read by its USB node": ("read", "--device", handler.node),
+                "send by its printer node": ("send", "-p", lp, "--hex", "1B 40")}
+        for name, args in runs.items():
+            with self.subTest(name):
+                code, _, err = self.run_ctl(*args)
+                self.assertEqual(code, 1, err)
+                self.assertIn("vendor 04B8", err)
+                self.assertIn("nothing was sent", err)
+        self.assertEqual(other.received(), b"")
+        self.assertEqual([event for event in self.bus.events.items if event[1] == handler.node], [])
+
     # --- the transfers ---------------------------------------------------------------------------------------------
     def test_a_frame_in_one_transfer_or_in_pieces(self):
         for piece in (None, 32, 20):
