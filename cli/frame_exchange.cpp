@@ -10,6 +10,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A wait that a signal may end looks at it this often (the settings session's kHoldCheck).
+constexpr std::chrono::milliseconds kStepOfStoppableWait{100};
+
 // A device that fails every read at once would otherwise keep the loop spinning until the time is up.
 constexpr std::chrono::milliseconds kPauseAfterFailedRead{10};
 
@@ -26,8 +29,14 @@ std::string Seconds(std::chrono::milliseconds time) {
 
 }  // namespace
 
-FrameRead ReadParameterFrame(platform::PrinterConnection& connection, std::chrono::milliseconds timeout) {
+FrameRead ReadParameterFrame(platform::PrinterConnection& connection, std::chrono::milliseconds timeout,
+                             const std::function<bool()>& stopped) {
   FrameRead read;
+  auto asked = [&] { return stopped && stopped(); };
+  if (asked()) {
+    read.outcome = FrameRead::Stopped;
+    return read;
+  }
   connection.DiscardPending();
   const std::vector<uint8_t> query = quorvel::ToBytes(quorvel::CommandLine(quorvel::command::kReturnValue));
   if (!connection.Write(query)) {
@@ -39,12 +48,17 @@ FrameRead ReadParameterFrame(platform::PrinterConnection& connection, std::chron
   for (;;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) break;
-    platform::ReadResult chunk = connection.Read(quorvel::kFrameSize, left);
+    const auto step = stopped ? std::min(left, kStepOfStoppableWait) : left;
+    platform::ReadResult chunk = connection.Read(quorvel::kFrameSize, step);
     read.received.insert(read.received.end(), chunk.bytes.begin(), chunk.bytes.end());
     if (std::optional<size_t> at = FindFrame(read.received)) {
       read.frame.emplace();
       std::copy_n(read.received.begin() + static_cast<long>(*at), quorvel::kFrameSize, read.frame->begin());
       read.outcome = FrameRead::Received;
+      return read;
+    }
+    if (asked()) {
+      read.outcome = FrameRead::Stopped;
       return read;
     }
     if (chunk.failed) {
@@ -69,6 +83,8 @@ std::string FrameReadProblem(const FrameRead& read, const std::string& device, s
              " byte(s) within " + Seconds(timeout) + ", but no parameter frame";
     case FrameRead::ReadFailed:
       return device + ": reading the printer's answer failed";
+    case FrameRead::Stopped:
+      return device + ": stopped by a signal before the printer's answer came";
   }
   return {};
 }

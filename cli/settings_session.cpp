@@ -8,8 +8,24 @@
 
 namespace ctl {
 
+namespace {
+
+bool Asked(const StopCheck& stopped) { return stopped && stopped(); }
+
+}  // namespace
+
+HoldEnd HoldFor(std::chrono::milliseconds time, const Pause& pause, const StopCheck& stopped) {
+  for (std::chrono::milliseconds waited{0}; waited < time;) {
+    if (Asked(stopped)) return HoldEnd::Stopped;
+    const auto step = std::min(kHoldCheck, time - waited);
+    pause(step);
+    waited += step;
+  }
+  return Asked(stopped) ? HoldEnd::Stopped : HoldEnd::Waited;
+}
+
 Opened OpenPrinter(platform::PrinterDevices& devices, const std::string& device, HostSystem host,
-                   std::chrono::milliseconds wait, const Pause& pause) {
+                   std::chrono::milliseconds wait, const Pause& pause, const StopCheck& stopped) {
   Opened opened;
   platform::OpenFailure failure;
   std::chrono::milliseconds waited{0};
@@ -20,6 +36,11 @@ Opened OpenPrinter(platform::PrinterDevices& devices, const std::string& device,
     const auto step = std::min(kBusyRetry, wait - waited);
     pause(step);
     waited += step;
+    if (Asked(stopped)) {
+      opened.code = kStopped;
+      opened.error = device + ": stopped by a signal while waiting for the printer; nothing was sent";
+      return opened;
+    }
   }
   if (!opened.connection) {
     opened.code = failure.kind == platform::OpenFailure::NotFound     ? kNoSuchPrinter
@@ -40,9 +61,12 @@ SetOutcome SetPrinterSettings(platform::PrinterDevices& devices, const std::stri
     return outcome;
   };
 
-  Opened opened = OpenPrinter(devices, device, host, request.wait, pause);
+  Opened opened = OpenPrinter(devices, device, host, request.wait, pause, request.stopped);
   if (!opened.connection) return fail(opened.code, opened.error);
-  const FrameRead before = ReadParameterFrame(*opened.connection, request.timeout);
+  const FrameRead before = ReadParameterFrame(*opened.connection, request.timeout, request.stopped);
+  if (before.outcome == FrameRead::Stopped) {
+    return fail(kStopped, device + ": stopped by a signal before the settings were read; nothing written");
+  }
   if (!before.frame) return fail(kDeviceFailed, FrameReadProblem(before, device, request.timeout) + "; nothing written");
   if (!request.profileModel.empty() && !request.force) {
     const std::string model = ReportedModel(*before.frame);
@@ -60,18 +84,26 @@ SetOutcome SetPrinterSettings(platform::PrinterDevices& devices, const std::stri
     outcome.result = device + ": would write " + std::to_string(outcome.batch.size()) + " bytes; nothing written";
     return outcome;
   }
+  if (Asked(request.stopped)) {
+    return fail(kStopped, device + ": stopped by a signal after the settings were read; nothing written");
+  }
   if (!opened.connection->Write(quorvel::ToBytes(outcome.batch))) {
     return fail(kDeviceFailed, device + ": writing the settings failed; the printer may hold part of them");
   }
+  const std::string notReadBack =
+      device + ": stopped by a signal: settings written, not read back: run `quorvelctl read` to check";
   // The printer applies the settings on its own time. We keep holding it meanwhile, so that no other program
   // reads the old settings, writes them back, or takes the printer from under our read-back.
-  pause(request.settle);
+  if (HoldFor(request.settle, pause, request.stopped) == HoldEnd::Stopped && request.verify) {
+    return fail(kStopped, notReadBack);
+  }
   if (!request.verify) {
     outcome.result = device + ": settings written (not read back)";
     return outcome;
   }
 
-  const FrameRead after = ReadParameterFrame(*opened.connection, request.timeout);
+  const FrameRead after = ReadParameterFrame(*opened.connection, request.timeout, request.stopped);
+  if (after.outcome == FrameRead::Stopped) return fail(kStopped, notReadBack);
   if (!after.frame) {
     return fail(kDeviceFailed, "settings written, but the read-back failed: " +
                                    FrameReadProblem(after, device, request.timeout));

@@ -43,26 +43,27 @@ int RunFirmware(CtlContext& context, const FirmwareOptions& options) {
   if (!options.yes && !Confirmed(context, device, options.file, image.bytes.size())) {
     return Fail(context, kUsage, "not confirmed: nothing sent (--yes downloads without asking)");
   }
-  Opened opened = OpenPrinter(context.devices, device, context.host, options.printers.Wait(), context.pause);
+  Opened opened = OpenPrinter(context.devices, device, context.host, options.printers.Wait(), context.pause,
+                              StopCheckOf(context));
   if (!opened.connection) return Fail(context, opened.code, opened.error);
   opened.connection->LimitWrites(options.printers.Timeout());
 
-  // A signal now would cut the image at a random byte: the piece in flight is finished first, then we stop.
-  std::unique_ptr<SignalShield> shield = context.shieldSignals ? context.shieldSignals() : nullptr;
+  // A signal would cut the image at a random byte: the piece in flight is finished first, then we stop.
+  const StopCheck stopped = StopCheckOf(context);
   const bool showProgress = context.io.errIsTerminal;
   const FirmwareResult result = DownloadFirmware(
       *opened.connection, image.bytes,
       [&](size_t sent, size_t total) {
         if (showProgress) context.io.err << "\r" << ProgressLine(sent, total) << std::flush;
       },
-      [&] { return shield && shield->Requested(); });
+      stopped);
   if (showProgress) context.io.err << "\n";
   if (!result.commandSent) return Fail(context, kDeviceFailed, device + ": the upgrade command could not be written");
   if (result.stopped) {
-    return Fail(context, kDeviceFailed, device + ": stopped after " + std::to_string(result.imageBytesSent) + " of " +
-                                            std::to_string(image.bytes.size()) +
-                                            " bytes: the firmware image is incomplete, and the printer may need the "
-                                            "download again before it works");
+    return Fail(context, kStopped, device + ": stopped by a signal after " + std::to_string(result.imageBytesSent) +
+                                       " of " + std::to_string(image.bytes.size()) +
+                                       " bytes: the firmware image is incomplete, and the printer may need the "
+                                       "download again before it works");
   }
   if (!result.complete) {
     return Fail(context, kDeviceFailed, device + ": the image broke off after " +

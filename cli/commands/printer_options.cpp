@@ -84,7 +84,8 @@ OpenedPrinter OpenChosenPrinter(CtlContext& context, const PrinterOptions& optio
     return opened;
   }
   opened.device = chosen.printers.front().device;
-  Opened open = OpenPrinter(context.devices, opened.device, context.host, options.Wait(), context.pause);
+  Opened open =
+      OpenPrinter(context.devices, opened.device, context.host, options.Wait(), context.pause, StopCheckOf(context));
   if (!open.connection) {
     opened.code = Fail(context, open.code, open.error);
     return opened;

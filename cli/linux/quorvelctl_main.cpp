@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
   linux_platform::LibusbPrinterBus bus(FromEnvironment("QUORVEL_SYSFS_ROOT", "/sys"), ctl::NotOurPrinter);
   ctl::UsbPrinterSource source(bus);
   linux_platform::PassThroughTextCodec codec;
+  quorvelctl_linux::PosixSignalShield shield;
   ctl::CtlContext context{source,
                           bus,
                           codec,
@@ -32,6 +33,6 @@ int main(int argc, char** argv) {
                           ctl::Io{std::cout, std::cerr, std::cin, ::isatty(STDERR_FILENO) == 1,
                                   ::isatty(STDIN_FILENO) == 1},
                           [](std::chrono::milliseconds time) { std::this_thread::sleep_for(time); },
-                          [] { return std::make_unique<quorvelctl_linux::PosixSignalShield>(); }};
+                          &shield};
   return ctl::RunCtl(argc, argv, context);
 }

@@ -3,6 +3,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <mutex>
+#include <numeric>
 #include <sstream>
 
 #include "cli/ctl_app.h"
@@ -57,7 +60,11 @@ class Commands : public ::testing::Test {
     std::ostream failingOut(failingOut_ ? failingOut_ : out.rdbuf());
     std::istringstream in(input);
     ctl::CtlContext context{source_, devices_, codec_, host_, ctl::Io{failingOut, err, in, false, false},
-                            [this](std::chrono::milliseconds time) { pauses_.push_back(time); }, shield_};
+                            [this](std::chrono::milliseconds time) {
+                              std::lock_guard lock(pausesMutex_);
+                              pauses_.push_back(time);
+                            },
+                            shield_};
     Outcome run;
     run.code = ctl::RunCtl(static_cast<int>(argv.size()), argv.data(), context);
     run.out = out.str();
@@ -78,8 +85,9 @@ class Commands : public ::testing::Test {
   fakes::FakePrinterDevices devices_;
   linux_platform::PassThroughTextCodec codec_;
   ctl::HostSystem host_ = ctl::HostSystem::Linux;
+  std::mutex pausesMutex_;  // set --all pauses from a thread per printer
   std::vector<std::chrono::milliseconds> pauses_;
-  ctl::ShieldSignals shield_;
+  ctl::SignalShield* shield_ = nullptr;
   std::streambuf* failingOut_ = nullptr;  // standard output, when it is to fail
   fs::path folder_;
 };
@@ -199,7 +207,7 @@ TEST_F(Commands, SetWritesTheChangeAndReportsEachPrinter) {
   EXPECT_EQ(run.out, "/dev/usb/lp0: settings written and read back\n/dev/usb/lp1: settings written and read back\n");
   EXPECT_EQ(first->state.Get("sensor_type"), "1");
   EXPECT_EQ(second->state.Get("offset_index"), "2");
-  EXPECT_EQ(pauses_, (std::vector<std::chrono::milliseconds>{500ms, 500ms}));
+  EXPECT_EQ(std::accumulate(pauses_.begin(), pauses_.end(), 0ms), 1000ms);  // 0.5 s for each printer
 }
 
 TEST_F(Commands, DryRunPrintsTheBatch) {
@@ -315,24 +323,82 @@ TEST_F(Commands, FirmwareAsksFirstThenSendsTheCommandAndTheImage) {
   EXPECT_EQ(Sent("/dev/usb/lp0"), "PROGRAME UPGRADE\r\n" + image);
 }
 
-// Notes a signal once the first piece of the image is on its way.
-struct SignalAfterFirstPiece : ctl::SignalShield {
-  fakes::FakePrinter& printer;
-  explicit SignalAfterFirstPiece(fakes::FakePrinter& fake) : printer(fake) {}
-  bool Requested() const override { return printer.writes.size() >= 2; }
+// A signal that comes once `when` says so, and is noted only if the shield was raised first (as the real one: before
+// that, a signal ends the program).
+struct ScriptedSignal : ctl::SignalShield {
+  std::function<bool()> when;
+  int raises = 0;
+  explicit ScriptedSignal(std::function<bool()> condition) : when(std::move(condition)) {}
+  void Raise() override { ++raises; }
+  bool Requested() const override { return raises > 0 && when(); }
 };
 
 TEST_F(Commands, FirmwareStoppedByASignalFinishesThePieceAndSaysTheImageIsIncomplete) {
   AddPrinter("/dev/usb/lp0", "1000", "");
   const std::string file = File("fw.bin", std::string(10000, 'x'));
-  shield_ = [this] { return std::make_unique<SignalAfterFirstPiece>(devices_.At("/dev/usb/lp0")); };
+  ScriptedSignal afterFirstPiece([this] { return devices_.At("/dev/usb/lp0").writes.size() >= 2; });
+  shield_ = &afterFirstPiece;
   const Outcome stopped = Ctl({"firmware", file, "--yes"});
-  EXPECT_EQ(stopped.code, ctl::kDeviceFailed);
-  EXPECT_NE(stopped.err.find("stopped after 4096 of 10000 bytes: the firmware image is incomplete, and the printer "
-                             "may need the download again"),
+  EXPECT_EQ(stopped.code, ctl::kStopped);
+  EXPECT_NE(stopped.err.find("stopped by a signal after 4096 of 10000 bytes: the firmware image is incomplete, and "
+                             "the printer may need the download again"),
             std::string::npos)
       << stopped.err;
   EXPECT_EQ(Sent("/dev/usb/lp0"), "PROGRAME UPGRADE\r\n" + std::string(4096, 'x'));
+}
+
+// Every command that holds a printer ends at its next step once a signal comes, says what was done and what not,
+// and closes the printer (which gives it back to its driver).
+TEST_F(Commands, ASignalWhileAPrinterIsHeldEndsEveryCommandWithWhatWasDone) {
+  struct Case {
+    std::vector<std::string> arguments;
+    size_t signalAfterWrites;  // the printer has taken this many writes when the signal comes
+    std::string said;
+    std::string sent;
+  } cases[] = {
+      {{"read"}, 0, "/dev/usb/lp0: stopped by a signal before the printer's answer came; nothing read", ""},
+      {{"save", "PROFILE"}, 0, "stopped by a signal before the printer's answer came; nothing saved", ""},
+      {{"set", "--speed-limit", "on"}, 0, "/dev/usb/lp0: stopped by a signal before the settings were read; nothing "
+                                          "written", ""},
+      {{"set", "--speed-limit", "on"}, 1, "stopped by a signal after the settings were read; nothing written",
+       "RETURN VALUE\r\n"},
+      {{"set", "--speed-limit", "on"}, 2, "/dev/usb/lp0: stopped by a signal: settings written, not read back: run "
+                                          "`quorvelctl read` to check",
+       "RETURN VALUE\r\nSENSORTYPE 0\r\nSUPPORT 0\r\nUSBHANDO\r\nLIMITED 11110000\r\n"},
+      {{"apply", "PROFILE", "--all"}, 2, "settings written, not read back: run `quorvelctl read` to check",
+       "RETURN VALUE\r\nSENSORTYPE 0\r\nSUPPORT 0\r\nUSBHANDO\r\nLIMITED 01110000\r\n"},
+  };
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  const std::string profile = folder_ / "p.json";
+  ASSERT_EQ(Ctl({"save", profile}).code, 0);
+  for (Case& c : cases) {
+    for (std::string& argument : c.arguments) {
+      if (argument == "PROFILE") argument = c.arguments[0] == "save" ? (folder_ / "new.json").string() : profile;
+    }
+    devices_.At("/dev/usb/lp0").writes.clear();
+    ScriptedSignal signal([&] { return devices_.At("/dev/usb/lp0").writes.size() >= c.signalAfterWrites; });
+    shield_ = &signal;
+    const Outcome run = Ctl(c.arguments);
+    shield_ = nullptr;
+    EXPECT_EQ(run.code, ctl::kStopped) << c.arguments[0] << ": " << run.err;
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    EXPECT_EQ(Sent("/dev/usb/lp0"), c.sent) << c.said;
+    EXPECT_EQ(devices_.At("/dev/usb/lp0").openConnections, 0);
+  }
+  EXPECT_FALSE(fs::exists(folder_ / "new.json"));
+}
+
+TEST_F(Commands, ASignalWhileWaitingForABusyPrinterEndsTheWaitWithNothingSent) {
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  devices_.At("/dev/usb/lp0").openFailure = platform::OpenFailure{platform::OpenFailure::Busy, "held"};
+  ScriptedSignal signal([this] { return pauses_.size() >= 3; });
+  shield_ = &signal;
+  const Outcome run = Ctl({"set", "--speed-limit", "on", "--wait", "60"});
+  EXPECT_EQ(run.code, ctl::kStopped) << run.err;
+  EXPECT_NE(run.err.find("/dev/usb/lp0: stopped by a signal while waiting for the printer; nothing was sent"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(pauses_.size(), 3u);
 }
 
 TEST_F(Commands, FirmwareAsksBeforeThePrinterIsOpened) {

@@ -62,7 +62,8 @@ def descriptors(vendor, product, interface_class=PRINTER_CLASS):
 
 
 class Events:
-    """What the handlers saw, in order, for the test to read: ("claim" | "release" | "busy", device node)."""
+    """What the handlers saw, in order, for the test to read: ("claim" | "release" | "reattach" | "busy" | "holding",
+    device node)."""
 
     def __init__(self):
         self.lock = threading.Condition()
@@ -179,7 +180,9 @@ class UsbPrinterHandler(UMockdev.IoctlBase):
             client.complete(0, 0)
         elif request == GETDRIVER:
             client.complete(-1, errno.ENODATA)  # no kernel driver bound
-        elif request in (IOCTL, SETINTERFACE, SETCONFIGURATION, RESET, CLEAR_HALT, CONNECT, DISCONNECT):
+        elif request == IOCTL:
+            self._driver_ioctl(client, arg)
+        elif request in (SETINTERFACE, SETCONFIGURATION, RESET, CLEAR_HALT, CONNECT, DISCONNECT):
             client.complete(0, 0)
         elif request == GET_SPEED:
             client.complete(2, 0)  # full speed
@@ -192,6 +195,16 @@ class UsbPrinterHandler(UMockdev.IoctlBase):
         else:
             client.complete(-1, errno.ENOTTY)
         return True
+
+    def _driver_ioctl(self, client, arg):
+        """USBDEVFS_IOCTL: a request to the interface's kernel driver; CONNECT gives the interface back to it, as
+        libusb does when it releases an interface it detached the driver from."""
+        _, code = struct.unpack_from("<ii", bytes(arg.resolve(0, 16).retrieve()))
+        if code == CONNECT:
+            self.events.add("reattach", self.node)
+        elif code == DISCONNECT:
+            self.events.add("detach", self.node)
+        client.complete(0, 0)
 
     def _claim(self, client):
         with self.events.lock:
