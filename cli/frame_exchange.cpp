@@ -40,7 +40,7 @@ FrameRead ReadParameterFrame(platform::PrinterConnection& connection, std::chron
   connection.DiscardPending();
   const std::vector<uint8_t> query = quorvel::ToBytes(quorvel::CommandLine(quorvel::command::kReturnValue));
   if (!connection.Write(query)) {
-    read.outcome = FrameRead::WriteFailed;
+    read.outcome = connection.Unplugged() ? FrameRead::Unplugged : FrameRead::WriteFailed;
     return read;
   }
   const Clock::time_point deadline = Clock::now() + timeout;
@@ -62,6 +62,11 @@ FrameRead ReadParameterFrame(platform::PrinterConnection& connection, std::chron
       return read;
     }
     if (chunk.failed) {
+      // A printer that is gone will not answer: no need to wait for the time to run out.
+      if (connection.Unplugged()) {
+        read.outcome = FrameRead::Unplugged;
+        return read;
+      }
       failures = true;
       std::this_thread::sleep_for(std::min(kPauseAfterFailedRead, left));
     }
@@ -83,6 +88,8 @@ std::string FrameReadProblem(const FrameRead& read, const std::string& device, s
              " byte(s) within " + Seconds(timeout) + ", but no parameter frame";
     case FrameRead::ReadFailed:
       return device + ": reading the printer's answer failed";
+    case FrameRead::Unplugged:
+      return device + ": the printer was unplugged";
     case FrameRead::Stopped:
       return device + ": stopped by a signal before the printer's answer came";
   }

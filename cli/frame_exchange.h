@@ -23,6 +23,7 @@ struct FrameRead {
     NotAFrame,    // bytes came back, but no frame among them
     ReadFailed,   // the device reported errors and nothing useful came back
     Stopped,      // a signal came before the frame did
+    Unplugged,    // the printer was pulled out
   } outcome = NoAnswer;
   std::optional<FrameBytes> frame;
   std::vector<uint8_t> received;  // every byte that came back

@@ -14,9 +14,11 @@ bool Asked(const StopCheck& stopped) { return stopped && stopped(); }
 
 }  // namespace
 
-HoldEnd HoldFor(std::chrono::milliseconds time, const Pause& pause, const StopCheck& stopped) {
+HoldEnd HoldFor(platform::PrinterConnection& connection, std::chrono::milliseconds time, const Pause& pause,
+                const StopCheck& stopped) {
   for (std::chrono::milliseconds waited{0}; waited < time;) {
     if (Asked(stopped)) return HoldEnd::Stopped;
+    if (connection.Unplugged()) return HoldEnd::Unplugged;
     const auto step = std::min(kHoldCheck, time - waited);
     pause(step);
     waited += step;
@@ -67,6 +69,9 @@ SetOutcome SetPrinterSettings(platform::PrinterDevices& devices, const std::stri
   if (before.outcome == FrameRead::Stopped) {
     return fail(kStopped, device + ": stopped by a signal before the settings were read; nothing written");
   }
+  if (before.outcome == FrameRead::Unplugged) {
+    return fail(kDeviceFailed, device + ": the printer was unplugged before its settings were read; nothing written");
+  }
   if (!before.frame) return fail(kDeviceFailed, FrameReadProblem(before, device, request.timeout) + "; nothing written");
   if (!request.profileModel.empty() && !request.force) {
     const std::string model = ReportedModel(*before.frame);
@@ -88,14 +93,25 @@ SetOutcome SetPrinterSettings(platform::PrinterDevices& devices, const std::stri
     return fail(kStopped, device + ": stopped by a signal after the settings were read; nothing written");
   }
   if (!opened.connection->Write(quorvel::ToBytes(outcome.batch))) {
-    return fail(kDeviceFailed, device + ": writing the settings failed; the printer may hold part of them");
+    return fail(kDeviceFailed, device + (opened.connection->Unplugged()
+                                             ? ": the printer was unplugged while the settings were written; it may "
+                                               "hold part of them"
+                                             : ": writing the settings failed; the printer may hold part of them"));
   }
   const std::string notReadBack =
       device + ": stopped by a signal: settings written, not read back: run `quorvelctl read` to check";
   // The printer applies the settings on its own time. We keep holding it meanwhile, so that no other program
   // reads the old settings, writes them back, or takes the printer from under our read-back.
-  if (HoldFor(request.settle, pause, request.stopped) == HoldEnd::Stopped && request.verify) {
-    return fail(kStopped, notReadBack);
+  const std::string unpluggedAfterWrite = device + ": the printer was unplugged: settings written, not read back";
+  switch (HoldFor(*opened.connection, request.settle, pause, request.stopped)) {
+    case HoldEnd::Stopped:
+      if (request.verify) return fail(kStopped, notReadBack);
+      break;
+    case HoldEnd::Unplugged:
+      if (request.verify) return fail(kDeviceFailed, unpluggedAfterWrite);
+      break;
+    case HoldEnd::Waited:
+      break;
   }
   if (!request.verify) {
     outcome.result = device + ": settings written (not read back)";
@@ -104,6 +120,7 @@ SetOutcome SetPrinterSettings(platform::PrinterDevices& devices, const std::stri
 
   const FrameRead after = ReadParameterFrame(*opened.connection, request.timeout, request.stopped);
   if (after.outcome == FrameRead::Stopped) return fail(kStopped, notReadBack);
+  if (after.outcome == FrameRead::Unplugged) return fail(kDeviceFailed, unpluggedAfterWrite);
   if (!after.frame) {
     return fail(kDeviceFailed, "settings written, but the read-back failed: " +
                                    FrameReadProblem(after, device, request.timeout));

@@ -59,8 +59,10 @@ struct Opened {
 Opened OpenPrinter(platform::PrinterDevices& devices, const std::string& device, HostSystem host,
                    std::chrono::milliseconds wait = {}, const Pause& pause = {}, const StopCheck& stopped = {});
 
-// Waits `time` while holding a printer, in steps of kHoldCheck; a signal ends the wait early.
-enum class HoldEnd { Waited, Stopped };
-HoldEnd HoldFor(std::chrono::milliseconds time, const Pause& pause, const StopCheck& stopped);
+// Waits `time` while holding `connection`'s printer, in steps of kHoldCheck; a signal or an unplug ends the wait
+// early.
+enum class HoldEnd { Waited, Stopped, Unplugged };
+HoldEnd HoldFor(platform::PrinterConnection& connection, std::chrono::milliseconds time, const Pause& pause,
+                const StopCheck& stopped);
 
 }  // namespace ctl

@@ -19,6 +19,9 @@ int RunRead(CtlContext& context, const ReadOptions& options) {
   if (!printer.connection) return printer.code;
   const std::string& device = printer.device;
   const FrameRead read = ReadParameterFrame(*printer.connection, options.printers.Timeout(), StopCheckOf(context));
+  if (read.outcome == FrameRead::Unplugged) {
+    return Fail(context, kDeviceFailed, FrameReadProblem(read, device, options.printers.Timeout()) + "; nothing read");
+  }
   if (read.outcome == FrameRead::Stopped) {
     return Fail(context, kStopped, FrameReadProblem(read, device, options.printers.Timeout()) + "; nothing read");
   }

@@ -22,6 +22,9 @@ int RunSave(CtlContext& context, const SaveOptions& options) {
   if (!printer.connection) return printer.code;
   const std::string& device = printer.device;
   const FrameRead read = ReadParameterFrame(*printer.connection, options.printers.Timeout(), StopCheckOf(context));
+  if (read.outcome == FrameRead::Unplugged) {
+    return Fail(context, kDeviceFailed, FrameReadProblem(read, device, options.printers.Timeout()) + "; nothing saved");
+  }
   if (read.outcome == FrameRead::Stopped) {
     return Fail(context, kStopped, FrameReadProblem(read, device, options.printers.Timeout()) + "; nothing saved");
   }

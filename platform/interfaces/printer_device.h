@@ -54,6 +54,10 @@ class PrinterConnection {
 
   // How long a write may wait for the printer to take the bytes, where the device lets us bound it.
   virtual void LimitWrites(std::chrono::milliseconds) {}
+
+  // Whether the device has gone (unplugged) since it was opened, where the system tells: a transfer found it gone,
+  // or a look at the device now does.
+  virtual bool Unplugged() { return false; }
 };
 
 class PrinterDevices {

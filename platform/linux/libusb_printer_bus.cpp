@@ -131,6 +131,7 @@ class LibusbPrinterConnection : public platform::PrinterConnection {
           libusb_bulk_transfer(handle_.Get(), endpoints_.out, const_cast<uint8_t*>(bytes.data() + done),
                                static_cast<int>(piece), &transferred, TimeoutMs(writeLimit_));
       if (result == LIBUSB_ERROR_PIPE) libusb_clear_halt(handle_.Get(), endpoints_.out);
+      Note(result);
       if (result != 0 || static_cast<size_t>(transferred) != piece) return false;
       done += piece;
     }
@@ -146,6 +147,7 @@ class LibusbPrinterConnection : public platform::PrinterConnection {
       const int status = libusb_bulk_transfer(handle_.Get(), endpoints_.in, buffer.data(),
                                               static_cast<int>(buffer.size()), &transferred, TimeoutMs(timeout));
       pending_.insert(pending_.end(), buffer.begin(), buffer.begin() + (transferred > 0 ? transferred : 0));
+      Note(status);
       if (status != 0 && status != LIBUSB_ERROR_TIMEOUT) {
         if (status == LIBUSB_ERROR_PIPE) libusb_clear_halt(handle_.Get(), endpoints_.in);
         result.failed = true;
@@ -165,8 +167,17 @@ class LibusbPrinterConnection : public platform::PrinterConnection {
       int transferred = 0;
       const int status = libusb_bulk_transfer(handle_.Get(), endpoints_.in, buffer, length, &transferred,
                                               kDiscardWaitMs);
+      Note(status);
       if (status != 0 || transferred == 0) return;
     }
+  }
+
+  bool Unplugged() override {
+    // Between transfers (set's wait) the device is asked for its configuration: libusb reads it from sysfs, or asks
+    // the device; either fails with "no device" once it is gone.
+    int configuration = 0;
+    if (!unplugged_) Note(libusb_get_configuration(handle_.Get(), &configuration));
+    return unplugged_;
   }
 
   std::optional<platform::UsbIds> DriverUsbIds() override { return ids_; }
@@ -174,6 +185,10 @@ class LibusbPrinterConnection : public platform::PrinterConnection {
   void LimitWrites(std::chrono::milliseconds limit) override { writeLimit_ = limit; }
 
  private:
+  void Note(int status) {
+    if (status == LIBUSB_ERROR_NO_DEVICE) unplugged_ = true;
+  }
+
   // libusb takes 0 as "no limit": the shortest wait it can give is 1 ms.
   static unsigned TimeoutMs(std::chrono::milliseconds time) {
     return time.count() < 1 ? 1u : static_cast<unsigned>(std::min<long long>(time.count(), 0x7FFFFFFF));
@@ -185,6 +200,7 @@ class LibusbPrinterConnection : public platform::PrinterConnection {
   platform::UsbIds ids_;
   std::deque<uint8_t> pending_;
   std::chrono::milliseconds writeLimit_ = kDefaultWriteLimit;
+  bool unplugged_ = false;
 };
 
 }  // namespace

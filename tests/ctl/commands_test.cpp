@@ -388,6 +388,38 @@ TEST_F(Commands, ASignalWhileAPrinterIsHeldEndsEveryCommandWithWhatWasDone) {
   EXPECT_FALSE(fs::exists(folder_ / "new.json"));
 }
 
+// A printer pulled out ends the wait at once, not when its time runs out, and the message says what was done.
+TEST_F(Commands, AnUnplugEndsTheWaitAtOnceWithWhatWasDone) {
+  struct Case {
+    std::vector<std::string> arguments;
+    size_t unpluggedAfterWrites;
+    std::string said;
+  } cases[] = {
+      {{"read", "--timeout", "60", "-p", "/dev/usb/lp0"}, 1, "/dev/usb/lp0: the printer was unplugged; nothing read"},
+      {{"set", "--speed-limit", "on", "--settle", "60", "-p", "/dev/usb/lp1"}, 0,
+       "/dev/usb/lp1: the printer was unplugged before its settings were read; nothing written"},
+      {{"set", "--speed-limit", "on", "--settle", "60", "-p", "/dev/usb/lp2"}, 2,
+       "/dev/usb/lp2: the printer was unplugged: settings written, not read back"},
+  };
+  for (const Case& c : cases) {
+    pauses_.clear();
+    AddPrinter(c.arguments.back(), "1000", "");
+    fakes::FakePrinter& printer = devices_.At(c.arguments.back());
+    printer.unplugged = c.unpluggedAfterWrites == 0;
+    printer.respond = [&printer, c, answer = printer.respond](std::span<const uint8_t> bytes) {
+      std::vector<uint8_t> reply = answer(bytes);
+      printer.unplugged = printer.writes.size() >= c.unpluggedAfterWrites;
+      return printer.unplugged ? std::vector<uint8_t>{} : reply;
+    };
+    const auto started = std::chrono::steady_clock::now();
+    const Outcome run = Ctl(c.arguments);
+    EXPECT_EQ(run.code, ctl::kDeviceFailed) << run.err;
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    EXPECT_LT(std::accumulate(pauses_.begin(), pauses_.end(), 0ms), 1s) << c.said;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 30s) << "the read waited for its time to run out";
+  }
+}
+
 TEST_F(Commands, ASignalWhileWaitingForABusyPrinterEndsTheWaitWithNothingSent) {
   AddPrinter("/dev/usb/lp0", "1000", "");
   devices_.At("/dev/usb/lp0").openFailure = platform::OpenFailure{platform::OpenFailure::Busy, "held"};

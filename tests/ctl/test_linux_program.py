@@ -3,6 +3,7 @@ answers printer_sim computes (see usb_bench)."""
 import json
 import signal
 import subprocess
+import time
 import unittest
 
 from ctl_harness import QUORVELCTL, Bench, ctl, ctl_json
@@ -352,6 +353,38 @@ class LinuxProgram(unittest.TestCase):
                 self.bus.events.wait_for(("reattach", printer.device))
                 self.assertIn("may need the download again", err)
                 self.assertEqual(printer.received_at_least(len(command) + 8192), command + image[:8192])
+
+    # --- unplugs -----------------------------------------------------------------------------------------------
+    def unplug_when(self, running, printer, condition):
+        """Pulls `printer` out once `condition()` holds; returns the run's end and how long it took after the pull."""
+        try:
+            condition()
+            pulled = time.monotonic()
+            self.bus.unplug(printer.handler)
+            out, err = running.communicate(timeout=120)
+            return out, err, time.monotonic() - pulled
+        finally:
+            if running.poll() is None:
+                running.kill()
+                running.communicate()
+
+    def test_an_unplug_during_a_read_is_reported_at_once(self):
+        printer = self.printer(mode="silent")
+        running = self.start("read", "--device", printer.device, "--timeout", "60")
+        _, err, after = self.unplug_when(running, printer, lambda: printer.received_at_least(len(QUERY), 60))
+        self.assertEqual(running.returncode, 3, err)
+        self.assertIn(f"{printer.device}: the printer was unplugged; nothing read", err)
+        self.assertLess(after, 1.0, "the unplug was reported when the wait ran out, not when it happened")
+
+    def test_an_unplug_during_sets_wait_is_reported_at_once_with_what_was_done(self):
+        batch = b"SENSORTYPE 0\r\nSUPPORT 0\r\nUSBHANDO\r\nLIMITED 11110000\r\n"
+        printer = self.printer()
+        running = self.start("set", "--speed-limit", "on", "--settle", "60", "--device", printer.device)
+        _, err, after = self.unplug_when(running, printer,
+                                         lambda: printer.received_at_least(len(QUERY + batch), 60))
+        self.assertEqual(running.returncode, 3, err)
+        self.assertIn(f"{printer.device}: the printer was unplugged: settings written, not read back", err)
+        self.assertLess(after, 1.0, "the unplug was reported when the wait ran out, not when it happened")
 
     # --- signals while a printer is held -----------------------------------------------------------------------
     def start(self, *args):

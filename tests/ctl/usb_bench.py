@@ -122,6 +122,7 @@ class UsbPrinterHandler(UMockdev.IoctlBase):
         self.piece = piece
         self.held_elsewhere = held_elsewhere
         self.together = None
+        self.gone = False  # unplugged: every request fails as the kernel fails it for a disconnected device
         self.fd = None
         if simulator is not None:
             self.fd = os.open(simulator.pty, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
@@ -165,7 +166,9 @@ class UsbPrinterHandler(UMockdev.IoctlBase):
     def _handle(self, client):
         request = client.get_request()
         arg = client.get_arg()
-        if request == GET_CAPABILITIES:
+        if self.gone:
+            self._after_unplug(client, request, arg)
+        elif request == GET_CAPABILITIES:
             data = arg.resolve(0, 4)
             data.update(0, list(struct.pack("<I", CAPABILITIES)))
             client.complete(0, 0)
@@ -195,6 +198,25 @@ class UsbPrinterHandler(UMockdev.IoctlBase):
         else:
             client.complete(-1, errno.ENOTTY)
         return True
+
+    def unplug(self):
+        """From now on the device is gone: transfers in flight end as the host controller ends them when a device
+        disconnects (-ESHUTDOWN), and every other request fails with ENODEV, as usbfs fails it."""
+        with self.lock:
+            self.gone = True
+
+    def _after_unplug(self, client, request, arg):
+        if request in (REAPURB, REAPURBNDELAY):
+            pending = [(owner, urb) for owner, urb, _, _ in self.in_urbs if owner == client]
+            pending += [(owner, urb) for owner, urb, _ in self.held if owner == client]
+            if pending:
+                _, urb = pending[0]
+                self.in_urbs = [entry for entry in self.in_urbs if entry[1] is not urb]
+                self.held = [entry for entry in self.held if entry[1] is not urb]
+                self._finish(client, urb, -errno.ESHUTDOWN, 0)
+            self._reap(client, arg, or_else=errno.ENODEV)
+        else:
+            client.complete(-1, errno.ENODEV)
 
     def _driver_ioctl(self, client, arg):
         """USBDEVFS_IOCTL: a request to the interface's kernel driver; CONNECT gives the interface back to it, as
@@ -284,13 +306,13 @@ class UsbPrinterHandler(UMockdev.IoctlBase):
                 return
         client.complete(-1, errno.EINVAL)
 
-    def _reap(self, client, arg):
+    def _reap(self, client, arg, or_else=errno.EAGAIN):
         mine = [i for i, entry in enumerate(self.done_urbs) if entry[0] == client]
         if not mine and any(entry[0] == client for entry in self.in_urbs):
             self._answer_oldest_read(client)
             mine = [i for i, entry in enumerate(self.done_urbs) if entry[0] == client]
         if not mine:
-            client.complete(-1, errno.EAGAIN)
+            client.complete(-1, or_else)
             return
         _, urb = self.done_urbs.pop(mine[0])
         target = arg.resolve(0, 8)
@@ -387,6 +409,13 @@ class UsbBus:
                                      f"E: DEVNAME=/dev/usb/lp{number}\n")
         self.testbed.set_attribute_link("/sys" + node, "device", "../..")
         return f"/dev/usb/lp{number}"
+
+    def unplug(self, handler):
+        """The device at `handler` is pulled out: its node answers as a disconnected device's does, and its record
+        leaves the bus (sysfs, the device node, a "remove" event)."""
+        handler.unplug()
+        device = next(path for path, h in self.paths.items() if h is handler)
+        self.testbed.remove_device("/sys" + device)
 
     def together(self, handlers):
         gate = Together(self.events)
