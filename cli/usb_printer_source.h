@@ -17,6 +17,7 @@ class UsbPrinterSource : public PrinterSource {
  public:
   explicit UsbPrinterSource(platform::UsbBus& bus) : bus_(bus) {}
   std::vector<AttachedPrinter> List() override;
+  std::string ListingFailure() const override { return bus_.ListingFailure(); }
 
  private:
   platform::UsbBus& bus_;

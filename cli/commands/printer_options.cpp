@@ -68,6 +68,11 @@ Selected ChosenPrinters(CtlContext& context, const PrinterOptions& options) {
   selection.allAllowed = options.allowAll;
   const std::vector<AttachedPrinter> attached =
       options.devices.empty() ? context.source.List() : GivenDevices(options.devices);
+  if (attached.empty() && options.devices.empty()) {
+    if (std::string failure = context.source.ListingFailure(); !failure.empty()) {
+      return Selected{{}, kDeviceFailed, "cannot look for printers: " + failure};
+    }
+  }
   return SelectPrinters(attached, selection);
 }
 

@@ -234,7 +234,10 @@ LibusbPrinterBus::LibusbPrinterBus(fs::path sysRoot, DeviceRefusal refusal)
   libusb_context* context = nullptr;
   const int result = libusb_init(&context);
   if (result != 0) {
-    initError_ = std::string("libusb could not start: ") + libusb_strerror(result);
+    // Its own reason is often just "Other error": say what it needs, which a sandboxed service may lack.
+    initError_ = std::string("libusb could not start: ") + libusb_strerror(result) +
+                 " (it needs /dev/bus/usb and a netlink socket for its device monitor: a service's sandbox, such as "
+                 "PrivateDevices= or RestrictAddressFamilies= without AF_NETLINK, may keep them from it)";
     return;
   }
   context_ = LibusbContext(context);
@@ -242,8 +245,13 @@ LibusbPrinterBus::LibusbPrinterBus(fs::path sysRoot, DeviceRefusal refusal)
 
 std::vector<platform::UsbDeviceRecord> LibusbPrinterBus::Devices() {
   std::vector<platform::UsbDeviceRecord> records;
+  listingFailure_ = initError_;
   if (!context_) return records;
   LibusbDeviceList list(context_.Get());
+  if (list.Error() != 0) {
+    listingFailure_ = std::string("libusb could not list the USB devices: ") + libusb_strerror(list.Error());
+    return records;
+  }
   for (libusb_device* device : list) {
     libusb_device_descriptor descriptor{};
     if (libusb_get_device_descriptor(device, &descriptor) != 0) continue;
@@ -290,6 +298,10 @@ std::unique_ptr<platform::PrinterConnection> LibusbPrinterBus::Open(std::string_
   LibusbDevice device;
   {
     LibusbDeviceList list(context_.Get());
+    if (list.Error() != 0) {
+      return Failed(failure, platform::OpenFailure::Other,
+                    std::string("libusb could not list the USB devices: ") + libusb_strerror(list.Error()));
+    }
     for (libusb_device* candidate : list) {
       if (libusb_get_bus_number(candidate) == wanted->bus && libusb_get_device_address(candidate) == wanted->address) {
         device = LibusbDevice(libusb_ref_device(candidate));

@@ -22,6 +22,7 @@ class LibusbPrinterBus : public platform::UsbBus, public platform::PrinterDevice
   LibusbPrinterBus(std::filesystem::path sysRoot, DeviceRefusal refusal);
 
   std::vector<platform::UsbDeviceRecord> Devices() override;
+  std::string ListingFailure() const override { return listingFailure_; }
 
   // Takes /dev/bus/usb/BBB/DDD, or /dev/usb/lpN (its USB device is found through sysfs); refuses every other path
   // without opening it.
@@ -32,6 +33,7 @@ class LibusbPrinterBus : public platform::UsbBus, public platform::PrinterDevice
   DeviceRefusal refusal_;
   LibusbContext context_;
   std::string initError_;
+  std::string listingFailure_;
 };
 
 // The bus and address a USB device node names: /dev/bus/usb/001/004 gives 1 and 4.

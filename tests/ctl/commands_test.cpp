@@ -21,11 +21,13 @@ namespace fs = std::filesystem;
 
 struct FixedSource : ctl::PrinterSource {
   std::vector<ctl::AttachedPrinter> printers;
+  std::string failure;  // the bus could not be looked at
   int lists = 0;
   std::vector<ctl::AttachedPrinter> List() override {
     ++lists;
     return printers;
   }
+  std::string ListingFailure() const override { return failure; }
 };
 
 struct Outcome {
@@ -321,6 +323,22 @@ TEST_F(Commands, FirmwareAsksFirstThenSendsTheCommandAndTheImage) {
   devices_.At("/dev/usb/lp0").writes.clear();
   EXPECT_EQ(Ctl({"firmware", file, "--yes"}).code, 0);
   EXPECT_EQ(Sent("/dev/usb/lp0"), "PROGRAME UPGRADE\r\n" + image);
+}
+
+// A bus that could not be looked at is not an empty bus: exit 3 with the library's reason, never "no printer
+// attached" (exit 2), and no empty list on standard output for a script to take as the truth.
+TEST_F(Commands, ABusThatCannotBeListedIsToldApartFromAnEmptyOne) {
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"list"}, {"list", "--json"}, {"read"}, {"set", "--all", "--sensor", "gap"}}) {
+    source_.failure = "libusb could not start: Other error";
+    const Outcome broken = Ctl(arguments);
+    EXPECT_EQ(broken.code, ctl::kDeviceFailed) << arguments[0];
+    EXPECT_EQ(broken.out, "");
+    EXPECT_NE(broken.err.find("cannot look for printers: libusb could not start: Other error"), std::string::npos)
+        << broken.err;
+    source_.failure.clear();
+    EXPECT_EQ(Ctl(arguments).code, ctl::kNoSuchPrinter) << arguments[0];
+  }
 }
 
 // A signal that comes once `when` says so, and is noted only if the shield was raised first (as the real one: before

@@ -4,7 +4,7 @@ import json
 import subprocess
 import unittest
 
-from ctl_harness import QUORVELCTL, Bench
+from ctl_harness import KERNEL_FAULTS, QUORVELCTL, Bench
 from usb_bench import UsbBus
 
 QUERY = b"RETURN VALUE\r\n"
@@ -52,6 +52,17 @@ class UsbProgram(UsbCase):
         code, _, err = self.run_ctl("set", "--all", "--speed-limit", "on", "--settle", "0")
         self.assertEqual(code, 0, err)
         self.assertEqual(other.received(), b"")
+
+    def test_libusb_that_cannot_start_is_told_apart_from_an_empty_bus(self):
+        self.printer("p", 1)
+        env = self.bus.env(faults=KERNEL_FAULTS)
+        env["QUORVEL_FAULT_NO_NETLINK"] = "1"  # a sandboxed service: libusb's device monitor cannot start
+        for args in (["list"], ["list", "--json"], ["read"], ["set", "--all", "--speed-limit", "on"]):
+            with self.subTest(args=args):
+                result = subprocess.run([QUORVELCTL, *args], env=env, capture_output=True, text=True, timeout=60)
+                self.assertEqual(result.returncode, 3, result.stderr)
+                self.assertIn("libusb could not start", result.stderr)
+                self.assertNotIn("no printer attached", result.stderr)
 
     def test_no_printer_on_the_bus(self):
         code, out, err = self.run_ctl("list")

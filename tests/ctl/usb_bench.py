@@ -424,10 +424,13 @@ class UsbBus:
             handler.together = gate
         return gate
 
-    def env(self, base=None):
+    def env(self, base=None, faults=None):
+        """The environment of a program on this bus; `faults` (kernel_faults.c's library) goes ahead of umockdev's."""
         env = dict(base if base is not None else os.environ)
         env["UMOCKDEV_DIR"] = self.testbed.get_root_dir()
         preload = "libumockdev-preload.so.0"
+        if faults:
+            preload = faults + ":" + preload
         env["LD_PRELOAD"] = preload + (":" + env["LD_PRELOAD"] if env.get("LD_PRELOAD") else "")
         return env
 

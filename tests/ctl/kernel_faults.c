@@ -1,0 +1,63 @@
+/* Preloaded ahead of umockdev's library into the program under test, this makes the emulated system answer as a
+ * real one does in two cases the emulation cannot show:
+ * - QUORVEL_FAULT_NO_NETLINK=1: netlink sockets are refused (EAFNOSUPPORT), as in a service whose sandbox allows
+ *   no AF_NETLINK; libusb's device monitor cannot start.
+ * - QUORVEL_FAULT_LP_HELD=FILE: while FILE exists, opening a printer driver node /dev/usb/lpN fails with EBUSY, as
+ *   the kernel's printer driver answers while a print job has the node open. */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <stdarg.h>
+#include <string.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+static int Refused(int domain) {
+  const char* refuse = getenv("QUORVEL_FAULT_NO_NETLINK");
+  return domain == AF_NETLINK && refuse && *refuse == '1';
+}
+
+int socket(int domain, int type, int protocol) {
+  static int (*next)(int, int, int);
+  if (Refused(domain)) {
+    errno = EAFNOSUPPORT;
+    return -1;
+  }
+  if (!next) *(void**)&next = dlsym(RTLD_NEXT, "socket"); /* POSIX: a function pointer fits */
+  return next(domain, type, protocol);
+}
+
+static int HeldByAJob(const char* path) {
+  const char* marker = getenv("QUORVEL_FAULT_LP_HELD");
+  return marker && *marker && path && strncmp(path, "/dev/usb/lp", 11) == 0 && access(marker, F_OK) == 0;
+}
+
+#define OPEN_WRAPPER(name, ...)                                              \
+  int name(__VA_ARGS__, int flags, ...) {                                    \
+    static int (*next)(__VA_ARGS__, int, ...);                               \
+    mode_t mode = 0;                                                         \
+    if (flags & (O_CREAT | O_TMPFILE)) {                                     \
+      va_list args;                                                          \
+      va_start(args, flags);                                                 \
+      mode = va_arg(args, mode_t);                                           \
+      va_end(args);                                                          \
+    }                                                                        \
+    if (HeldByAJob(path)) {                                                  \
+      errno = EBUSY;                                                         \
+      return -1;                                                             \
+    }                                                                        \
+    if (!next) *(void**)&next = dlsym(RTLD_NEXT, #name);                   \
+    return CALL_##name;                                                      \
+  }
+
+#define CALL_open next(path, flags, mode)
+#define CALL_open64 next(path, flags, mode)
+#define CALL_openat next(dir, path, flags, mode)
+#define CALL_openat64 next(dir, path, flags, mode)
+
+OPEN_WRAPPER(open, const char* path)
+OPEN_WRAPPER(open64, const char* path)
+OPEN_WRAPPER(openat, int dir, const char* path)
+OPEN_WRAPPER(openat64, int dir, const char* path)
