@@ -229,8 +229,24 @@ std::string LocationName(unsigned bus, const std::vector<unsigned>& ports) {
   return name;
 }
 
-LibusbPrinterBus::LibusbPrinterBus(fs::path sysRoot, DeviceRefusal refusal)
-    : sysRoot_(std::move(sysRoot)), refusal_(std::move(refusal)) {
+std::vector<std::string> PrinterDriverNodes(const fs::path& sysRoot, const std::string& location) {
+  std::vector<std::string> nodes;
+  std::error_code error;
+  // The device's interfaces are the folders 1-1.4:1.0 and so on; the driver's node is usbmisc/lpN in one.
+  for (const fs::directory_entry& interface : fs::directory_iterator(sysRoot / "bus/usb/devices" / location, error)) {
+    if (!interface.path().filename().string().starts_with(location + ":")) continue;
+    std::error_code inner;
+    for (const fs::directory_entry& node : fs::directory_iterator(interface.path() / "usbmisc", inner)) {
+      const std::string name = node.path().filename().string();
+      if (PrinterDriverNode("/dev/usb/" + name)) nodes.push_back("/dev/usb/" + name);
+    }
+  }
+  std::sort(nodes.begin(), nodes.end());
+  return nodes;
+}
+
+LibusbPrinterBus::LibusbPrinterBus(fs::path sysRoot, DeviceRefusal refusal, platform::PrintJobGate* jobs)
+    : sysRoot_(std::move(sysRoot)), refusal_(std::move(refusal)), jobs_(jobs) {
   libusb_context* context = nullptr;
   const int result = libusb_init(&context);
   if (result != 0) {
@@ -324,6 +340,22 @@ std::unique_ptr<platform::PrinterConnection> LibusbPrinterBus::Open(std::string_
   }
   std::optional<PrinterEndpoints> endpoints = config ? FindPrinterEndpoints(*config.Get()) : std::nullopt;
   if (!endpoints) return Failed(failure, platform::OpenFailure::NotADevice, "this USB device has no printer interface");
+
+  // Detaching the kernel's printer driver would break off a job printing through its node: look first, and keep
+  // jobs from starting until our claim is in.
+  std::unique_ptr<platform::PrintJobGate::Hold> jobsKeptOut;
+  if (jobs_) {
+    uint8_t ports[8];
+    const int depth = libusb_get_port_numbers(device.Get(), ports, sizeof(ports));
+    if (depth > 0) {
+      const std::string location =
+          LocationName(libusb_get_bus_number(device.Get()), std::vector<unsigned>(ports, ports + depth));
+      const std::string busyNode = jobs_->JobUsing(PrinterDriverNodes(sysRoot_, location), jobsKeptOut);
+      if (!busyNode.empty()) {
+        return Failed(failure, platform::OpenFailure::Busy, "a print job has " + busyNode + " open");
+      }
+    }
+  }
 
   libusb_device_handle* raw = nullptr;
   if (int result = libusb_open(device.Get(), &raw); result != 0) {

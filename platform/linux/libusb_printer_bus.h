@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/interfaces/print_job_gate.h"
 #include "platform/interfaces/printer_device.h"
 #include "platform/interfaces/usb_bus.h"
 #include "platform/linux/libusb_handles.h"
@@ -18,8 +19,9 @@ using DeviceRefusal = std::function<std::string(const platform::UsbDeviceRecord&
 class LibusbPrinterBus : public platform::UsbBus, public platform::PrinterDevices {
  public:
   // `sysRoot` is /sys: where the serial numbers and the printer driver's lpN nodes are looked up. `refusal` is
-  // asked about every device before it is opened, whichever path named it.
-  LibusbPrinterBus(std::filesystem::path sysRoot, DeviceRefusal refusal);
+  // asked about every device before it is opened, whichever path named it; `jobs` (when given), before the
+  // kernel's printer driver is detached from it.
+  LibusbPrinterBus(std::filesystem::path sysRoot, DeviceRefusal refusal, platform::PrintJobGate* jobs = nullptr);
 
   std::vector<platform::UsbDeviceRecord> Devices() override;
   std::string ListingFailure() const override { return listingFailure_; }
@@ -31,6 +33,7 @@ class LibusbPrinterBus : public platform::UsbBus, public platform::PrinterDevice
  private:
   std::filesystem::path sysRoot_;
   DeviceRefusal refusal_;
+  platform::PrintJobGate* jobs_;
   LibusbContext context_;
   std::string initError_;
   std::string listingFailure_;
@@ -48,5 +51,8 @@ std::optional<unsigned> PrinterDriverNode(std::string_view path);
 
 // sysfs's name of a device's place: the bus, then the port numbers down to it (1-1.4).
 std::string LocationName(unsigned bus, const std::vector<unsigned>& ports);
+
+// The kernel printer driver's nodes (/dev/usb/lpN) on the interfaces of the USB device at `location`.
+std::vector<std::string> PrinterDriverNodes(const std::filesystem::path& sysRoot, const std::string& location);
 
 }  // namespace linux_platform

@@ -3,7 +3,8 @@
  * - QUORVEL_FAULT_NO_NETLINK=1: netlink sockets are refused (EAFNOSUPPORT), as in a service whose sandbox allows
  *   no AF_NETLINK; libusb's device monitor cannot start.
  * - QUORVEL_FAULT_LP_HELD=FILE: while FILE exists, opening a printer driver node /dev/usb/lpN fails with EBUSY, as
- *   the kernel's printer driver answers while a print job has the node open. */
+ *   the kernel's printer driver answers while a print job has the node open. Each refusal adds a byte to FILE, so
+ *   that a test can wait until the program has looked. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -12,6 +13,7 @@
 #include <string.h>
 #include <stdlib.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 static int Refused(int domain) {
@@ -31,7 +33,13 @@ int socket(int domain, int type, int protocol) {
 
 static int HeldByAJob(const char* path) {
   const char* marker = getenv("QUORVEL_FAULT_LP_HELD");
-  return marker && *marker && path && strncmp(path, "/dev/usb/lp", 11) == 0 && access(marker, F_OK) == 0;
+  if (!marker || !*marker || !path || strncmp(path, "/dev/usb/lp", 11) != 0) return 0;
+  /* The system call itself: the marker is a real file, and no wrapper (ours, umockdev's) may see this open. */
+  const int fd = (int)syscall(SYS_openat, AT_FDCWD, marker, O_WRONLY | O_APPEND | O_CLOEXEC);
+  if (fd < 0) return 0;
+  const ssize_t written = write(fd, ".", 1);
+  close(fd);
+  return written == 1;
 }
 
 #define OPEN_WRAPPER(name, ...)                                              \

@@ -2,6 +2,7 @@
 behind which printer_sim processes compute the printers' answers."""
 import json
 import subprocess
+import time
 import unittest
 
 from ctl_harness import KERNEL_FAULTS, QUORVELCTL, Bench
@@ -170,6 +171,40 @@ class UsbProgram(UsbCase):
         self.assertEqual(code, 3)
         self.assertIn(f"the printer {printer.node} is busy", err)
         self.assertEqual(simulator.received(), b"")
+
+    def test_a_print_job_on_the_printer_driver_node_keeps_the_printer_busy_with_nothing_sent(self):
+        simulator, printer = self.printer("p", 1)
+        lp = self.bus.bind_printer_driver(printer, 0)
+        job = self.bench.root / "job-printing"  # while it exists, a print job has /dev/usb/lp0 open
+        job.write_bytes(b"")
+        env = self.bus.env(faults=KERNEL_FAULTS)
+        env["QUORVEL_FAULT_LP_HELD"] = str(job)
+        for args in (["set", "--speed-limit", "on"], ["read", "--device", printer.node], ["selftest", "-p", lp]):
+            with self.subTest(args=args):
+                result = subprocess.run([QUORVELCTL, *args], env=env, capture_output=True, text=True, timeout=60)
+                self.assertEqual(result.returncode, 3, result.stderr)
+                self.assertIn("is busy (a print job has /dev/usb/lp0 open): another program holds it", result.stderr)
+                self.assertIn("Nothing was sent", result.stderr)
+        self.assertEqual(simulator.received(), b"")
+        self.assertEqual([event for event in self.bus.events.items if event[1] == printer.node], [])
+        # With --wait the run looks again until the job has ended, then goes ahead.
+        waiting = subprocess.Popen([QUORVELCTL, "read", "--json", "--wait", "60"], env=env, stdout=subprocess.PIPE,
+                                   stderr=subprocess.PIPE, text=True)
+        try:
+            deadline = time.monotonic() + 60
+            looks = len(job.read_bytes())
+            while len(job.read_bytes()) < looks + 2 and time.monotonic() < deadline:
+                time.sleep(0.02)  # each look the program takes leaves a byte
+            self.assertGreaterEqual(len(job.read_bytes()), looks + 2, "the run did not look again")
+            job.unlink()
+            out, err = waiting.communicate(timeout=60)
+        finally:
+            if waiting.poll() is None:
+                waiting.kill()
+                waiting.communicate()
+        self.assertEqual(waiting.returncode, 0, err)
+        self.assertEqual(json.loads(out)["device"], printer.node)
+        self.assertEqual(simulator.received(), QUERY)
 
     def test_set_holds_its_printer_through_the_wait(self):
         simulator, printer = self.printer("p", 1)
