@@ -5,7 +5,7 @@ import subprocess
 import time
 import unittest
 
-from ctl_harness import KERNEL_FAULTS, QUORVELCTL, Bench
+from ctl_harness import QUORVELCTL, Bench
 from usb_bench import UsbBus
 
 QUERY = b"RETURN VALUE\r\n"
@@ -56,7 +56,7 @@ class UsbProgram(UsbCase):
 
     def test_libusb_that_cannot_start_is_told_apart_from_an_empty_bus(self):
         self.printer("p", 1)
-        env = self.bus.env(faults=KERNEL_FAULTS)
+        env = self.bus.env()
         env["QUORVEL_FAULT_NO_NETLINK"] = "1"  # a sandboxed service: libusb's device monitor cannot start
         for args in (["list"], ["list", "--json"], ["read"], ["set", "--all", "--speed-limit", "on"]):
             with self.subTest(args=args):
@@ -177,7 +177,7 @@ class UsbProgram(UsbCase):
         lp = self.bus.bind_printer_driver(printer, 0)
         job = self.bench.root / "job-printing"  # while it exists, a print job has /dev/usb/lp0 open
         job.write_bytes(b"")
-        env = self.bus.env(faults=KERNEL_FAULTS)
+        env = self.bus.env()
         env["QUORVEL_FAULT_LP_HELD"] = str(job)
         for args in (["set", "--speed-limit", "on"], ["read", "--device", printer.node], ["selftest", "-p", lp]):
             with self.subTest(args=args):
@@ -252,6 +252,29 @@ class UsbProgram(UsbCase):
         self.assertEqual(code, 0, err)
         self.assertEqual(out.splitlines(), [f"{h.node}: settings written and read back" for _, h in targets])
         self.assertEqual(self.bus.events.most_held_at_once({h.node for _, h in targets}), 4)
+
+    # --- the emulated bus behaves like a real one ------------------------------------------------------------------
+    def test_runs_started_together_all_see_the_printer(self):
+        # Each program's emulated uevent socket must be its own, as a netlink socket is: when two shared a name, one
+        # of them could not start libusb's device monitor and saw no printer.
+        _, printer = self.printer("p", 1)
+        for _ in range(20):
+            runs = [self.start_ctl("list") for _ in range(8)]
+            for run in runs:
+                out, err = run.communicate(timeout=120)
+                self.assertEqual((run.returncode, out.split("\t")[1:2]), (0, [printer.node]), err)
+
+    def test_a_killed_run_gives_up_its_claim_as_the_kernel_does(self):
+        simulator, printer = self.printer("p", 1)
+        running = self.start_ctl("set", "--speed-limit", "on", "--settle", "600")
+        try:
+            self.bus.events.wait_for(("claim", printer.node))
+        finally:
+            running.kill()
+            running.communicate()
+        self.bus.events.wait_for(("release", printer.node))
+        code, out, err = self.run_ctl("read", "--json")
+        self.assertEqual((code, json.loads(out)["device"]), (0, printer.node), err)
 
     # --- output ----------------------------------------------------------------------------------------------------
     def test_output_that_cannot_be_written_is_an_error(self):

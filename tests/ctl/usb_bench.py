@@ -14,6 +14,8 @@ import gi
 gi.require_version("UMockdev", "1.0")
 from gi.repository import UMockdev  # noqa: E402
 
+from ctl_harness import REAL_SYSTEM  # noqa: E402
+
 
 def _ioc(direction, number, size):
     return (direction << 30) | (size << 16) | (ord("U") << 8) | number
@@ -151,7 +153,9 @@ class UsbPrinterHandler(UMockdev.IoctlBase):
             client.complete(-1, errno.EIO)
             return True
 
-    def do_client_vanished(self, client):
+    def client_gone(self, client):
+        """The client's process has closed the node (ended, or was killed): as the kernel does, what it held is
+        released and its transfers are dropped."""
         with self.lock:
             self.in_urbs = [entry for entry in self.in_urbs if entry[0] != client]
             self.held = [entry for entry in self.held if entry[0] != client]
@@ -370,6 +374,19 @@ class UsbBus:
         self.paths = {}  # sysfs path of each device -> its handler
         self.next_address = 2
         self._add("usb1", "/devices/usb1", 1, 0x1D6B, 0x0002, interface_class=9, ports=None)
+        # umockdev never says that a client has gone (its client-vanished is not emitted, nor is a change of
+        # "connected"), so the holders are looked at: a claim must not outlive its process, killed or not.
+        self._closing = threading.Event()
+        self._watcher = threading.Thread(target=self._watch_holders, daemon=True)
+        self._watcher.start()
+
+    def _watch_holders(self):
+        while not self._closing.wait(0.02):
+            with self.events.lock:
+                held = list(self.events.holders.items())
+            for node, client in held:
+                if not client.props.connected:
+                    next(h for h in self.handlers if h.node == node).client_gone(client)
 
     def _add(self, name, path, address, vendor, product, interface_class, ports, serial=None):
         blob = descriptors(vendor, product, interface_class).hex()
@@ -424,17 +441,17 @@ class UsbBus:
             handler.together = gate
         return gate
 
-    def env(self, base=None, faults=None):
-        """The environment of a program on this bus; `faults` (kernel_faults.c's library) goes ahead of umockdev's."""
+    def env(self, base=None):
+        """The environment of a program on this bus: umockdev's library, and real_system.c's ahead of it."""
         env = dict(base if base is not None else os.environ)
         env["UMOCKDEV_DIR"] = self.testbed.get_root_dir()
-        preload = "libumockdev-preload.so.0"
-        if faults:
-            preload = faults + ":" + preload
+        preload = REAL_SYSTEM + ":libumockdev-preload.so.0"
         env["LD_PRELOAD"] = preload + (":" + env["LD_PRELOAD"] if env.get("LD_PRELOAD") else "")
         return env
 
     def close(self):
+        self._closing.set()
+        self._watcher.join()
         for handler in self.handlers:
             handler.close()
         self.handlers.clear()

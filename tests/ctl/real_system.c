@@ -1,5 +1,9 @@
-/* Preloaded ahead of umockdev's library into the program under test, this makes the emulated system answer as a
- * real one does in two cases the emulation cannot show:
+/* Preloaded ahead of umockdev's library into every program on the emulated bus, this makes the emulated system
+ * behave as a real one does where umockdev's emulation does not:
+ * - Each process's emulated uevent socket gets a name of its own. umockdev names it after the file descriptor, so
+ *   two programs started together collided on one name, and one of them could not start libusb's device monitor
+ *   (on a real system every netlink socket is its own).
+ * And, when a test asks, in two cases the emulation cannot show:
  * - QUORVEL_FAULT_NO_NETLINK=1: netlink sockets are refused (EAFNOSUPPORT), as in a service whose sandbox allows
  *   no AF_NETLINK; libusb's device monitor cannot start.
  * - QUORVEL_FAULT_LP_HELD=FILE: while FILE exists, opening a printer driver node /dev/usb/lpN fails with EBUSY, as
@@ -12,8 +16,10 @@
 #include <stdarg.h>
 #include <string.h>
 #include <stdlib.h>
+#include <stdio.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 static int Refused(int domain) {
@@ -29,6 +35,27 @@ int socket(int domain, int type, int protocol) {
   }
   if (!next) *(void**)&next = dlsym(RTLD_NEXT, "socket"); /* POSIX: a function pointer fits */
   return next(domain, type, protocol);
+}
+
+/* umockdev has turned the netlink socket into a Unix one; its uevents go to every socket named event<digits>... in
+ * the testbed. The process id makes the name unique among the programs alive. */
+int bind(int fd, __CONST_SOCKADDR_ARG given, socklen_t length) {
+  static int (*next)(int, __CONST_SOCKADDR_ARG, socklen_t);
+  const struct sockaddr* address = given.__sockaddr__; /* glibc's transparent union under _GNU_SOURCE */
+  const char* testbed = getenv("UMOCKDEV_DIR");
+  int domain = 0;
+  socklen_t size = sizeof(domain);
+  if (testbed && address && address->sa_family == AF_NETLINK &&
+      getsockopt(fd, SOL_SOCKET, SO_DOMAIN, &domain, &size) == 0 && domain == AF_UNIX) {
+    struct sockaddr_un own;
+    memset(&own, 0, sizeof(own));
+    own.sun_family = AF_UNIX;
+    snprintf(own.sun_path, sizeof(own.sun_path), "%s/event%d-%d", testbed, (int)getpid(), fd);
+    syscall(SYS_unlink, own.sun_path); /* left by an earlier process of this id that was killed */
+    return (int)syscall(SYS_bind, fd, &own, sizeof(own));
+  }
+  if (!next) *(void**)&next = dlsym(RTLD_NEXT, "bind");
+  return next(fd, given, length);
 }
 
 static int HeldByAJob(const char* path) {
