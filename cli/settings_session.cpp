@@ -48,7 +48,7 @@ Opened OpenPrinter(platform::PrinterDevices& devices, const std::string& device,
     opened.code = failure.kind == platform::OpenFailure::NotFound     ? kNoSuchPrinter
                   : failure.kind == platform::OpenFailure::NotADevice ? kUsage
                                                                       : kDeviceFailed;
-    opened.error = OpenFailureText(device, failure, host);
+    opened.error = OpenFailureText(device, failure, host, waited);
   }
   return opened;
 }

@@ -227,7 +227,8 @@ TEST_F(Commands, AReadBackThatDiffersExitsFour) {
   ASSERT_FALSE(printer->state.Ignore("speed_limit"));
   const Outcome run = Ctl({"set", "--speed-limit", "on", "--settle", "0"});
   EXPECT_EQ(run.code, ctl::kReadBackDiffers);
-  EXPECT_EQ(run.err, "/dev/usb/lp0: settings written, but read back different: speed_limit: wrote on, reads off\n");
+  EXPECT_EQ(run.err,
+            "quorvelctl: /dev/usb/lp0: settings written, but read back different: speed_limit: wrote on, reads off\n");
 }
 
 TEST_F(Commands, SaveThenApplyCopiesTheSettingsToEveryPrinter) {

@@ -66,6 +66,9 @@ TEST_F(Hold, WaitLooksAgainUntilThePrinterIsFreeOrTheTimeIsUp) {
   const ctl::SetOutcome never = Set(request, [&](std::chrono::milliseconds time) { pauses.push_back(time); });
   EXPECT_EQ(never.code, ctl::kDeviceFailed);
   EXPECT_EQ(pauses, (std::vector<std::chrono::milliseconds>{100ms, 100ms, 50ms}));  // 250 ms in all, no more
+  // It says that it waited, and does not offer the wait it has just done.
+  EXPECT_NE(never.result.find("still busy after waiting 0.25 s"), std::string::npos) << never.result;
+  EXPECT_EQ(never.result.find("give --wait"), std::string::npos) << never.result;
   EXPECT_EQ(devices.At(kPath).writes.size(), writes);
 }
 

@@ -4,6 +4,7 @@ import json
 import subprocess
 import time
 import unittest
+from pathlib import Path
 
 from ctl_harness import QUORVELCTL, Bench
 from usb_bench import UsbBus
@@ -169,8 +170,36 @@ class UsbProgram(UsbCase):
         simulator, printer = self.printer("p", 1, held_elsewhere=True)
         code, _, err = self.run_ctl("set", "--speed-limit", "on")
         self.assertEqual(code, 3)
-        self.assertIn(f"the printer {printer.node} is busy", err)
+        self.assertIn(f"quorvelctl: the printer {printer.node} is busy", err)
+        self.assertIn("give --wait SECONDS", err)
+        # A wait that ran out says so, and does not offer the wait it just did.
+        code, _, err = self.run_ctl("read", "--wait", "0.3")
+        self.assertEqual(code, 3)
+        self.assertIn(f"quorvelctl: the printer {printer.node} is busy", err)
+        self.assertIn("still busy after waiting 0.3 s", err)
+        self.assertNotIn("give --wait SECONDS", err)
         self.assertEqual(simulator.received(), b"")
+
+    def test_completion_offers_the_serials_and_the_locations(self):
+        self.printer("first", 1, serial="SIM0001")
+        self.printer("second", 2, serial="SIM0002")
+        folder = self.bench.root / "bin"
+        folder.mkdir()
+        (folder / "quorvelctl").symlink_to(QUORVELCTL)
+        script = Path(__file__).resolve().parents[2] / "cli/packaging/quorvelctl.bash"
+        env = self.bus.env()
+        env["PATH"] = f"{folder}:{env['PATH']}"
+        cases = {("read", "--serial", ""): ["SIM0001", "SIM0002"], ("set", "--serial", "SIM0002"): ["SIM0002"],
+                 ("read", "--location", ""): ["1-1", "1-2"], ("apply", "p.json", "--location", "1-2"): ["1-2"],
+                 ("read", "--wait", ""): []}
+        for words, offered in cases.items():
+            with self.subTest(words=words):
+                line = " ".join(f"'{word}'" for word in ("quorvelctl", *words))
+                program = (f"source '{script}'; COMP_WORDS=({line}); COMP_CWORD={len(words)}; _quorvelctl; "
+                           "printf '%s\\n' \"${COMPREPLY[@]}\"")
+                result = subprocess.run(["bash", "-c", program], env=env, capture_output=True, text=True, timeout=60)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertEqual(sorted(result.stdout.split()), offered)
 
     def test_a_print_job_on_the_printer_driver_node_keeps_the_printer_busy_with_nothing_sent(self):
         simulator, printer = self.printer("p", 1)
