@@ -50,6 +50,9 @@ int RunFirmware(CtlContext& context, const FirmwareOptions& options) {
 
   // A signal would cut the image at a random byte: the piece in flight is finished first, then we stop.
   const StopCheck stopped = StopCheckOf(context);
+  if (stopped && stopped()) {
+    return Fail(context, kStopped, device + ": stopped by a signal before anything was sent");
+  }
   const bool showProgress = context.io.errIsTerminal;
   const FirmwareResult result = DownloadFirmware(
       *opened.connection, image.bytes,
@@ -66,7 +69,8 @@ int RunFirmware(CtlContext& context, const FirmwareOptions& options) {
                                        "download again before it works");
   }
   if (!result.complete) {
-    return Fail(context, kDeviceFailed, device + ": the image broke off after " +
+    const std::string why = opened.connection->Unplugged() ? ": the printer was unplugged" : ": the image broke off";
+    return Fail(context, kDeviceFailed, device + why + " after " +
                                             std::to_string(result.imageBytesSent) + " of " +
                                             std::to_string(image.bytes.size()) +
                                             " bytes: the firmware image is incomplete, and the printer may need the "

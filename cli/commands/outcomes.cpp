@@ -20,6 +20,8 @@ const char* OutcomeName(ExitCode code) {
       return "read_back_differs";
     case kBadFile:
       return "bad_file";
+    case kStopped:
+      return "stopped";
   }
   return "device_failed";
 }

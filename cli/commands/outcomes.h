@@ -13,7 +13,7 @@ int SetOnPrinters(CtlContext& context, const std::vector<AttachedPrinter>& print
                   bool json = false);
 
 // device, exit_code, outcome ("done", "usage", "no_printer", "device_failed", "read_back_differs",
-// "bad_file"), message, differences, and the batch's lines when it got that far.
+// "bad_file", "stopped"), message, differences, and the batch's lines when it got that far.
 Json OutcomeJson(const SetOutcome& outcome);
 
 }  // namespace ctl

@@ -33,8 +33,14 @@ int RunSend(CtlContext& context, const SendOptions& options) {
   OpenedPrinter printer = OpenChosenPrinter(context, options.printers);
   if (!printer.connection) return printer.code;
   printer.connection->LimitWrites(options.printers.Timeout());
+  if (const StopCheck stopped = StopCheckOf(context); stopped && stopped()) {
+    return Fail(context, kStopped, printer.device + ": stopped by a signal before anything was sent");
+  }
   if (!printer.connection->Write(payload.bytes)) {
-    return Fail(context, kDeviceFailed, printer.device + ": the bytes could not be written");
+    return Fail(context, kDeviceFailed, printer.device + (printer.connection->Unplugged()
+                                                              ? ": the printer was unplugged; the bytes may have "
+                                                                "arrived in part"
+                                                              : ": the bytes could not be written"));
   }
   context.io.out << printer.device << ": sent " << payload.bytes.size() << " bytes\n";
   return kDone;

@@ -386,6 +386,9 @@ TEST_F(Commands, ASignalWhileAPrinterIsHeldEndsEveryCommandWithWhatWasDone) {
        "RETURN VALUE\r\nSENSORTYPE 0\r\nSUPPORT 0\r\nUSBHANDO\r\nLIMITED 11110000\r\n"},
       {{"apply", "PROFILE", "--all"}, 2, "settings written, not read back: run `quorvelctl read` to check",
        "RETURN VALUE\r\nSENSORTYPE 0\r\nSUPPORT 0\r\nUSBHANDO\r\nLIMITED 01110000\r\n"},
+      {{"send", "--hex", "1B 40"}, 0, "/dev/usb/lp0: stopped by a signal before anything was sent", ""},
+      {{"selftest"}, 0, "/dev/usb/lp0: stopped by a signal before anything was sent", ""},
+      {{"firmware", "IMAGE", "--yes"}, 0, "/dev/usb/lp0: stopped by a signal before anything was sent", ""},
   };
   AddPrinter("/dev/usb/lp0", "1000", "");
   const std::string profile = folder_ / "p.json";
@@ -393,6 +396,7 @@ TEST_F(Commands, ASignalWhileAPrinterIsHeldEndsEveryCommandWithWhatWasDone) {
   for (Case& c : cases) {
     for (std::string& argument : c.arguments) {
       if (argument == "PROFILE") argument = c.arguments[0] == "save" ? (folder_ / "new.json").string() : profile;
+      if (argument == "IMAGE") argument = File("fw.bin", "image");
     }
     devices_.At("/dev/usb/lp0").writes.clear();
     ScriptedSignal signal([&] { return devices_.At("/dev/usb/lp0").writes.size() >= c.signalAfterWrites; });
@@ -419,6 +423,9 @@ TEST_F(Commands, AnUnplugEndsTheWaitAtOnceWithWhatWasDone) {
        "/dev/usb/lp1: the printer was unplugged before its settings were read; nothing written"},
       {{"set", "--speed-limit", "on", "--settle", "60", "-p", "/dev/usb/lp2"}, 2,
        "/dev/usb/lp2: the printer was unplugged: settings written, not read back"},
+      {{"send", "--hex", "1B 40", "-p", "/dev/usb/lp3"}, 0,
+       "/dev/usb/lp3: the printer was unplugged; the bytes may have arrived in part"},
+      {{"selftest", "-p", "/dev/usb/lp4"}, 0, "/dev/usb/lp4: the printer was unplugged"},
   };
   for (const Case& c : cases) {
     pauses_.clear();
