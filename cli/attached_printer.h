@@ -31,6 +31,8 @@ class PrinterSource {
  public:
   virtual ~PrinterSource() = default;
   virtual std::vector<AttachedPrinter> List() = 0;
+  // Why the last List() could not look for printers; empty when it could (and found none, or some).
+  virtual std::string ListingFailure() const { return {}; }
 };
 
 }  // namespace ctl

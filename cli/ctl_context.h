@@ -21,14 +21,16 @@ struct Io {
   bool inIsTerminal = false;   // a question can be answered there
 };
 
-// While it lives, a signal that would end the program (Ctrl-C, SIGTERM, a dropped session) is only noted, so
-// that the work in flight can end in a state the user is told about.
+// Signals that would end the program (Ctrl-C, SIGTERM, a dropped session). Once a printer is held they are only
+// noted, so that the transfer in flight ends, the printer is given back to its driver and the user is told what
+// was done.
 class SignalShield {
  public:
   virtual ~SignalShield() = default;
+  // From now to the end of the program signals are noted, not obeyed. Called before every printer is opened.
+  virtual void Raise() = 0;
   virtual bool Requested() const = 0;
 };
-using ShieldSignals = std::function<std::unique_ptr<SignalShield>()>;
 
 struct CtlContext {
   PrinterSource& source;
@@ -37,7 +39,10 @@ struct CtlContext {
   HostSystem host;
   Io io;
   Pause pause;
-  ShieldSignals shieldSignals = {};  // none: signals end the program as they always do
+  SignalShield* shield = nullptr;  // none: signals end the program as they always do
 };
+
+// Whether a signal asks the command to stop; empty without a shield.
+StopCheck StopCheckOf(const CtlContext& context);
 
 }  // namespace ctl

@@ -9,6 +9,7 @@ enum ExitCode : int {
   kDeviceFailed = 3,     // the printer did not answer, or its device could not be opened, written or read
   kReadBackDiffers = 4,  // settings were written but read back different
   kBadFile = 5,          // a file or profile that cannot be read or is not valid
+  kStopped = 6,          // a signal (Ctrl-C, SIGTERM, SIGHUP) ended the command early; the printer was given back
 };
 
 }  // namespace ctl

@@ -11,17 +11,26 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A wait that a signal may end looks at it this often (the settings session's kHoldCheck).
+constexpr std::chrono::milliseconds kStepOfStoppableWait{100};
+
 // A device that fails every read at once would otherwise keep the loop spinning until the time is up.
 constexpr std::chrono::milliseconds kPauseAfterFailedRead{10};
 
 }  // namespace
 
-FrameRead ReadParameterFrame(platform::PrinterConnection& connection, std::chrono::milliseconds timeout) {
+FrameRead ReadParameterFrame(platform::PrinterConnection& connection, std::chrono::milliseconds timeout,
+                             const std::function<bool()>& stopped) {
   FrameRead read;
+  auto asked = [&] { return stopped && stopped(); };
+  if (asked()) {
+    read.outcome = FrameRead::Stopped;
+    return read;
+  }
   connection.DiscardPending();
   const std::vector<uint8_t> query = quorvel::ToBytes(quorvel::CommandLine(quorvel::command::kReturnValue));
   if (!connection.Write(query)) {
-    read.outcome = FrameRead::WriteFailed;
+    read.outcome = connection.Unplugged() ? FrameRead::Unplugged : FrameRead::WriteFailed;
     return read;
   }
   const Clock::time_point deadline = Clock::now() + timeout;
@@ -29,7 +38,8 @@ FrameRead ReadParameterFrame(platform::PrinterConnection& connection, std::chron
   for (;;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) break;
-    platform::ReadResult chunk = connection.Read(quorvel::kFrameSize, left);
+    const auto step = stopped ? std::min(left, kStepOfStoppableWait) : left;
+    platform::ReadResult chunk = connection.Read(quorvel::kFrameSize, step);
     read.received.insert(read.received.end(), chunk.bytes.begin(), chunk.bytes.end());
     if (std::optional<size_t> at = FindFrame(read.received)) {
       read.frame.emplace();
@@ -37,7 +47,16 @@ FrameRead ReadParameterFrame(platform::PrinterConnection& connection, std::chron
       read.outcome = FrameRead::Received;
       return read;
     }
+    if (asked()) {
+      read.outcome = FrameRead::Stopped;
+      return read;
+    }
     if (chunk.failed) {
+      // A printer that is gone will not answer: no need to wait for the time to run out.
+      if (connection.Unplugged()) {
+        read.outcome = FrameRead::Unplugged;
+        return read;
+      }
       failures = true;
       std::this_thread::sleep_for(std::min(kPauseAfterFailedRead, left));
     }
@@ -59,6 +78,10 @@ std::string FrameReadProblem(const FrameRead& read, const std::string& device, s
              " byte(s) within " + SecondsText(timeout) + ", but no parameter frame";
     case FrameRead::ReadFailed:
       return device + ": reading the printer's answer failed";
+    case FrameRead::Unplugged:
+      return device + ": the printer was unplugged";
+    case FrameRead::Stopped:
+      return device + ": stopped by a signal before the printer's answer came";
   }
   return {};
 }

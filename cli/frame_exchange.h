@@ -2,6 +2,7 @@
 // One "RETURN VALUE" exchange through a connection: the command out, the 64-byte frame in.
 #include <array>
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -21,6 +22,8 @@ struct FrameRead {
     NoAnswer,     // nothing came back in time
     NotAFrame,    // bytes came back, but no frame among them
     ReadFailed,   // the device reported errors and nothing useful came back
+    Stopped,      // a signal came before the frame did
+    Unplugged,    // the printer was pulled out
   } outcome = NoAnswer;
   std::optional<FrameBytes> frame;
   std::vector<uint8_t> received;  // every byte that came back
@@ -29,8 +32,10 @@ struct FrameRead {
 using quorvel::FindFrame;
 
 // Sends "RETURN VALUE" and collects bytes until they hold a frame or `timeout` has passed. Bytes before the frame
-// (a late answer to an earlier command, a status byte) are passed over.
-FrameRead ReadParameterFrame(platform::PrinterConnection& connection, std::chrono::milliseconds timeout);
+// (a late answer to an earlier command, a status byte) are passed over. With `stopped`, the wait looks at it every
+// kHoldCheck and ends when it is true (nothing is sent once it is).
+FrameRead ReadParameterFrame(platform::PrinterConnection& connection, std::chrono::milliseconds timeout,
+                             const std::function<bool()>& stopped = {});
 
 // What went wrong, for the user: "<device>: the printer did not answer within 2 s".
 std::string FrameReadProblem(const FrameRead& read, const std::string& device, std::chrono::milliseconds timeout);

@@ -31,6 +31,10 @@ SetEnd EndOf(const FrameRead& read) {
     case FrameRead::NoAnswer:
     case FrameRead::NotAFrame:
       return SetEnd::NoAnswer;
+    case FrameRead::Unplugged:
+      return SetEnd::Unplugged;
+    case FrameRead::Stopped:
+      return SetEnd::Stopped;
     case FrameRead::Received:
     case FrameRead::ReadFailed:
       break;
@@ -60,14 +64,34 @@ const char* SetEndName(SetEnd end) {
       return "write_failed";
     case SetEnd::ReadBackDiffers:
       return "readback_differs";
+    case SetEnd::Stopped:
+      return "stopped";
     case SetEnd::DeviceFailed:
       break;
   }
   return "device_failed";
 }
 
+namespace {
+
+bool Asked(const StopCheck& stopped) { return stopped && stopped(); }
+
+}  // namespace
+
+HoldEnd HoldFor(platform::PrinterConnection& connection, std::chrono::milliseconds time, const Pause& pause,
+                const StopCheck& stopped) {
+  for (std::chrono::milliseconds waited{0}; waited < time;) {
+    if (Asked(stopped)) return HoldEnd::Stopped;
+    if (connection.Unplugged()) return HoldEnd::Unplugged;
+    const auto step = std::min(kHoldCheck, time - waited);
+    pause(step);
+    waited += step;
+  }
+  return Asked(stopped) ? HoldEnd::Stopped : HoldEnd::Waited;
+}
+
 Opened OpenPrinter(platform::PrinterDevices& devices, const std::string& device, HostSystem host,
-                   std::chrono::milliseconds wait, const Pause& pause) {
+                   std::chrono::milliseconds wait, const Pause& pause, const StopCheck& stopped) {
   Opened opened;
   platform::OpenFailure failure;
   std::chrono::milliseconds waited{0};
@@ -78,13 +102,18 @@ Opened OpenPrinter(platform::PrinterDevices& devices, const std::string& device,
     const auto step = std::min(kBusyRetry, wait - waited);
     pause(step);
     waited += step;
+    if (Asked(stopped)) {
+      opened.code = kStopped;
+      opened.error = device + ": stopped by a signal while waiting for the printer; nothing was sent";
+      return opened;
+    }
   }
   if (!opened.connection) {
     opened.failure = failure.kind;
     opened.code = failure.kind == platform::OpenFailure::NotFound     ? kNoSuchPrinter
                   : failure.kind == platform::OpenFailure::NotADevice ? kUsage
                                                                       : kDeviceFailed;
-    opened.error = OpenFailureText(device, failure, host);
+    opened.error = OpenFailureText(device, failure, host, waited);
   }
   return opened;
 }
@@ -100,9 +129,17 @@ SetOutcome SetPrinterSettings(platform::PrinterDevices& devices, const std::stri
     return outcome;
   };
 
-  Opened opened = OpenPrinter(devices, device, host, request.wait, pause);
+  Opened opened = OpenPrinter(devices, device, host, request.wait, pause, request.stopped);
   if (!opened.connection) return fail(opened.code, EndOf(opened.failure), opened.error);
-  const FrameRead before = ReadParameterFrame(*opened.connection, request.timeout);
+  const FrameRead before = ReadParameterFrame(*opened.connection, request.timeout, request.stopped);
+  if (before.outcome == FrameRead::Stopped) {
+    return fail(kStopped, SetEnd::Stopped,
+                device + ": stopped by a signal before the settings were read; nothing written");
+  }
+  if (before.outcome == FrameRead::Unplugged) {
+    return fail(kDeviceFailed, SetEnd::Unplugged,
+                device + ": the printer was unplugged before its settings were read; nothing written");
+  }
   if (!before.frame) {
     return fail(kDeviceFailed, EndOf(before), FrameReadProblem(before, device, request.timeout) + "; nothing written");
   }
@@ -124,20 +161,41 @@ SetOutcome SetPrinterSettings(platform::PrinterDevices& devices, const std::stri
     outcome.result = device + ": would write " + std::to_string(outcome.batch.size()) + " bytes; nothing written";
     return outcome;
   }
+  if (Asked(request.stopped)) {
+    return fail(kStopped, SetEnd::Stopped,
+                device + ": stopped by a signal after the settings were read; nothing written");
+  }
   outcome.written = true;
   if (!opened.connection->Write(quorvel::ToBytes(outcome.batch))) {
-    return fail(kDeviceFailed, SetEnd::WriteFailed,
-                device + ": writing the settings failed; the printer may hold part of them");
+    const bool unplugged = opened.connection->Unplugged();
+    return fail(kDeviceFailed, unplugged ? SetEnd::Unplugged : SetEnd::WriteFailed,
+                device + (unplugged ? ": the printer was unplugged while the settings were written; it may hold part "
+                                      "of them"
+                                    : ": writing the settings failed; the printer may hold part of them"));
   }
+  const std::string notReadBack =
+      device + ": stopped by a signal: settings written, not read back: run `quorvelctl read` to check";
   // The printer applies the settings on its own time. We keep holding it meanwhile, so that no other program
   // reads the old settings, writes them back, or takes the printer from under our read-back.
-  pause(request.settle);
+  const std::string unpluggedAfterWrite = device + ": the printer was unplugged: settings written, not read back";
+  switch (HoldFor(*opened.connection, request.settle, pause, request.stopped)) {
+    case HoldEnd::Stopped:
+      if (request.verify) return fail(kStopped, SetEnd::Stopped, notReadBack);
+      break;
+    case HoldEnd::Unplugged:
+      if (request.verify) return fail(kDeviceFailed, SetEnd::Unplugged, unpluggedAfterWrite);
+      break;
+    case HoldEnd::Waited:
+      break;
+  }
   if (!request.verify) {
     outcome.result = device + ": settings written (not read back)";
     return outcome;
   }
 
-  const FrameRead after = ReadParameterFrame(*opened.connection, request.timeout);
+  const FrameRead after = ReadParameterFrame(*opened.connection, request.timeout, request.stopped);
+  if (after.outcome == FrameRead::Stopped) return fail(kStopped, SetEnd::Stopped, notReadBack);
+  if (after.outcome == FrameRead::Unplugged) return fail(kDeviceFailed, SetEnd::Unplugged, unpluggedAfterWrite);
   if (!after.frame) {
     return fail(kDeviceFailed, EndOf(after),
                 "settings written, but the read-back failed: " + FrameReadProblem(after, device, request.timeout));

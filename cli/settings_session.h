@@ -16,6 +16,12 @@ namespace ctl {
 
 using Pause = std::function<void(std::chrono::milliseconds)>;
 
+// Whether the command has been asked to stop (a signal came); empty: never.
+using StopCheck = std::function<bool()>;
+
+// How often a wait while holding a printer looks whether it should end (a signal, an unplug).
+inline constexpr std::chrono::milliseconds kHoldCheck{100};
+
 struct SetRequest {
   SettingsChange change;
   std::chrono::milliseconds timeout{2000};  // for each read
@@ -25,6 +31,7 @@ struct SetRequest {
   bool dryRun = false;
   std::string profileModel;  // apply: the model the profile was saved from; another model is refused
   bool force = false;        // apply it to another model all the same
+  StopCheck stopped;         // a signal ends the work at the next step, with the printer given back
 };
 
 // How one printer's set or apply ended, in the terms a script's retry depends on.
@@ -38,11 +45,12 @@ enum class SetEnd {
   Unplugged,        // the device went away during the command
   WriteFailed,      // a command or the batch could not be written
   ReadBackDiffers,  // written, but the read-back shows other settings
+  Stopped,          // a signal stopped it; the message says what was done
   DeviceFailed,     // the device reported another error
 };
 
 // The name of `end` in JSON: "done", "busy", "no_printer", "not_a_printer", "other_model", "no_answer",
-// "unplugged", "write_failed", "readback_differs", "device_failed".
+// "unplugged", "write_failed", "readback_differs", "stopped", "device_failed".
 const char* SetEndName(SetEnd end);
 
 struct SetOutcome {
@@ -62,7 +70,8 @@ SetOutcome SetPrinterSettings(platform::PrinterDevices& devices, const std::stri
 inline constexpr std::chrono::milliseconds kBusyRetry{100};
 
 // Opens `device`, waiting up to `wait` while another program holds it; or says why not: kNoSuchPrinter for a
-// device that is not there, kUsage for a path that is no printer's device, kDeviceFailed otherwise.
+// device that is not there, kUsage for a path that is no printer's device, kStopped for a signal during the wait,
+// kDeviceFailed otherwise.
 struct Opened {
   std::unique_ptr<platform::PrinterConnection> connection;
   ExitCode code = kDone;
@@ -70,6 +79,12 @@ struct Opened {
   platform::OpenFailure::Kind failure = platform::OpenFailure::Other;
 };
 Opened OpenPrinter(platform::PrinterDevices& devices, const std::string& device, HostSystem host,
-                   std::chrono::milliseconds wait = {}, const Pause& pause = {});
+                   std::chrono::milliseconds wait = {}, const Pause& pause = {}, const StopCheck& stopped = {});
+
+// Waits `time` while holding `connection`'s printer, in steps of kHoldCheck; a signal or an unplug ends the wait
+// early.
+enum class HoldEnd { Waited, Stopped, Unplugged };
+HoldEnd HoldFor(platform::PrinterConnection& connection, std::chrono::milliseconds time, const Pause& pause,
+                const StopCheck& stopped);
 
 }  // namespace ctl

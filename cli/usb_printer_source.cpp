@@ -14,6 +14,15 @@ std::string Hex4(uint16_t value) {
 
 }  // namespace
 
+std::string NotOurPrinter(const platform::UsbDeviceRecord& device) {
+  if (device.vendor != kOurVendor) {
+    return "a device of vendor " + Hex4(device.vendor) + ", product " + Hex4(device.product) +
+           "; quorvelctl talks only to printers of vendor " + Hex4(kOurVendor);
+  }
+  if (!device.printerInterface) return "a device of vendor " + Hex4(device.vendor) + " without a printer interface";
+  return {};
+}
+
 std::vector<AttachedPrinter> UsbPrinterSource::List() {
   std::vector<platform::UsbDeviceRecord> devices = bus_.Devices();
   // The same order on every run: by device node, which is by bus and then by address.
@@ -21,7 +30,7 @@ std::vector<AttachedPrinter> UsbPrinterSource::List() {
             [](const platform::UsbDeviceRecord& a, const platform::UsbDeviceRecord& b) { return a.node < b.node; });
   std::vector<AttachedPrinter> printers;
   for (const platform::UsbDeviceRecord& device : devices) {
-    if (device.vendor != kOurVendor || !device.printerInterface) continue;
+    if (!NotOurPrinter(device).empty()) continue;
     AttachedPrinter printer;
     printer.device = device.node;
     printer.vid = Hex4(device.vendor);

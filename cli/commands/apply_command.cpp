@@ -41,6 +41,7 @@ int RunApply(CtlContext& context, const ApplyOptions& options) {
   request.verify = !options.noVerify;
   request.dryRun = options.dryRun;
   request.wait = options.printers.Wait();
+  request.stopped = StopCheckOf(context);
   request.profileModel = profile.sourceModel;
   request.force = options.force;
   return SetOnPrinters(context, chosen.printers, request, options.json);

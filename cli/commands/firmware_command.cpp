@@ -45,20 +45,24 @@ int RunFirmware(CtlContext& context, const FirmwareOptions& options) {
   if (!options.yes && !Confirmed(context, device, options.file, image.bytes.size())) {
     return Fail(context, kUsage, "not confirmed: nothing sent (--yes downloads without asking)");
   }
-  Opened opened = OpenPrinter(context.devices, device, context.host, options.printers.Wait(), context.pause);
+  Opened opened = OpenPrinter(context.devices, device, context.host, options.printers.Wait(), context.pause,
+                              StopCheckOf(context));
   if (!opened.connection) return Fail(context, opened.code, opened.error);
   const std::chrono::milliseconds limit = options.printers.Timeout();
   opened.connection->LimitWrites(limit);
 
-  // A signal now would cut the image at a random byte: the piece in flight is finished first, then we stop.
-  std::unique_ptr<SignalShield> shield = context.shieldSignals ? context.shieldSignals() : nullptr;
+  // A signal would cut the image at a random byte: the piece in flight is finished first, then we stop.
+  const StopCheck stopped = StopCheckOf(context);
+  if (stopped && stopped()) {
+    return Fail(context, kStopped, device + ": stopped by a signal before anything was sent");
+  }
   const bool showProgress = context.io.errIsTerminal;
   const FirmwareResult result = DownloadFirmware(
       *opened.connection, image.bytes,
       [&](size_t sent, size_t total) {
         if (showProgress) context.io.err << "\r" << ProgressLine(sent, total) << std::flush;
       },
-      [&] { return shield && shield->Requested(); });
+      stopped);
   if (showProgress) context.io.err << "\n";
   if (!result.commandSent) {
     const size_t commandSize = quorvel::CommandLine(quorvel::command::kFirmwareUpgrade).size();
@@ -66,15 +70,18 @@ int RunFirmware(CtlContext& context, const FirmwareOptions& options) {
                                             WriteFailureText(result.lastWrite, commandSize, limit));
   }
   if (result.stopped) {
-    return Fail(context, kDeviceFailed, device + ": stopped after " + std::to_string(result.imageBytesSent) + " of " +
-                                            std::to_string(image.bytes.size()) +
-                                            " bytes: the firmware image is incomplete, and the printer may need the "
-                                            "download again before it works");
+    return Fail(context, kStopped, device + ": stopped by a signal after " + std::to_string(result.imageBytesSent) +
+                                       " of " + std::to_string(image.bytes.size()) +
+                                       " bytes: the firmware image is incomplete, and the printer may need the "
+                                       "download again before it works");
   }
   if (!result.complete) {
     const platform::WriteResult sent{result.lastWrite.ending, result.imageBytesSent};
-    return Fail(context, kDeviceFailed, device + ": the image broke off: " +
-                                            WriteFailureText(sent, image.bytes.size(), limit) +
+    const std::string why = opened.connection->Unplugged()
+                                ? "the printer was unplugged after " + std::to_string(result.imageBytesSent) + " of " +
+                                      std::to_string(image.bytes.size()) + " bytes"
+                                : WriteFailureText(sent, image.bytes.size(), limit);
+    return Fail(context, kDeviceFailed, device + ": the image broke off: " + why +
                                             "; the firmware image is incomplete, and the printer may need the "
                                             "download again before it works");
   }

@@ -14,6 +14,10 @@ Command AddListCommand(CLI::App& program, CtlContext& context) {
                     "A JSON array of objects with device, vid, pid, model, port (null on Linux), serial and location.");
   return {command, [&context, json] {
             const std::vector<AttachedPrinter> printers = context.source.List();
+            // Not the same as an empty bus: a script must not conclude that no printer is there.
+            if (std::string failure = context.source.ListingFailure(); printers.empty() && !failure.empty()) {
+              return Fail(context, kDeviceFailed, "cannot look for printers: " + failure);
+            }
             if (*json) {
               Json list = Json::array();
               for (const AttachedPrinter& printer : printers) list.push_back(ToJson(printer));

@@ -51,7 +51,11 @@ int SetOnPrinters(CtlContext& context, const std::vector<AttachedPrinter>& print
         start = end + 2;
       }
     } else {
-      (outcome.code == kDone ? context.io.out : context.io.err) << outcome.result << "\n";
+      if (outcome.code == kDone) {
+        context.io.out << outcome.result << "\n";
+      } else {
+        context.io.err << "quorvelctl: " << outcome.result << "\n";
+      }
     }
   }
   return FirstFailure(outcomes);

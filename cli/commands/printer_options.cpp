@@ -71,6 +71,11 @@ Selected ChosenPrinters(CtlContext& context, const PrinterOptions& options) {
   selection.allAllowed = options.allowAll;
   const std::vector<AttachedPrinter> attached =
       options.devices.empty() ? context.source.List() : GivenDevices(options.devices);
+  if (attached.empty() && options.devices.empty()) {
+    if (std::string failure = context.source.ListingFailure(); !failure.empty()) {
+      return Selected{{}, kDeviceFailed, "cannot look for printers: " + failure};
+    }
+  }
   return SelectPrinters(attached, selection);
 }
 
@@ -87,7 +92,8 @@ OpenedPrinter OpenChosenPrinter(CtlContext& context, const PrinterOptions& optio
     return opened;
   }
   opened.device = chosen.printers.front().device;
-  Opened open = OpenPrinter(context.devices, opened.device, context.host, options.Wait(), context.pause);
+  Opened open =
+      OpenPrinter(context.devices, opened.device, context.host, options.Wait(), context.pause, StopCheckOf(context));
   if (!open.connection) {
     opened.code = Fail(context, open.code, open.error);
     return opened;

@@ -18,7 +18,13 @@ int RunRead(CtlContext& context, const ReadOptions& options) {
   OpenedPrinter printer = OpenChosenPrinter(context, options.printers);
   if (!printer.connection) return printer.code;
   const std::string& device = printer.device;
-  const FrameRead read = ReadParameterFrame(*printer.connection, options.printers.Timeout());
+  const FrameRead read = ReadParameterFrame(*printer.connection, options.printers.Timeout(), StopCheckOf(context));
+  if (read.outcome == FrameRead::Unplugged) {
+    return Fail(context, kDeviceFailed, FrameReadProblem(read, device, options.printers.Timeout()) + "; nothing read");
+  }
+  if (read.outcome == FrameRead::Stopped) {
+    return Fail(context, kStopped, FrameReadProblem(read, device, options.printers.Timeout()) + "; nothing read");
+  }
   if (!read.frame) return Fail(context, kDeviceFailed, FrameReadProblem(read, device, options.printers.Timeout()));
   if (options.json) {
     context.io.out << JsonText(ReportJson(*read.frame, device), 2) << "\n";

@@ -21,7 +21,13 @@ int RunSave(CtlContext& context, const SaveOptions& options) {
   OpenedPrinter printer = OpenChosenPrinter(context, options.printers);
   if (!printer.connection) return printer.code;
   const std::string& device = printer.device;
-  const FrameRead read = ReadParameterFrame(*printer.connection, options.printers.Timeout());
+  const FrameRead read = ReadParameterFrame(*printer.connection, options.printers.Timeout(), StopCheckOf(context));
+  if (read.outcome == FrameRead::Unplugged) {
+    return Fail(context, kDeviceFailed, FrameReadProblem(read, device, options.printers.Timeout()) + "; nothing saved");
+  }
+  if (read.outcome == FrameRead::Stopped) {
+    return Fail(context, kStopped, FrameReadProblem(read, device, options.printers.Timeout()) + "; nothing saved");
+  }
   if (!read.frame) return Fail(context, kDeviceFailed, FrameReadProblem(read, device, options.printers.Timeout()));
 
   // The settings the configuration tool would show for this printer, and so would send with its Set.

@@ -17,11 +17,16 @@ Command AddSelftestCommand(CLI::App& program, CtlContext& context) {
             OpenedPrinter printer = OpenChosenPrinter(context, *options);
             if (!printer.connection) return printer.code;
             printer.connection->LimitWrites(options->Timeout());
+            if (const StopCheck stopped = StopCheckOf(context); stopped && stopped()) {
+              return Fail(context, kStopped, printer.device + ": stopped by a signal before anything was sent");
+            }
             const auto line = quorvel::ToBytes(quorvel::CommandLine(quorvel::command::kSelfTestPage));
             if (const platform::WriteResult written = printer.connection->Write(line); !written) {
               return Fail(context, kDeviceFailed,
-                          printer.device + ": the self-test command could not be written: " +
-                              WriteFailureText(written, line.size(), options->Timeout()));
+                          printer.device + (printer.connection->Unplugged()
+                                                ? ": the printer was unplugged"
+                                                : ": the self-test command could not be written: " +
+                                                      WriteFailureText(written, line.size(), options->Timeout())));
             }
             context.io.out << printer.device << ": self-test page requested\n";
             return static_cast<int>(kDone);

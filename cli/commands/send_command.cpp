@@ -34,9 +34,15 @@ int RunSend(CtlContext& context, const SendOptions& options) {
   OpenedPrinter printer = OpenChosenPrinter(context, options.printers);
   if (!printer.connection) return printer.code;
   printer.connection->LimitWrites(options.printers.Timeout());
+  if (const StopCheck stopped = StopCheckOf(context); stopped && stopped()) {
+    return Fail(context, kStopped, printer.device + ": stopped by a signal before anything was sent");
+  }
   if (const platform::WriteResult written = printer.connection->Write(payload.bytes); !written) {
     return Fail(context, kDeviceFailed,
-                printer.device + ": " + WriteFailureText(written, payload.bytes.size(), options.printers.Timeout()));
+                printer.device + (printer.connection->Unplugged()
+                                      ? ": the printer was unplugged; the bytes may have arrived in part"
+                                      : ": " + WriteFailureText(written, payload.bytes.size(),
+                                                                options.printers.Timeout())));
   }
   context.io.out << printer.device << ": sent " << payload.bytes.size() << " bytes\n";
   return kDone;

@@ -56,6 +56,7 @@ int RunSet(CtlContext& context, const SetOptions& options) {
   request.verify = !options.noVerify;
   request.dryRun = options.dryRun;
   request.wait = options.printers.Wait();
+  request.stopped = StopCheckOf(context);
   return SetOnPrinters(context, chosen.printers, request, options.json);
 }
 

@@ -10,16 +10,20 @@ void Note(int) { requested = 1; }
 
 }  // namespace
 
-PosixSignalShield::PosixSignalShield() {
-  requested = 0;
-  struct sigaction action {};
-  action.sa_handler = Note;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  for (size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &action, &previous_[i]);
+void PosixSignalShield::Raise() {
+  // Several printers may be opened at once (--all), each from its own thread: the handlers go in once.
+  std::call_once(raised_, [this] {
+    struct sigaction action {};
+    action.sa_handler = Note;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &action, &previous_[i]);
+    installed_ = true;
+  });
 }
 
 PosixSignalShield::~PosixSignalShield() {
+  if (!installed_) return;
   for (size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &previous_[i], nullptr);
 }
 

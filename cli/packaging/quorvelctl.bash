@@ -18,13 +18,20 @@ _quorvelctl() {
       COMPREPLY=($(compgen -W "$(quorvelctl list 2>/dev/null |
         awk -F'\t' '{ print $1; if ($5 != "-") print $5; if ($6 != "-") print $6 }')" -- "$cur"))
       return ;;
+    --serial | --location)
+      # `list` shows the location in its fifth column and the serial in its sixth.
+      local column=6
+      [[ $prev == --location ]] && column=5
+      COMPREPLY=($(compgen -W "$(quorvelctl list 2>/dev/null |
+        awk -F'\t' -v column=$column '$column != "-" { print $column }')" -- "$cur"))
+      return ;;
     --sensor) COMPREPLY=($(compgen -W "gap black_mark continuous" -- "$cur")); return ;;
     --front-sensor) COMPREPLY=($(compgen -W "fitted absent" -- "$cur")); return ;;
     --power) COMPREPLY=($(compgen -W "external internal" -- "$cur")); return ;;
     --lang) COMPREPLY=($(compgen -W "en zh" -- "$cur")); return ;;
     --driver-compatibility | --usb-handshake | --speed-limit | --head-protection | --constant-density | \
       --front-sensor-off) COMPREPLY=($(compgen -W "on off" -- "$cur")); return ;;
-    --serial | --location | --wait | --timeout | --settle | --offset | --hex | --text) return ;;
+    --wait | --timeout | --settle | --offset | --hex | --text) return ;;
   esac
 
   local options

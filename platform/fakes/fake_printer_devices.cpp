@@ -22,6 +22,7 @@ class FakeConnection : public platform::PrinterConnection {
 
   platform::WriteResult Write(std::span<const uint8_t> bytes) override {
     std::lock_guard lock(mutex_);
+    if (printer_.unplugged) return {platform::WriteResult::Failed, 0};
     printer_.writes.emplace_back(bytes.begin(), bytes.end());
     if (printer_.failWrites) return {platform::WriteResult::Failed, 0};
     if (printer_.respond) {
@@ -35,6 +36,7 @@ class FakeConnection : public platform::PrinterConnection {
   platform::ReadResult Read(size_t maxBytes, std::chrono::milliseconds timeout) override {
     {
       std::lock_guard lock(mutex_);
+      if (printer_.unplugged) return platform::ReadResult{{}, true};
       if (!printer_.unread.empty()) {
         const size_t count = std::min(maxBytes, printer_.unread.size());
         platform::ReadResult result;
@@ -58,6 +60,11 @@ class FakeConnection : public platform::PrinterConnection {
   void LimitWrites(std::chrono::milliseconds limit) override {
     std::lock_guard lock(mutex_);
     printer_.writeLimits.push_back(limit);
+  }
+
+  bool Unplugged() override {
+    std::lock_guard lock(mutex_);
+    return printer_.unplugged;
   }
 
  private:

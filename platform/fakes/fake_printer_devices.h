@@ -16,6 +16,7 @@ struct FakePrinter {
   // Called with each write's bytes; what it returns the printer sends back.
   std::function<std::vector<uint8_t>(std::span<const uint8_t>)> respond;
   bool failWrites = false;
+  bool unplugged = false;  // every write and read fails, as on a device that is gone
   std::optional<platform::UsbIds> usbIds;
 
   std::vector<std::vector<uint8_t>> writes;  // one entry per Write call

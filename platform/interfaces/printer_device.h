@@ -71,6 +71,10 @@ class PrinterConnection {
 
   // How long a write waits for the printer to take any of a piece before it gives up.
   virtual void LimitWrites(std::chrono::milliseconds limit) = 0;
+
+  // Whether the device has gone (unplugged) since it was opened, where the system tells: a transfer found it gone,
+  // or a look at the device now does.
+  virtual bool Unplugged() { return false; }
 };
 
 class PrinterDevices {

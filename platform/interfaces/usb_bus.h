@@ -20,6 +20,9 @@ class UsbBus {
  public:
   virtual ~UsbBus() = default;
   virtual std::vector<UsbDeviceRecord> Devices() = 0;
+  // Why the last Devices() could not look at the bus (the USB library could not start, or list the devices), in
+  // the library's words; empty when it could, whether or not it found devices.
+  virtual std::string ListingFailure() const { return {}; }
 };
 
 }  // namespace platform

@@ -47,6 +47,7 @@ class LibusbDeviceList {
   explicit LibusbDeviceList(libusb_context* context) {
     const ssize_t count = libusb_get_device_list(context, &list_);
     count_ = count < 0 ? 0 : static_cast<size_t>(count);
+    error_ = count < 0 ? static_cast<int>(count) : 0;
   }
   ~LibusbDeviceList() {
     if (list_) libusb_free_device_list(list_, 1);
@@ -55,10 +56,13 @@ class LibusbDeviceList {
   LibusbDeviceList& operator=(const LibusbDeviceList&) = delete;
   libusb_device* const* begin() const { return list_; }
   libusb_device* const* end() const { return list_ ? list_ + count_ : list_; }
+  // libusb's error when it could not list the devices; 0 when it could.
+  int Error() const { return error_; }
 
  private:
   libusb_device** list_ = nullptr;
   size_t count_ = 0;
+  int error_ = 0;
 };
 
 // A claimed interface, released when this goes (libusb then gives it back to the kernel's driver).

@@ -131,6 +131,7 @@ class LibusbPrinterConnection : public platform::PrinterConnection {
                                static_cast<int>(piece), &transferred, TimeoutMs(writeLimit_));
       result.taken += static_cast<size_t>(std::max(transferred, 0));
       if (status == LIBUSB_ERROR_PIPE) libusb_clear_halt(handle_.Get(), endpoints_.out);
+      Note(status);
       // The printer took part of the piece before the time was up: it is slow, not stopped.
       if (status == LIBUSB_ERROR_TIMEOUT && transferred > 0) continue;
       if (status == LIBUSB_ERROR_TIMEOUT) result.ending = platform::WriteResult::TimedOut;
@@ -149,6 +150,7 @@ class LibusbPrinterConnection : public platform::PrinterConnection {
       const int status = libusb_bulk_transfer(handle_.Get(), endpoints_.in, buffer.data(),
                                               static_cast<int>(buffer.size()), &transferred, TimeoutMs(timeout));
       pending_.insert(pending_.end(), buffer.begin(), buffer.begin() + (transferred > 0 ? transferred : 0));
+      Note(status);
       if (status != 0 && status != LIBUSB_ERROR_TIMEOUT) {
         if (status == LIBUSB_ERROR_PIPE) libusb_clear_halt(handle_.Get(), endpoints_.in);
         result.failed = true;
@@ -168,8 +170,17 @@ class LibusbPrinterConnection : public platform::PrinterConnection {
       int transferred = 0;
       const int status = libusb_bulk_transfer(handle_.Get(), endpoints_.in, buffer, length, &transferred,
                                               kDiscardWaitMs);
+      Note(status);
       if (status != 0 || transferred == 0) return;
     }
+  }
+
+  bool Unplugged() override {
+    // Between transfers (set's wait) the device is asked for its configuration: libusb reads it from sysfs, or asks
+    // the device; either fails with "no device" once it is gone.
+    int configuration = 0;
+    if (!unplugged_) Note(libusb_get_configuration(handle_.Get(), &configuration));
+    return unplugged_;
   }
 
   std::optional<platform::UsbIds> DriverUsbIds() override { return ids_; }
@@ -177,6 +188,10 @@ class LibusbPrinterConnection : public platform::PrinterConnection {
   void LimitWrites(std::chrono::milliseconds limit) override { writeLimit_ = limit; }
 
  private:
+  void Note(int status) {
+    if (status == LIBUSB_ERROR_NO_DEVICE) unplugged_ = true;
+  }
+
   // libusb takes 0 as "no limit": the shortest wait it can give is 1 ms.
   static unsigned TimeoutMs(std::chrono::milliseconds time) {
     return time.count() < 1 ? 1u : static_cast<unsigned>(std::min<long long>(time.count(), 0x7FFFFFFF));
@@ -188,6 +203,7 @@ class LibusbPrinterConnection : public platform::PrinterConnection {
   platform::UsbIds ids_;
   std::deque<uint8_t> pending_;
   std::chrono::milliseconds writeLimit_ = kDefaultWriteLimit;
+  bool unplugged_ = false;
 };
 
 }  // namespace
@@ -216,11 +232,31 @@ std::string LocationName(unsigned bus, const std::vector<unsigned>& ports) {
   return name;
 }
 
-LibusbPrinterBus::LibusbPrinterBus(fs::path sysRoot) : sysRoot_(std::move(sysRoot)) {
+std::vector<std::string> PrinterDriverNodes(const fs::path& sysRoot, const std::string& location) {
+  std::vector<std::string> nodes;
+  std::error_code error;
+  // The device's interfaces are the folders 1-1.4:1.0 and so on; the driver's node is usbmisc/lpN in one.
+  for (const fs::directory_entry& interface : fs::directory_iterator(sysRoot / "bus/usb/devices" / location, error)) {
+    if (!interface.path().filename().string().starts_with(location + ":")) continue;
+    std::error_code inner;
+    for (const fs::directory_entry& node : fs::directory_iterator(interface.path() / "usbmisc", inner)) {
+      const std::string name = node.path().filename().string();
+      if (PrinterDriverNode("/dev/usb/" + name)) nodes.push_back("/dev/usb/" + name);
+    }
+  }
+  std::sort(nodes.begin(), nodes.end());
+  return nodes;
+}
+
+LibusbPrinterBus::LibusbPrinterBus(fs::path sysRoot, DeviceRefusal refusal, platform::PrintJobGate* jobs)
+    : sysRoot_(std::move(sysRoot)), refusal_(std::move(refusal)), jobs_(jobs) {
   libusb_context* context = nullptr;
   const int result = libusb_init(&context);
   if (result != 0) {
-    initError_ = std::string("libusb could not start: ") + libusb_strerror(result);
+    // Its own reason is often just "Other error": say what it needs, which a sandboxed service may lack.
+    initError_ = std::string("libusb could not start: ") + libusb_strerror(result) +
+                 " (it needs /dev/bus/usb and a netlink socket for its device monitor: a service's sandbox, such as "
+                 "PrivateDevices= or RestrictAddressFamilies= without AF_NETLINK, may keep them from it)";
     return;
   }
   context_ = LibusbContext(context);
@@ -228,8 +264,13 @@ LibusbPrinterBus::LibusbPrinterBus(fs::path sysRoot) : sysRoot_(std::move(sysRoo
 
 std::vector<platform::UsbDeviceRecord> LibusbPrinterBus::Devices() {
   std::vector<platform::UsbDeviceRecord> records;
+  listingFailure_ = initError_;
   if (!context_) return records;
   LibusbDeviceList list(context_.Get());
+  if (list.Error() != 0) {
+    listingFailure_ = std::string("libusb could not list the USB devices: ") + libusb_strerror(list.Error());
+    return records;
+  }
   for (libusb_device* device : list) {
     libusb_device_descriptor descriptor{};
     if (libusb_get_device_descriptor(device, &descriptor) != 0) continue;
@@ -276,6 +317,10 @@ std::unique_ptr<platform::PrinterConnection> LibusbPrinterBus::Open(std::string_
   LibusbDevice device;
   {
     LibusbDeviceList list(context_.Get());
+    if (list.Error() != 0) {
+      return Failed(failure, platform::OpenFailure::Other,
+                    std::string("libusb could not list the USB devices: ") + libusb_strerror(list.Error()));
+    }
     for (libusb_device* candidate : list) {
       if (libusb_get_bus_number(candidate) == wanted->bus && libusb_get_device_address(candidate) == wanted->address) {
         device = LibusbDevice(libusb_ref_device(candidate));
@@ -287,8 +332,33 @@ std::unique_ptr<platform::PrinterConnection> LibusbPrinterBus::Open(std::string_
   libusb_device_descriptor descriptor{};
   libusb_get_device_descriptor(device.Get(), &descriptor);
   LibusbConfig config = ConfigOf(device.Get());
+  // Before the device is opened, let alone its driver detached: another maker's printer is left alone.
+  platform::UsbDeviceRecord record;
+  record.node = std::string(path);
+  record.vendor = descriptor.idVendor;
+  record.product = descriptor.idProduct;
+  record.printerInterface = config && HasPrinterInterface(*config.Get());
+  if (std::string refused = refusal_ ? refusal_(record) : std::string(); !refused.empty()) {
+    return Failed(failure, platform::OpenFailure::NotADevice, refused);
+  }
   std::optional<PrinterEndpoints> endpoints = config ? FindPrinterEndpoints(*config.Get()) : std::nullopt;
   if (!endpoints) return Failed(failure, platform::OpenFailure::NotADevice, "this USB device has no printer interface");
+
+  // Detaching the kernel's printer driver would break off a job printing through its node: look first, and keep
+  // jobs from starting until our claim is in.
+  std::unique_ptr<platform::PrintJobGate::Hold> jobsKeptOut;
+  if (jobs_) {
+    uint8_t ports[8];
+    const int depth = libusb_get_port_numbers(device.Get(), ports, sizeof(ports));
+    if (depth > 0) {
+      const std::string location =
+          LocationName(libusb_get_bus_number(device.Get()), std::vector<unsigned>(ports, ports + depth));
+      const std::string busyNode = jobs_->JobUsing(PrinterDriverNodes(sysRoot_, location), jobsKeptOut);
+      if (!busyNode.empty()) {
+        return Failed(failure, platform::OpenFailure::Busy, "a print job has " + busyNode + " open");
+      }
+    }
+  }
 
   libusb_device_handle* raw = nullptr;
   if (int result = libusb_open(device.Get(), &raw); result != 0) {

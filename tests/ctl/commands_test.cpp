@@ -3,6 +3,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <mutex>
+#include <numeric>
 #include <sstream>
 
 #include "cli/ctl_app.h"
@@ -18,11 +21,13 @@ namespace fs = std::filesystem;
 
 struct FixedSource : ctl::PrinterSource {
   std::vector<ctl::AttachedPrinter> printers;
+  std::string failure;  // the bus could not be looked at
   int lists = 0;
   std::vector<ctl::AttachedPrinter> List() override {
     ++lists;
     return printers;
   }
+  std::string ListingFailure() const override { return failure; }
 };
 
 struct Outcome {
@@ -57,7 +62,11 @@ class Commands : public ::testing::Test {
     std::ostream failingOut(failingOut_ ? failingOut_ : out.rdbuf());
     std::istringstream in(input);
     ctl::CtlContext context{source_, devices_, codec_, host_, ctl::Io{failingOut, err, in, false, false},
-                            [this](std::chrono::milliseconds time) { pauses_.push_back(time); }, shield_};
+                            [this](std::chrono::milliseconds time) {
+                              std::lock_guard lock(pausesMutex_);
+                              pauses_.push_back(time);
+                            },
+                            shield_};
     Outcome run;
     run.code = ctl::RunCtl(static_cast<int>(argv.size()), argv.data(), context);
     run.out = out.str();
@@ -78,8 +87,9 @@ class Commands : public ::testing::Test {
   fakes::FakePrinterDevices devices_;
   linux_platform::PassThroughTextCodec codec_;
   ctl::HostSystem host_ = ctl::HostSystem::Linux;
+  std::mutex pausesMutex_;  // set --all pauses from a thread per printer
   std::vector<std::chrono::milliseconds> pauses_;
-  ctl::ShieldSignals shield_;
+  ctl::SignalShield* shield_ = nullptr;
   std::streambuf* failingOut_ = nullptr;  // standard output, when it is to fail
   fs::path folder_;
 };
@@ -199,7 +209,7 @@ TEST_F(Commands, SetWritesTheChangeAndReportsEachPrinter) {
   EXPECT_EQ(run.out, "/dev/usb/lp0: settings written and read back\n/dev/usb/lp1: settings written and read back\n");
   EXPECT_EQ(first->state.Get("sensor_type"), "1");
   EXPECT_EQ(second->state.Get("offset_index"), "2");
-  EXPECT_EQ(pauses_, (std::vector<std::chrono::milliseconds>{500ms, 500ms}));
+  EXPECT_EQ(std::accumulate(pauses_.begin(), pauses_.end(), 0ms), 1000ms);  // 0.5 s for each printer
 }
 
 TEST_F(Commands, DryRunPrintsTheBatch) {
@@ -217,7 +227,8 @@ TEST_F(Commands, AReadBackThatDiffersExitsFour) {
   ASSERT_FALSE(printer->state.Ignore("speed_limit"));
   const Outcome run = Ctl({"set", "--speed-limit", "on", "--settle", "0"});
   EXPECT_EQ(run.code, ctl::kReadBackDiffers);
-  EXPECT_EQ(run.err, "/dev/usb/lp0: settings written, but read back different: speed_limit: wrote on, reads off\n");
+  EXPECT_EQ(run.err,
+            "quorvelctl: /dev/usb/lp0: settings written, but read back different: speed_limit: wrote on, reads off\n");
 }
 
 TEST_F(Commands, SaveThenApplyCopiesTheSettingsToEveryPrinter) {
@@ -315,24 +326,137 @@ TEST_F(Commands, FirmwareAsksFirstThenSendsTheCommandAndTheImage) {
   EXPECT_EQ(Sent("/dev/usb/lp0"), "PROGRAME UPGRADE\r\n" + image);
 }
 
-// Notes a signal once the first piece of the image is on its way.
-struct SignalAfterFirstPiece : ctl::SignalShield {
-  fakes::FakePrinter& printer;
-  explicit SignalAfterFirstPiece(fakes::FakePrinter& fake) : printer(fake) {}
-  bool Requested() const override { return printer.writes.size() >= 2; }
+// A bus that could not be looked at is not an empty bus: exit 3 with the library's reason, never "no printer
+// attached" (exit 2), and no empty list on standard output for a script to take as the truth.
+TEST_F(Commands, ABusThatCannotBeListedIsToldApartFromAnEmptyOne) {
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"list"}, {"list", "--json"}, {"read"}, {"set", "--all", "--sensor", "gap"}}) {
+    source_.failure = "libusb could not start: Other error";
+    const Outcome broken = Ctl(arguments);
+    EXPECT_EQ(broken.code, ctl::kDeviceFailed) << arguments[0];
+    EXPECT_EQ(broken.out, "");
+    EXPECT_NE(broken.err.find("cannot look for printers: libusb could not start: Other error"), std::string::npos)
+        << broken.err;
+    source_.failure.clear();
+    EXPECT_EQ(Ctl(arguments).code, ctl::kNoSuchPrinter) << arguments[0];
+  }
+}
+
+// A signal that comes once `when` says so, and is noted only if the shield was raised first (as the real one: before
+// that, a signal ends the program).
+struct ScriptedSignal : ctl::SignalShield {
+  std::function<bool()> when;
+  int raises = 0;
+  explicit ScriptedSignal(std::function<bool()> condition) : when(std::move(condition)) {}
+  void Raise() override { ++raises; }
+  bool Requested() const override { return raises > 0 && when(); }
 };
 
 TEST_F(Commands, FirmwareStoppedByASignalFinishesThePieceAndSaysTheImageIsIncomplete) {
   AddPrinter("/dev/usb/lp0", "1000", "");
   const std::string file = File("fw.bin", std::string(10000, 'x'));
-  shield_ = [this] { return std::make_unique<SignalAfterFirstPiece>(devices_.At("/dev/usb/lp0")); };
+  ScriptedSignal afterFirstPiece([this] { return devices_.At("/dev/usb/lp0").writes.size() >= 2; });
+  shield_ = &afterFirstPiece;
   const Outcome stopped = Ctl({"firmware", file, "--yes"});
-  EXPECT_EQ(stopped.code, ctl::kDeviceFailed);
-  EXPECT_NE(stopped.err.find("stopped after 4096 of 10000 bytes: the firmware image is incomplete, and the printer "
-                             "may need the download again"),
+  EXPECT_EQ(stopped.code, ctl::kStopped);
+  EXPECT_NE(stopped.err.find("stopped by a signal after 4096 of 10000 bytes: the firmware image is incomplete, and "
+                             "the printer may need the download again"),
             std::string::npos)
       << stopped.err;
   EXPECT_EQ(Sent("/dev/usb/lp0"), "PROGRAME UPGRADE\r\n" + std::string(4096, 'x'));
+}
+
+// Every command that holds a printer ends at its next step once a signal comes, says what was done and what not,
+// and closes the printer (which gives it back to its driver).
+TEST_F(Commands, ASignalWhileAPrinterIsHeldEndsEveryCommandWithWhatWasDone) {
+  struct Case {
+    std::vector<std::string> arguments;
+    size_t signalAfterWrites;  // the printer has taken this many writes when the signal comes
+    std::string said;
+    std::string sent;
+  } cases[] = {
+      {{"read"}, 0, "/dev/usb/lp0: stopped by a signal before the printer's answer came; nothing read", ""},
+      {{"save", "PROFILE"}, 0, "stopped by a signal before the printer's answer came; nothing saved", ""},
+      {{"set", "--speed-limit", "on"}, 0, "/dev/usb/lp0: stopped by a signal before the settings were read; nothing "
+                                          "written", ""},
+      {{"set", "--speed-limit", "on"}, 1, "stopped by a signal after the settings were read; nothing written",
+       "RETURN VALUE\r\n"},
+      {{"set", "--speed-limit", "on"}, 2, "/dev/usb/lp0: stopped by a signal: settings written, not read back: run "
+                                          "`quorvelctl read` to check",
+       "RETURN VALUE\r\nSENSORTYPE 0\r\nSUPPORT 0\r\nUSBHANDO\r\nLIMITED 11110000\r\n"},
+      {{"apply", "PROFILE", "--all"}, 2, "settings written, not read back: run `quorvelctl read` to check",
+       "RETURN VALUE\r\nSENSORTYPE 0\r\nSUPPORT 0\r\nUSBHANDO\r\nLIMITED 01110000\r\n"},
+      {{"send", "--hex", "1B 40"}, 0, "/dev/usb/lp0: stopped by a signal before anything was sent", ""},
+      {{"selftest"}, 0, "/dev/usb/lp0: stopped by a signal before anything was sent", ""},
+      {{"firmware", "IMAGE", "--yes"}, 0, "/dev/usb/lp0: stopped by a signal before anything was sent", ""},
+  };
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  const std::string profile = folder_ / "p.json";
+  ASSERT_EQ(Ctl({"save", profile}).code, 0);
+  for (Case& c : cases) {
+    for (std::string& argument : c.arguments) {
+      if (argument == "PROFILE") argument = c.arguments[0] == "save" ? (folder_ / "new.json").string() : profile;
+      if (argument == "IMAGE") argument = File("fw.bin", "image");
+    }
+    devices_.At("/dev/usb/lp0").writes.clear();
+    ScriptedSignal signal([&] { return devices_.At("/dev/usb/lp0").writes.size() >= c.signalAfterWrites; });
+    shield_ = &signal;
+    const Outcome run = Ctl(c.arguments);
+    shield_ = nullptr;
+    EXPECT_EQ(run.code, ctl::kStopped) << c.arguments[0] << ": " << run.err;
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    EXPECT_EQ(Sent("/dev/usb/lp0"), c.sent) << c.said;
+    EXPECT_EQ(devices_.At("/dev/usb/lp0").openConnections, 0);
+  }
+  EXPECT_FALSE(fs::exists(folder_ / "new.json"));
+}
+
+// A printer pulled out ends the wait at once, not when its time runs out, and the message says what was done.
+TEST_F(Commands, AnUnplugEndsTheWaitAtOnceWithWhatWasDone) {
+  struct Case {
+    std::vector<std::string> arguments;
+    size_t unpluggedAfterWrites;
+    std::string said;
+  } cases[] = {
+      {{"read", "--timeout", "60", "-p", "/dev/usb/lp0"}, 1, "/dev/usb/lp0: the printer was unplugged; nothing read"},
+      {{"set", "--speed-limit", "on", "--settle", "60", "-p", "/dev/usb/lp1"}, 0,
+       "/dev/usb/lp1: the printer was unplugged before its settings were read; nothing written"},
+      {{"set", "--speed-limit", "on", "--settle", "60", "-p", "/dev/usb/lp2"}, 2,
+       "/dev/usb/lp2: the printer was unplugged: settings written, not read back"},
+      {{"send", "--hex", "1B 40", "-p", "/dev/usb/lp3"}, 0,
+       "/dev/usb/lp3: the printer was unplugged; the bytes may have arrived in part"},
+      {{"selftest", "-p", "/dev/usb/lp4"}, 0, "/dev/usb/lp4: the printer was unplugged"},
+  };
+  for (const Case& c : cases) {
+    pauses_.clear();
+    AddPrinter(c.arguments.back(), "1000", "");
+    fakes::FakePrinter& printer = devices_.At(c.arguments.back());
+    printer.unplugged = c.unpluggedAfterWrites == 0;
+    printer.respond = [&printer, c, answer = printer.respond](std::span<const uint8_t> bytes) {
+      std::vector<uint8_t> reply = answer(bytes);
+      printer.unplugged = printer.writes.size() >= c.unpluggedAfterWrites;
+      return printer.unplugged ? std::vector<uint8_t>{} : reply;
+    };
+    const auto started = std::chrono::steady_clock::now();
+    const Outcome run = Ctl(c.arguments);
+    EXPECT_EQ(run.code, ctl::kDeviceFailed) << run.err;
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    EXPECT_LT(std::accumulate(pauses_.begin(), pauses_.end(), 0ms), 1s) << c.said;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 30s) << "the read waited for its time to run out";
+  }
+}
+
+TEST_F(Commands, ASignalWhileWaitingForABusyPrinterEndsTheWaitWithNothingSent) {
+  AddPrinter("/dev/usb/lp0", "1000", "");
+  devices_.At("/dev/usb/lp0").openFailure = platform::OpenFailure{platform::OpenFailure::Busy, "held"};
+  ScriptedSignal signal([this] { return pauses_.size() >= 3; });
+  shield_ = &signal;
+  const Outcome run = Ctl({"set", "--speed-limit", "on", "--wait", "60"});
+  EXPECT_EQ(run.code, ctl::kStopped) << run.err;
+  EXPECT_NE(run.err.find("/dev/usb/lp0: stopped by a signal while waiting for the printer; nothing was sent"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(pauses_.size(), 3u);
 }
 
 TEST_F(Commands, FirmwareAsksBeforeThePrinterIsOpened) {

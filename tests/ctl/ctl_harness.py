@@ -9,6 +9,8 @@ import time
 from pathlib import Path
 
 QUORVELCTL = os.environ.get("QUORVELCTL", str(Path(__file__).resolve().parents[2] / "build/linux/cli/linux/quorvelctl"))
+REAL_SYSTEM = os.environ.get("REAL_SYSTEM", str(Path(__file__).resolve().parents[2] /
+                                                "build/linux/tests/libreal_system.so"))
 PRINTER_SIM = os.environ.get("PRINTER_SIM",
                              str(Path(__file__).resolve().parents[2] / "build/linux/tools/printer_sim/printer_sim"))
 

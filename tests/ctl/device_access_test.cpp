@@ -4,10 +4,13 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <map>
 #include <thread>
 
 #include "cli/device_file_printers.h"
 #include "cli/frame_exchange.h"
+#include "cli/print_job_check.h"
 #include "cli/progress_bar.h"
 #include "config_tool/link/device_channel.h"
 #include "platform/fakes/fake_device_files.h"
@@ -110,6 +113,53 @@ TEST(ProgressLine, FillsWithTheBytesSent) {
   EXPECT_EQ(ctl::ProgressLine(100, 200, 10), "[#####.....]  50%  100/200 bytes");
   EXPECT_EQ(ctl::ProgressLine(200, 200, 10), "[##########] 100%  200/200 bytes");
   EXPECT_EQ(ctl::ProgressLine(300, 200, 4), "[####] 100%  200/200 bytes");
+}
+
+// Before the kernel's printer driver is detached, its node is opened: EBUSY means a print job has it open, and what
+// was opened stays open until the driver is detached, so that no job starts in between.
+TEST(PrintJobGate, ABusyDriverNodeIsAJobAndTheOthersAreHeldUntilTheClaim) {
+  struct Case {
+    const char* name;
+    std::map<std::string, int> opens;  // node -> handle, or minus the error
+    std::string busy;
+    std::vector<int> heldUntilLetGo;
+  } cases[] = {
+      {"no driver node", {}, "", {}},
+      {"free", {{"/dev/usb/lp0", 5}}, "", {5}},
+      {"a job on the second", {{"/dev/usb/lp0", 5}, {"/dev/usb/lp1", -EBUSY}}, "/dev/usb/lp1", {}},
+      {"node gone", {{"/dev/usb/lp0", -ENOENT}}, "", {}},
+      {"no access: cannot tell", {{"/dev/usb/lp0", -EACCES}, {"/dev/usb/lp1", 6}}, "", {6}},
+  };
+  for (const Case& c : cases) {
+    std::vector<int> closed;
+    ctl::NodeOpenGate gate([&](const std::string& path) { return c.opens.at(path); },
+                           [&](int handle) { closed.push_back(handle); });
+    std::vector<std::string> nodes;
+    for (const auto& [node, result] : c.opens) nodes.push_back(node);
+    std::unique_ptr<platform::PrintJobGate::Hold> hold;
+    EXPECT_EQ(gate.JobUsing(nodes, hold), c.busy) << c.name;
+    if (!c.busy.empty()) {
+      EXPECT_FALSE(hold) << c.name;
+      EXPECT_EQ(closed, std::vector<int>{5}) << c.name << ": what was opened before the busy node is closed again";
+      continue;
+    }
+    EXPECT_TRUE(closed.empty()) << c.name;
+    hold.reset();
+    EXPECT_EQ(closed, c.heldUntilLetGo) << c.name;
+  }
+}
+
+TEST(PrintJobGate, TheDriverNodesAreFoundOnTheDevicesInterfaces) {
+  const std::filesystem::path root = std::filesystem::temp_directory_path() / "ctl_driver_nodes";
+  std::filesystem::remove_all(root);
+  const std::filesystem::path device = root / "bus/usb/devices/1-1.4";
+  std::filesystem::create_directories(device / "1-1.4:1.0/usbmisc/lp3");
+  std::filesystem::create_directories(device / "1-1.4:1.1/usbmisc/hiddev0");
+  std::filesystem::create_directories(device / "power");
+  std::filesystem::create_directories(root / "bus/usb/devices/1-1/1-1:1.0/usbmisc/lp0");  // another device
+  EXPECT_EQ(linux_platform::PrinterDriverNodes(root, "1-1.4"), std::vector<std::string>{"/dev/usb/lp3"});
+  EXPECT_TRUE(linux_platform::PrinterDriverNodes(root, "1-2").empty());
+  std::filesystem::remove_all(root);
 }
 
 }  // namespace

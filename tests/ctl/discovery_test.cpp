@@ -201,4 +201,24 @@ TEST(UsbSource, OnlyOurVendorsPrintersInNodeOrderWithTheirPlaces) {
   EXPECT_FALSE(printers[1].port);
 }
 
+// A path given by hand is held to discovery's rule, and the refusal names what was found instead.
+TEST(UsbSource, APathIsRefusedUnlessItIsOurPrinterAndTheRefusalNamesTheVendor) {
+  struct Case {
+    uint16_t vendor, product;
+    bool printerInterface;
+    std::vector<std::string> named;  // empty: it may be opened
+  } cases[] = {
+      {0x1A86, 0x1000, true, {}},
+      {0x04B8, 0x0202, true, {"vendor 04B8", "product 0202", "vendor 1A86"}},
+      {0x1A86, 0x7523, false, {"vendor 1A86", "without a printer interface"}},
+      {0x0000, 0x0000, false, {"vendor 0000"}},
+  };
+  for (const Case& c : cases) {
+    platform::UsbDeviceRecord record{"/dev/bus/usb/001/004", "1-1", c.vendor, c.product, c.printerInterface, ""};
+    const std::string refusal = ctl::NotOurPrinter(record);
+    EXPECT_EQ(refusal.empty(), c.named.empty()) << refusal;
+    for (const std::string& text : c.named) EXPECT_NE(refusal.find(text), std::string::npos) << refusal;
+  }
+}
+
 }  // namespace

@@ -58,7 +58,7 @@ TEST_F(Hold, WaitLooksAgainUntilThePrinterIsFreeOrTheTimeIsUp) {
     if (pauses.size() == 2) devices.At(kPath).openFailure.reset();
   });
   EXPECT_EQ(freed.code, ctl::kDone) << freed.result;
-  EXPECT_EQ(pauses, (std::vector<std::chrono::milliseconds>{100ms, 100ms, 0ms}));
+  EXPECT_EQ(pauses, (std::vector<std::chrono::milliseconds>{100ms, 100ms}));  // no settle time: no pause after it
 
   pauses.clear();
   devices.At(kPath).openFailure = platform::OpenFailure{platform::OpenFailure::Busy, "Resource busy"};
@@ -66,6 +66,9 @@ TEST_F(Hold, WaitLooksAgainUntilThePrinterIsFreeOrTheTimeIsUp) {
   const ctl::SetOutcome never = Set(request, [&](std::chrono::milliseconds time) { pauses.push_back(time); });
   EXPECT_EQ(never.code, ctl::kDeviceFailed);
   EXPECT_EQ(pauses, (std::vector<std::chrono::milliseconds>{100ms, 100ms, 50ms}));  // 250 ms in all, no more
+  // It says that it waited, and does not offer the wait it has just done.
+  EXPECT_NE(never.result.find("still busy after waiting 0.25 s"), std::string::npos) << never.result;
+  EXPECT_EQ(never.result.find("give --wait"), std::string::npos) << never.result;
   EXPECT_EQ(devices.At(kPath).writes.size(), writes);
 }
 
@@ -84,7 +87,7 @@ TEST_F(Hold, APathThatIsNoPrinterIsAUsageError) {
   devices.At("/tmp/file").openFailure = platform::OpenFailure{platform::OpenFailure::NotADevice, "not USB"};
   const ctl::Opened opened = ctl::OpenPrinter(devices, "/tmp/file", ctl::HostSystem::Linux);
   EXPECT_EQ(opened.code, ctl::kUsage);
-  EXPECT_NE(opened.error.find("nothing was written"), std::string::npos) << opened.error;
+  EXPECT_NE(opened.error.find("nothing was sent"), std::string::npos) << opened.error;
 }
 
 TEST_F(Hold, AProfileFromAnotherModelIsRefusedUnlessForced) {

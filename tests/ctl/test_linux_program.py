@@ -3,6 +3,7 @@ answers printer_sim computes (see usb_bench)."""
 import json
 import signal
 import subprocess
+import time
 import unittest
 
 from ctl_harness import QUORVELCTL, Bench, ctl, ctl_json
@@ -408,10 +409,97 @@ class LinuxProgram(unittest.TestCase):
                     if running.poll() is None:
                         running.kill()
                         running.communicate()
-                self.assertEqual(running.returncode, 3, err)
-                self.assertIn("stopped after 8192 of 16384 bytes: the firmware image is incomplete", err)
+                self.assertEqual(running.returncode, 6, err)
+                self.assertIn("stopped by a signal after 8192 of 16384 bytes: the firmware image is incomplete", err)
+                self.bus.events.wait_for(("reattach", printer.device))
                 self.assertIn("may need the download again", err)
                 self.assertEqual(printer.received_at_least(len(command) + 8192), command + image[:8192])
+
+    # --- unplugs -----------------------------------------------------------------------------------------------
+    def unplug_when(self, running, printer, condition):
+        """Pulls `printer` out once `condition()` holds; returns the run's end and how long it took after the pull."""
+        try:
+            condition()
+            pulled = time.monotonic()
+            self.bus.unplug(printer.handler)
+            out, err = running.communicate(timeout=120)
+            return out, err, time.monotonic() - pulled
+        finally:
+            if running.poll() is None:
+                running.kill()
+                running.communicate()
+
+    def test_an_unplug_during_a_read_is_reported_at_once(self):
+        printer = self.printer(mode="silent")
+        running = self.start("read", "--device", printer.device, "--timeout", "60")
+        _, err, after = self.unplug_when(running, printer, lambda: printer.received_at_least(len(QUERY), 60))
+        self.assertEqual(running.returncode, 3, err)
+        self.assertIn(f"{printer.device}: the printer was unplugged; nothing read", err)
+        self.assertLess(after, 1.0, "the unplug was reported when the wait ran out, not when it happened")
+
+    def test_an_unplug_during_sets_wait_is_reported_at_once_with_what_was_done(self):
+        batch = b"SENSORTYPE 0\r\nSUPPORT 0\r\nUSBHANDO\r\nLIMITED 11110000\r\n"
+        printer = self.printer()
+        running = self.start("set", "--speed-limit", "on", "--settle", "60", "--device", printer.device)
+        _, err, after = self.unplug_when(running, printer,
+                                         lambda: printer.received_at_least(len(QUERY + batch), 60))
+        self.assertEqual(running.returncode, 3, err)
+        self.assertIn(f"{printer.device}: the printer was unplugged: settings written, not read back", err)
+        self.assertLess(after, 1.0, "the unplug was reported when the wait ran out, not when it happened")
+
+    # --- signals while a printer is held -----------------------------------------------------------------------
+    def start(self, *args):
+        return subprocess.Popen([QUORVELCTL, *map(str, args)], env=self.bus.env(), stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, text=True)
+
+    def stop_when(self, running, stop, condition):
+        """Sends `stop` once `condition()` holds, then collects the run's end."""
+        try:
+            condition()
+            running.send_signal(stop)
+            return running.communicate(timeout=60)
+        finally:
+            if running.poll() is None:
+                running.kill()
+                running.communicate()
+
+    def test_a_signal_during_sets_wait_gives_the_printer_back_and_says_what_was_done(self):
+        batch = b"SENSORTYPE 0\r\nSUPPORT 0\r\nUSBHANDO\r\nLIMITED 11110000\r\n"
+        for stop in (signal.SIGINT, signal.SIGTERM):
+            with self.subTest(signal=stop.name):
+                printer = self.printer(f"p{stop}")
+                running = self.start("set", "--speed-limit", "on", "--settle", "600", "--device", printer.device)
+                _, err = self.stop_when(running, stop, lambda: printer.received_at_least(len(QUERY + batch), 60))
+                self.assertEqual(running.returncode, 6, err)
+                self.assertIn(f"{printer.device}: stopped by a signal: settings written, not read back: run "
+                              "`quorvelctl read` to check", err)
+                self.bus.events.wait_for(("release", printer.device))
+                self.bus.events.wait_for(("reattach", printer.device))
+                self.assertEqual(printer.received(), QUERY + batch)
+
+    def test_a_signal_during_apply_to_all_gives_every_printer_back(self):
+        source = self.printer("source")
+        profile = self.bench.root / "p.json"
+        self.assertEqual(self.ctl("save", profile, "--device", source.device)[0], 0)
+        batch = b"SENSORTYPE 0\r\nSUPPORT 0\r\nUSBHANDO\r\nLIMITED 01110000\r\n"
+        for stop in (signal.SIGINT, signal.SIGTERM):
+            with self.subTest(signal=stop.name):
+                targets = [self.printer(f"t{stop}-{i}") for i in range(2)]
+                args = ["apply", profile, "--all", "--settle", "600"]
+                for target in targets:
+                    args += ["--device", target.device]
+                running = self.start(*args)
+
+                def both_written():
+                    for target in targets:
+                        self.assertEqual(target.received_at_least(len(QUERY + batch), 60), QUERY + batch)
+
+                _, err = self.stop_when(running, stop, both_written)
+                self.assertEqual(running.returncode, 6, err)
+                for target in targets:
+                    self.assertIn(f"{target.device}: stopped by a signal: settings written, not read back", err)
+                    self.bus.events.wait_for(("release", target.device))
+                    self.bus.events.wait_for(("reattach", target.device))
 
 
     def test_a_printer_that_stops_taking_data_is_given_up_on_saying_how_much_it_took(self):

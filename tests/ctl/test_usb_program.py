@@ -2,7 +2,9 @@
 behind which printer_sim processes compute the printers' answers."""
 import json
 import subprocess
+import time
 import unittest
+from pathlib import Path
 
 from ctl_harness import QUORVELCTL, Bench
 from usb_bench import UsbBus
@@ -52,6 +54,17 @@ class UsbProgram(UsbCase):
         code, _, err = self.run_ctl("set", "--all", "--speed-limit", "on", "--settle", "0")
         self.assertEqual(code, 0, err)
         self.assertEqual(other.received(), b"")
+
+    def test_libusb_that_cannot_start_is_told_apart_from_an_empty_bus(self):
+        self.printer("p", 1)
+        env = self.bus.env()
+        env["QUORVEL_FAULT_NO_NETLINK"] = "1"  # a sandboxed service: libusb's device monitor cannot start
+        for args in (["list"], ["list", "--json"], ["read"], ["set", "--all", "--speed-limit", "on"]):
+            with self.subTest(args=args):
+                result = subprocess.run([QUORVELCTL, *args], env=env, capture_output=True, text=True, timeout=60)
+                self.assertEqual(result.returncode, 3, result.stderr)
+                self.assertIn("libusb could not start", result.stderr)
+                self.assertNotIn("no printer attached", result.stderr)
 
     def test_no_printer_on_the_bus(self):
         code, out, err = self.run_ctl("list")
@@ -103,6 +116,26 @@ class UsbProgram(UsbCase):
         self.assertEqual(self.run_ctl("read", "--device", "/dev/usb/lp7")[0], 2)
         self.assertEqual(self.run_ctl("read", "--device", "/dev/bus/usb/001/099")[0], 2)
 
+    def test_a_path_to_another_makers_printer_is_refused_before_a_byte(self):
+        other = self.bench.printer("other")
+        handler = self.bus.plug(1, other, vendor=0x04B8, product=0x0202, serial="OTHER1")
+        lp = self.bus.bind_printer_driver(handler, 0)
+        image = self.bench.root / "fw.bin"
+        image.write_bytes(b"\x01" * 2000)
+        runs = {"firmware by its printer node": ("firmware", image, "--device", lp, "--yes"),
+                "selftest by its USB node": ("selftest", "-p", handler.node),
+                "set by its printer node": ("set", "--device", lp, "--speed-limit", "on", "--settle", "0"),
+                "read by its USB node": ("read", "--device", handler.node),
+                "send by its printer node": ("send", "-p", lp, "--hex", "1B 40")}
+        for name, args in runs.items():
+            with self.subTest(name):
+                code, _, err = self.run_ctl(*args)
+                self.assertEqual(code, 1, err)
+                self.assertIn("vendor 04B8", err)
+                self.assertIn("nothing was sent", err)
+        self.assertEqual(other.received(), b"")
+        self.assertEqual([event for event in self.bus.events.items if event[1] == handler.node], [])
+
     # --- the transfers ---------------------------------------------------------------------------------------------
     def test_a_frame_in_one_transfer_or_in_pieces(self):
         for piece in (None, 32, 20):
@@ -145,8 +178,70 @@ class UsbProgram(UsbCase):
         simulator, printer = self.printer("p", 1, held_elsewhere=True)
         code, _, err = self.run_ctl("set", "--speed-limit", "on")
         self.assertEqual(code, 3)
-        self.assertIn(f"the printer {printer.node} is busy", err)
+        self.assertIn(f"quorvelctl: the printer {printer.node} is busy", err)
+        self.assertIn("give --wait SECONDS", err)
+        # A wait that ran out says so, and does not offer the wait it just did.
+        code, _, err = self.run_ctl("read", "--wait", "0.3")
+        self.assertEqual(code, 3)
+        self.assertIn(f"quorvelctl: the printer {printer.node} is busy", err)
+        self.assertIn("still busy after waiting 0.3 s", err)
+        self.assertNotIn("give --wait SECONDS", err)
         self.assertEqual(simulator.received(), b"")
+
+    def test_completion_offers_the_serials_and_the_locations(self):
+        self.printer("first", 1, serial="SIM0001")
+        self.printer("second", 2, serial="SIM0002")
+        folder = self.bench.root / "bin"
+        folder.mkdir()
+        (folder / "quorvelctl").symlink_to(QUORVELCTL)
+        script = Path(__file__).resolve().parents[2] / "cli/packaging/quorvelctl.bash"
+        env = self.bus.env()
+        env["PATH"] = f"{folder}:{env['PATH']}"
+        cases = {("read", "--serial", ""): ["SIM0001", "SIM0002"], ("set", "--serial", "SIM0002"): ["SIM0002"],
+                 ("read", "--location", ""): ["1-1", "1-2"], ("apply", "p.json", "--location", "1-2"): ["1-2"],
+                 ("read", "--wait", ""): []}
+        for words, offered in cases.items():
+            with self.subTest(words=words):
+                line = " ".join(f"'{word}'" for word in ("quorvelctl", *words))
+                program = (f"source '{script}'; COMP_WORDS=({line}); COMP_CWORD={len(words)}; _quorvelctl; "
+                           "printf '%s\\n' \"${COMPREPLY[@]}\"")
+                result = subprocess.run(["bash", "-c", program], env=env, capture_output=True, text=True, timeout=60)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertEqual(sorted(result.stdout.split()), offered)
+
+    def test_a_print_job_on_the_printer_driver_node_keeps_the_printer_busy_with_nothing_sent(self):
+        simulator, printer = self.printer("p", 1)
+        lp = self.bus.bind_printer_driver(printer, 0)
+        job = self.bench.root / "job-printing"  # while it exists, a print job has /dev/usb/lp0 open
+        job.write_bytes(b"")
+        env = self.bus.env()
+        env["QUORVEL_FAULT_LP_HELD"] = str(job)
+        for args in (["set", "--speed-limit", "on"], ["read", "--device", printer.node], ["selftest", "-p", lp]):
+            with self.subTest(args=args):
+                result = subprocess.run([QUORVELCTL, *args], env=env, capture_output=True, text=True, timeout=60)
+                self.assertEqual(result.returncode, 3, result.stderr)
+                self.assertIn("is busy (a print job has /dev/usb/lp0 open): another program holds it", result.stderr)
+                self.assertIn("Nothing was sent", result.stderr)
+        self.assertEqual(simulator.received(), b"")
+        self.assertEqual([event for event in self.bus.events.items if event[1] == printer.node], [])
+        # With --wait the run looks again until the job has ended, then goes ahead.
+        waiting = subprocess.Popen([QUORVELCTL, "read", "--json", "--wait", "60"], env=env, stdout=subprocess.PIPE,
+                                   stderr=subprocess.PIPE, text=True)
+        try:
+            deadline = time.monotonic() + 60
+            looks = len(job.read_bytes())
+            while len(job.read_bytes()) < looks + 2 and time.monotonic() < deadline:
+                time.sleep(0.02)  # each look the program takes leaves a byte
+            self.assertGreaterEqual(len(job.read_bytes()), looks + 2, "the run did not look again")
+            job.unlink()
+            out, err = waiting.communicate(timeout=60)
+        finally:
+            if waiting.poll() is None:
+                waiting.kill()
+                waiting.communicate()
+        self.assertEqual(waiting.returncode, 0, err)
+        self.assertEqual(json.loads(out)["device"], printer.node)
+        self.assertEqual(simulator.received(), QUERY)
 
     def test_set_holds_its_printer_through_the_wait(self):
         simulator, printer = self.printer("p", 1)
@@ -194,6 +289,29 @@ class UsbProgram(UsbCase):
         self.assertEqual(code, 0, err)
         self.assertEqual(out.splitlines(), [f"{h.node}: settings written and read back" for _, h in targets])
         self.assertEqual(self.bus.events.most_held_at_once({h.node for _, h in targets}), 4)
+
+    # --- the emulated bus behaves like a real one ------------------------------------------------------------------
+    def test_runs_started_together_all_see_the_printer(self):
+        # Each program's emulated uevent socket must be its own, as a netlink socket is: when two shared a name, one
+        # of them could not start libusb's device monitor and saw no printer.
+        _, printer = self.printer("p", 1)
+        for _ in range(20):
+            runs = [self.start_ctl("list") for _ in range(8)]
+            for run in runs:
+                out, err = run.communicate(timeout=120)
+                self.assertEqual((run.returncode, out.split("\t")[1:2]), (0, [printer.node]), err)
+
+    def test_a_killed_run_gives_up_its_claim_as_the_kernel_does(self):
+        simulator, printer = self.printer("p", 1)
+        running = self.start_ctl("set", "--speed-limit", "on", "--settle", "600")
+        try:
+            self.bus.events.wait_for(("claim", printer.node))
+        finally:
+            running.kill()
+            running.communicate()
+        self.bus.events.wait_for(("release", printer.node))
+        code, out, err = self.run_ctl("read", "--json")
+        self.assertEqual((code, json.loads(out)["device"]), (0, printer.node), err)
 
     # --- output ----------------------------------------------------------------------------------------------------
     def test_output_that_cannot_be_written_is_an_error(self):

@@ -14,6 +14,8 @@ import gi
 gi.require_version("UMockdev", "1.0")
 from gi.repository import UMockdev  # noqa: E402
 
+from ctl_harness import REAL_SYSTEM  # noqa: E402
+
 
 def _ioc(direction, number, size):
     return (direction << 30) | (size << 16) | (ord("U") << 8) | number
@@ -62,7 +64,8 @@ def descriptors(vendor, product, interface_class=PRINTER_CLASS):
 
 
 class Events:
-    """What the handlers saw, in order, for the test to read: ("claim" | "release" | "busy", device node)."""
+    """What the handlers saw, in order, for the test to read: ("claim" | "release" | "reattach" | "busy" | "holding",
+    device node)."""
 
     def __init__(self):
         self.lock = threading.Condition()
@@ -121,6 +124,7 @@ class UsbPrinterHandler(UMockdev.IoctlBase):
         self.piece = piece
         self.held_elsewhere = held_elsewhere
         self.together = None
+        self.gone = False  # unplugged: every request fails as the kernel fails it for a disconnected device
         self.fd = None
         if simulator is not None:
             self.fd = os.open(simulator.pty, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
@@ -149,7 +153,9 @@ class UsbPrinterHandler(UMockdev.IoctlBase):
             client.complete(-1, errno.EIO)
             return True
 
-    def do_client_vanished(self, client):
+    def client_gone(self, client):
+        """The client's process has closed the node (ended, or was killed): as the kernel does, what it held is
+        released and its transfers are dropped."""
         with self.lock:
             self.in_urbs = [entry for entry in self.in_urbs if entry[0] != client]
             self.held = [entry for entry in self.held if entry[0] != client]
@@ -164,7 +170,9 @@ class UsbPrinterHandler(UMockdev.IoctlBase):
     def _handle(self, client):
         request = client.get_request()
         arg = client.get_arg()
-        if request == GET_CAPABILITIES:
+        if self.gone:
+            self._after_unplug(client, request, arg)
+        elif request == GET_CAPABILITIES:
             data = arg.resolve(0, 4)
             data.update(0, list(struct.pack("<I", CAPABILITIES)))
             client.complete(0, 0)
@@ -179,7 +187,9 @@ class UsbPrinterHandler(UMockdev.IoctlBase):
             client.complete(0, 0)
         elif request == GETDRIVER:
             client.complete(-1, errno.ENODATA)  # no kernel driver bound
-        elif request in (IOCTL, SETINTERFACE, SETCONFIGURATION, RESET, CLEAR_HALT, CONNECT, DISCONNECT):
+        elif request == IOCTL:
+            self._driver_ioctl(client, arg)
+        elif request in (SETINTERFACE, SETCONFIGURATION, RESET, CLEAR_HALT, CONNECT, DISCONNECT):
             client.complete(0, 0)
         elif request == GET_SPEED:
             client.complete(2, 0)  # full speed
@@ -192,6 +202,35 @@ class UsbPrinterHandler(UMockdev.IoctlBase):
         else:
             client.complete(-1, errno.ENOTTY)
         return True
+
+    def unplug(self):
+        """From now on the device is gone: transfers in flight end as the host controller ends them when a device
+        disconnects (-ESHUTDOWN), and every other request fails with ENODEV, as usbfs fails it."""
+        with self.lock:
+            self.gone = True
+
+    def _after_unplug(self, client, request, arg):
+        if request in (REAPURB, REAPURBNDELAY):
+            pending = [(owner, urb) for owner, urb, _, _ in self.in_urbs if owner == client]
+            pending += [(owner, urb) for owner, urb, _ in self.held if owner == client]
+            if pending:
+                _, urb = pending[0]
+                self.in_urbs = [entry for entry in self.in_urbs if entry[1] is not urb]
+                self.held = [entry for entry in self.held if entry[1] is not urb]
+                self._finish(client, urb, -errno.ESHUTDOWN, 0)
+            self._reap(client, arg, or_else=errno.ENODEV)
+        else:
+            client.complete(-1, errno.ENODEV)
+
+    def _driver_ioctl(self, client, arg):
+        """USBDEVFS_IOCTL: a request to the interface's kernel driver; CONNECT gives the interface back to it, as
+        libusb does when it releases an interface it detached the driver from."""
+        _, code = struct.unpack_from("<ii", bytes(arg.resolve(0, 16).retrieve()))
+        if code == CONNECT:
+            self.events.add("reattach", self.node)
+        elif code == DISCONNECT:
+            self.events.add("detach", self.node)
+        client.complete(0, 0)
 
     def _claim(self, client):
         with self.events.lock:
@@ -271,13 +310,13 @@ class UsbPrinterHandler(UMockdev.IoctlBase):
                 return
         client.complete(-1, errno.EINVAL)
 
-    def _reap(self, client, arg):
+    def _reap(self, client, arg, or_else=errno.EAGAIN):
         mine = [i for i, entry in enumerate(self.done_urbs) if entry[0] == client]
         if not mine and any(entry[0] == client for entry in self.in_urbs):
             self._answer_oldest_read(client)
             mine = [i for i, entry in enumerate(self.done_urbs) if entry[0] == client]
         if not mine:
-            client.complete(-1, errno.EAGAIN)
+            client.complete(-1, or_else)
             return
         _, urb = self.done_urbs.pop(mine[0])
         target = arg.resolve(0, 8)
@@ -335,6 +374,19 @@ class UsbBus:
         self.paths = {}  # sysfs path of each device -> its handler
         self.next_address = 2
         self._add("usb1", "/devices/usb1", 1, 0x1D6B, 0x0002, interface_class=9, ports=None)
+        # umockdev never says that a client has gone (its client-vanished is not emitted, nor is a change of
+        # "connected"), so the holders are looked at: a claim must not outlive its process, killed or not.
+        self._closing = threading.Event()
+        self._watcher = threading.Thread(target=self._watch_holders, daemon=True)
+        self._watcher.start()
+
+    def _watch_holders(self):
+        while not self._closing.wait(0.02):
+            with self.events.lock:
+                held = list(self.events.holders.items())
+            for node, client in held:
+                if not client.props.connected:
+                    next(h for h in self.handlers if h.node == node).client_gone(client)
 
     def _add(self, name, path, address, vendor, product, interface_class, ports, serial=None):
         blob = descriptors(vendor, product, interface_class).hex()
@@ -375,6 +427,13 @@ class UsbBus:
         self.testbed.set_attribute_link("/sys" + node, "device", "../..")
         return f"/dev/usb/lp{number}"
 
+    def unplug(self, handler):
+        """The device at `handler` is pulled out: its node answers as a disconnected device's does, and its record
+        leaves the bus (sysfs, the device node, a "remove" event)."""
+        handler.unplug()
+        device = next(path for path, h in self.paths.items() if h is handler)
+        self.testbed.remove_device("/sys" + device)
+
     def together(self, handlers):
         gate = Together(self.events)
         gate.nodes = {handler.node for handler in handlers}
@@ -383,13 +442,16 @@ class UsbBus:
         return gate
 
     def env(self, base=None):
+        """The environment of a program on this bus: umockdev's library, and real_system.c's ahead of it."""
         env = dict(base if base is not None else os.environ)
         env["UMOCKDEV_DIR"] = self.testbed.get_root_dir()
-        preload = "libumockdev-preload.so.0"
+        preload = REAL_SYSTEM + ":libumockdev-preload.so.0"
         env["LD_PRELOAD"] = preload + (":" + env["LD_PRELOAD"] if env.get("LD_PRELOAD") else "")
         return env
 
     def close(self):
+        self._closing.set()
+        self._watcher.join()
         for handler in self.handlers:
             handler.close()
         self.handlers.clear()
