@@ -12,7 +12,7 @@ import traceback
 import gi
 
 gi.require_version("UMockdev", "1.0")
-from gi.repository import UMockdev  # noqa: E402
+from gi.repository import GLib, UMockdev  # noqa: E402
 
 from ctl_harness import REAL_SYSTEM  # noqa: E402
 
@@ -148,6 +148,11 @@ class UsbPrinterHandler(UMockdev.IoctlBase):
         try:
             with self.lock:
                 return self._handle(client)
+        except GLib.Error:
+            # The process went away in the middle of its request (killed): its socket is gone, so umockdev may never
+            # say so; what it held is released here, as the kernel releases it.
+            self.client_gone(client)
+            return True
         except Exception:  # noqa: BLE001 - the client must never be left waiting
             traceback.print_exc()
             client.complete(-1, errno.EIO)
