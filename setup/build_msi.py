@@ -39,10 +39,20 @@ CHINESE_TEXTS = [
 ]
 # wixl makes an immediate action of Execute="rollback": the rollback entry gets its type here. An installed file
 # run (18), its exit code ignored (0x40), rollback (0x100) in the script (0x400), with the installer's rights (0x800).
-ROLLBACK_ACTIONS = {"AddDriverRollback": 18 | 0x40 | 0x100 | 0x400 | 0x800}
+ROLLBACK_ACTIONS = {"AddDriverRollback": 18 | 0x40 | 0x100 | 0x400 | 0x800,
+                    "RemoveDriverRollback": 18 | 0x40 | 0x100 | 0x400 | 0x800}
+# Public properties that reach the installing service from the command line, a transform or the saved choice;
+# wixl ignores Secure="yes", so they join SecureCustomProperties here.
+SECURE_PROPERTIES = ("ADDDRIVER", "SAVEDADDDRIVER")
+# wixl's upgrade row replaces only versions below this one, so a rebuild of the same version (another product code)
+# would install beside it: the row includes its maximum (MigrateFeatures 1 | VersionMaxInclusive 512). The
+# downgrade row's minimum stays exclusive, so only a later version refuses the install.
+UPGRADE_ATTRIBUTES = {"WIX_UPGRADE_DETECTED": 1 | 512}
 # wixl places the removal of an older version after InstallFinalize, where that version's removal would take the
-# driver package out of the store after this version put it in: it goes right after InstallValidate instead.
-REMOVE_EXISTING_PRODUCTS = 1401
+# driver package out of the store after this version put it in, and where a failure of this install could no longer
+# bring the older version back. It goes right after InstallInitialize instead: the older version is removed first,
+# inside this install's transaction, so every file of this one is installed afresh and a failure rolls both back.
+REMOVE_EXISTING_PRODUCTS = 1501
 
 
 def fail(message):
@@ -116,6 +126,33 @@ def guide_fragment(guide, win64, base):
     return "\n".join(line for line in lines if line) + "\n"
 
 
+def property_value(msi, msiinfo, name):
+    exported = subprocess.run([msiinfo, "export", str(msi), "Property"], capture_output=True, text=True).stdout
+    values = dict(line.split("\t", 1) for line in exported.splitlines()[3:] if "\t" in line)
+    if name not in values:
+        fail(f"wixl wrote no property {name}: has Quorvel.wxs changed?")
+    return values[name]
+
+
+def upgrade_queries(msi, msiinfo):
+    """Attributes belong to the Upgrade table's key, which a query cannot change: the row goes and comes back."""
+    exported = subprocess.run([msiinfo, "export", str(msi), "Upgrade"], capture_output=True, text=True).stdout
+    rows = {row[6]: row for row in (line.split("\t") for line in exported.splitlines()[3:]) if len(row) == 7}
+    queries = []
+    for name, attributes in UPGRADE_ATTRIBUTES.items():
+        if name not in rows:
+            fail(f"wixl wrote no upgrade row {name}: has Quorvel.wxs changed?")
+        code, low, high, language, _, remove, _ = rows[name]
+        columns = {"UpgradeCode": code, "VersionMin": low, "VersionMax": high, "Language": language, "Remove": remove,
+                   "ActionProperty": name}
+        columns = {column: f"'{value}'" for column, value in columns.items() if value}
+        columns["Attributes"] = str(attributes)
+        queries.append(f"DELETE FROM `Upgrade` WHERE `ActionProperty` = '{name}'")
+        queries.append(f"INSERT INTO `Upgrade` ({', '.join(f'`{c}`' for c in columns)}) "
+                       f"VALUES ({', '.join(columns.values())})")
+    return queries
+
+
 def finish(msi, with_guide, work):
     """Sets the code page, the Chinese texts and the rollback types that wixl cannot write, and checks them."""
     msibuild, msiinfo = shutil.which("msibuild"), shutil.which("msiinfo")
@@ -135,6 +172,11 @@ def finish(msi, with_guide, work):
     for action, kind in ROLLBACK_ACTIONS.items():
         queries.append(f"UPDATE `CustomAction` SET `Type` = {kind} WHERE `Action` = '{action}'")
         wanted.append(("CustomAction", f"{action}\t{kind}\t"))
+    queries += upgrade_queries(msi, msiinfo)
+    secure = ";".join(property_value(msi, msiinfo, "SecureCustomProperties").split(";") + list(SECURE_PROPERTIES))
+    queries.append(f"UPDATE `Property` SET `Value` = '{secure}' WHERE `Property` = 'SecureCustomProperties'")
+    wanted.append(("Property", f"SecureCustomProperties\t{secure}"))
+    wanted += [("Upgrade", f"\t{attributes}\t\t{name}") for name, attributes in UPGRADE_ATTRIBUTES.items()]
     queries.append(f"UPDATE `InstallExecuteSequence` SET `Sequence` = {REMOVE_EXISTING_PRODUCTS} "
                    "WHERE `Action` = 'RemoveExistingProducts'")
     wanted.append(("InstallExecuteSequence", f"RemoveExistingProducts\t\t{REMOVE_EXISTING_PRODUCTS}"))

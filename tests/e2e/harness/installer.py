@@ -3,6 +3,7 @@ removing them, and reading what they left in the prefix (files, shortcuts, Insta
 import getpass
 import os
 import re
+import shutil
 import subprocess
 from pathlib import Path
 
@@ -16,13 +17,13 @@ START_MENUS = ("C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Quorv
                "C:\\users\\{user}\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Quorvel")
 SHORTCUTS = {"Quorvel 打印机设置.lnk": "Quorvel.exe", "Quorvel printer settings.lnk": "Quorvel.exe",
              "Quorvel 与 Omblet 使用说明.lnk": "guide.zh.html", "Quorvel and Omblet user guide.lnk": "guide.en.html"}
-# Exit codes of msiexec that deployment tools read. Wine hands Linux only the low byte of a Windows exit code.
-SUCCESS, FATAL_ERROR = 0, 1603
-
-
-def exit_code(windows_code):
-    """What a Windows exit code looks like to a Linux parent of Wine."""
-    return windows_code & 0xFF
+# Exit codes of msiexec that deployment tools read.
+SUCCESS, FATAL_ERROR, UNKNOWN_PRODUCT = 0, 1603, 1605
+# Windows ends an install whose custom action failed with 1603; Wine's msiexec ends it with 1627 (function failed).
+WINE_ACTION_FAILED = 1627
+# Wine hands a Linux parent only the low byte of a Windows exit code (1603 arrives as 67), so msiexec runs under a
+# batch file of Wine's cmd, which waits for it and prints the whole code, as a deployment tool on Windows reads it.
+MSIEXEC_BATCH = "@start \"\" /wait msiexec %*\r\n@echo msiexec exit %errorlevel%\r\n"
 
 
 def make_guide(folder):
@@ -34,11 +35,14 @@ def make_guide(folder):
     return folder
 
 
-def build_package(build, arch, out, version=None, guide=None):
-    """Builds a package as the build does, from its inputs, with another version or output and a guide."""
+def build_package(build, arch, out, version=None, guide=None, stage=None):
+    """Builds a package as the build does, from its inputs, with another version, staged folder or output and a
+    guide."""
     command = ["python3", str(BUILD_MSI), "--inputs", str(build / "msi" / f"{arch}.json"), "--out", str(out)]
     if version:
         command += ["--version", version]
+    if stage:
+        command += ["--stage", str(stage)]
     if guide:
         command += ["--guide", str(guide)]
     result = subprocess.run(command, capture_output=True, text=True, timeout=300)
@@ -47,14 +51,40 @@ def build_package(build, arch, out, version=None, guide=None):
 
 
 def msiexec(session, *args, log=None, timeout=600):
-    """Runs Wine's 64-bit msiexec to its end; its exit code, and the verbose log when `log` names one."""
-    command = ["/usr/lib/wine/wine64", "msiexec", *map(str, args)]
+    """Runs Wine's 64-bit msiexec to its end; its Windows exit code, and the verbose log when `log` names one."""
+    batch = session.root / "msiexec.cmd"
+    batch.write_bytes(MSIEXEC_BATCH.encode("ascii"))
+    command = ["/usr/lib/wine/wine64", "cmd", "/c", session.windows_path(batch), *map(str, args)]
     if log:
         command += ["/l*v", session.windows_path(log)]
     result = subprocess.run(command, env=session.env, capture_output=True, timeout=timeout)
     # msiexec may leave its service working on: wait for everything in the prefix to end before looking.
     subprocess.run(["wineserver", "-w"], env=session.env, timeout=timeout)
-    return result.returncode
+    found = re.search(rb"msiexec exit (-?\d+)", result.stdout)
+    assert found, f"msiexec ran but printed no exit code: {result.stdout!r} {result.stderr!r}"
+    return int(found.group(1)) & 0xFFFFFFFF
+
+
+def product_code(package):
+    """The ProductCode of a package file, from its Property table."""
+    exported = subprocess.run(["msiinfo", "export", str(package), "Property"], capture_output=True, check=True,
+                              timeout=60).stdout.decode("utf-8")
+    return re.search(r"(?m)^ProductCode\t(\{[0-9A-F-]{36}\})", exported).group(1)
+
+
+def stage_with_a_refused_driver(stage, folder):
+    """A copy of a staged release whose QRX.inf the driver store refuses: it has no [Version] signature."""
+    shutil.copytree(stage, folder, dirs_exist_ok=True)
+    (folder / "QRX" / "QRX.inf").write_text("[Strings]\r\nNotADriver=1\r\n", encoding="ascii")
+    return folder
+
+
+def registry_value(session, key, name, view):
+    """The data of a registry value as reg prints it, or None when it is not there."""
+    result = subprocess.run(["/usr/lib/wine/wine64", "reg", "query", key, "/v", name, view], env=session.env,
+                            capture_output=True, timeout=60)
+    found = re.search(rf"(?m)^\s+{re.escape(name)}\s+REG_\w+\s+(.*?)\s*$", result.stdout.decode("utf-8", "replace"))
+    return found.group(1) if result.returncode == 0 and found else None
 
 
 def start_menu_folders(session):
