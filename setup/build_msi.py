@@ -36,6 +36,9 @@ CHINESE_TEXTS = [
      "已安装更新版本的 Quorvel。A newer version of Quorvel is already installed."),
     ("LaunchCondition", "Description", "Condition", 'Installed OR ADDDRIVER = "0" OR ADDDRIVER = "1"',
      "安装参数 ADDDRIVER 只能是 0 或 1。ADDDRIVER takes 0 (no driver in the driver store) or 1 (the default)."),
+    ("LaunchCondition", "Description", "Condition", "Installed OR NOT VersionNT64",
+     "此安装包用于 32 位 Windows，64 位 Windows 请安装 x64 安装包。"
+     "This package is for 32-bit Windows: on 64-bit Windows install the x64 package."),
 ]
 # wixl makes an immediate action of Execute="rollback": the rollback entry gets its type here. An installed file
 # run (18), its exit code ignored (0x40), rollback (0x100) in the script (0x400), with the installer's rights (0x800).
@@ -153,7 +156,7 @@ def upgrade_queries(msi, msiinfo):
     return queries
 
 
-def finish(msi, with_guide, work):
+def finish(msi, arch, with_guide, work):
     """Sets the code page, the Chinese texts and the rollback types that wixl cannot write, and checks them."""
     msibuild, msiinfo = shutil.which("msibuild"), shutil.which("msiinfo")
     if not msibuild or not msiinfo:
@@ -164,6 +167,8 @@ def finish(msi, with_guide, work):
     wanted = []
     for table, column, key_column, key, text in CHINESE_TEXTS:
         if table == "Shortcut" and key.startswith("Guide") and not with_guide:
+            continue
+        if key == "Installed OR NOT VersionNT64" and arch != "x86":
             continue
         if "'" in key + text:
             fail(f"a text for {table} holds a single quote, which the query cannot carry: {text}")
@@ -223,7 +228,7 @@ def build(arch, stage, helper, version, guide, out):
             # wixl warns on stderr about attributes it does not know; a failure is its exit code.
             if result.returncode != 0 or not partial.is_file():
                 fail(f"wixl failed for {out.name}:\n{result.stdout}{result.stderr}")
-            finish(partial, bool(guide), Path(work))
+            finish(partial, arch, bool(guide), Path(work))
             os.replace(partial, out)
         finally:
             partial.unlink(missing_ok=True)

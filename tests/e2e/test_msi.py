@@ -12,7 +12,8 @@ from harness.case import WineTestCase
 from harness.session import WineSession
 
 UPGRADE_CODE = "{6A1E0B53-3F0C-4E8B-9C2B-5D7A3E41C0A7}"
-PROGRAM_FILES = {"x64": "C:\\Program Files\\Quorvel", "x86": "C:\\Program Files (x86)\\Quorvel"}
+# Each package installs only where it is the machine's own: x64 on 64-bit Windows, x86 on 32-bit Windows.
+FOLDER = "C:\\Program Files\\Quorvel"
 INSTALLED = {"Quorvel.exe", "Omblet.exe", "quorvelctl.exe", "QRXStore.exe", "QRX/", "QRX/QRX.inf",
              "QRX/QRX203.GPD", "QRX/QRX.cat", "skin/", "guide/", "guide/guide.zh.html", "guide/guide.en.html",
              "guide/images/", "guide/images/launcher.png"}
@@ -138,6 +139,23 @@ class PackageTables(unittest.TestCase):
         conditions = dict(row[:2] for row in table(package, "LaunchCondition"))
         self.assertTrue(conditions["NOT WIX_DOWNGRADE_DETECTED"].startswith("已安装更新版本的 Quorvel。"))
 
+    def test_only_the_x86_package_refuses_64_bit_windows(self):
+        for arch in self.architectures():
+            with self.subTest(arch=arch):
+                conditions = dict(row[:2] for row in table(built_package(arch), "LaunchCondition"))
+                if arch == "x86":
+                    self.assertTrue(conditions["Installed OR NOT VersionNT64"].startswith("此安装包用于 32 位 Windows"))
+                else:
+                    self.assertNotIn("Installed OR NOT VersionNT64", conditions)
+
+    def test_fixed_component_guids_differ_between_the_architectures(self):
+        if self.architectures() != ["x64", "x86"]:
+            self.skipTest("needs both packages")
+        guids = [{row[0]: row[1] for row in table(built_package(arch), "Component")} for arch in ("x64", "x86")]
+        for component in ("SkinFolder", "StartMenu", "SavedChoices"):
+            with self.subTest(component=component):
+                self.assertNotEqual(guids[0][component], guids[1][component])
+
 
 class InstallerPackage(WineTestCase):
     """One prefix through the package's life; the tests run in order and each builds on the one before."""
@@ -165,7 +183,7 @@ class InstallerPackage(WineTestCase):
         cls.failing = installer.build_package(cls.build, cls.arch, cls.packages / f"Quorvel-1.0.2-{cls.arch}.msi",
                                               version="1.0.2", guide=guide, stage=refused)
         cls.stage = paths.stage(cls.arch)
-        cls.folder = session.drive_c(PROGRAM_FILES[cls.arch])
+        cls.folder = session.drive_c(FOLDER)
 
     def msiexec(self, *args, log):
         return installer.msiexec(self.session, *args, log=self.session.artifacts / f"{log}.log")
@@ -188,7 +206,7 @@ class InstallerPackage(WineTestCase):
         entry = next(iter(entries.values()))
         self.assertEqual(entry.get("DisplayVersion"), version)
         self.assertEqual(entry.get("Publisher"), "Quorvel")
-        self.assertEqual(entry.get("HelpLink"), PROGRAM_FILES[self.arch] + "\\guide\\guide.zh.html")
+        self.assertEqual(entry.get("HelpLink"), FOLDER + "\\guide\\guide.zh.html")
         # Installed apps shows the icon the product registered: the program's own, kept by the installer.
         product = re.search(r"\{[0-9A-F-]{36}\}", next(iter(entries))).group(0)
         if package:
@@ -299,6 +317,22 @@ class InstallerPackage(WineTestCase):
         self.assert_removed(copies_by_hand=1)
         self.store_by_hand("remove")
         self.assertEqual(self.stored_copies(), [])
+
+    def test_9_the_x86_package_is_refused_on_64_bit_windows(self):
+        if self.arch != "x64" or not paths.windows_x86_build().joinpath("stage", "x86").exists():
+            self.skipTest("the x86 package on 64-bit Windows: in the x64 prefix, when the x86 build is there")
+        x86 = installer.build_package(self.build, "x86", self.packages / "Quorvel-1.0.1-x86.msi", version="1.0.1")
+        code = self.msiexec("/i", self.package_path(self.newer), "/qn", log="9-install")
+        self.assertEqual(code, installer.SUCCESS)
+        code = self.msiexec("/i", self.package_path(x86), "/qn", log="9-x86")
+        self.assertEqual(code, installer.FATAL_ERROR)
+        # Wine's log does not carry the launch condition's text (Windows shows and logs it); its failure it does.
+        self.assertIn("LaunchConditions。返回值 0", installer.log_text(self.session.artifacts / "9-x86.log"))
+        self.assertFalse(self.session.drive_c("C:\\Program Files (x86)\\Quorvel").exists())
+        self.assert_installed("1.0.1", package=self.newer)
+        code = self.msiexec("/x", installer.product_code(self.newer), "/qn", log="9-remove")
+        self.assertEqual(code, installer.SUCCESS)
+        self.assert_removed()
 
 if __name__ == "__main__":
     unittest.main()

@@ -50,11 +50,22 @@ def build_package(build, arch, out, version=None, guide=None, stage=None):
     return out
 
 
+def wine_tool(session):
+    """The loader that starts Wine's own programs (msiexec, cmd, reg): the 64-bit one, unless the session is a
+    32-bit prefix."""
+    return getattr(session, "tool_loader", "/usr/lib/wine/wine64")
+
+
+def registry_views(session):
+    """The registry views to look in: a 32-bit prefix has only one."""
+    return getattr(session, "registry_views", ("/reg:64", "/reg:32"))
+
+
 def msiexec(session, *args, log=None, timeout=600):
     """Runs Wine's 64-bit msiexec to its end; its Windows exit code, and the verbose log when `log` names one."""
     batch = session.root / "msiexec.cmd"
     batch.write_bytes(MSIEXEC_BATCH.encode("ascii"))
-    command = ["/usr/lib/wine/wine64", "cmd", "/c", session.windows_path(batch), *map(str, args)]
+    command = [wine_tool(session), "cmd", "/c", session.windows_path(batch), *map(str, args)]
     if log:
         command += ["/l*v", session.windows_path(log)]
     result = subprocess.run(command, env=session.env, capture_output=True, timeout=timeout)
@@ -81,7 +92,8 @@ def stage_with_a_refused_driver(stage, folder):
 
 def registry_value(session, key, name, view):
     """The data of a registry value as reg prints it, or None when it is not there."""
-    result = subprocess.run(["/usr/lib/wine/wine64", "reg", "query", key, "/v", name, view], env=session.env,
+    view = [view] if view in registry_views(session) else []
+    result = subprocess.run([wine_tool(session), "reg", "query", key, "/v", name, *view], env=session.env,
                             capture_output=True, timeout=60)
     found = re.search(rf"(?m)^\s+{re.escape(name)}\s+REG_\w+\s+(.*?)\s*$", result.stdout.decode("utf-8", "replace"))
     return found.group(1) if result.returncode == 0 and found else None
@@ -101,16 +113,16 @@ def log_text(path):
 
 def registry_key_exists(session, key):
     """Whether `key` is in the 64-bit or the 32-bit registry view."""
-    return any(subprocess.run(["/usr/lib/wine/wine64", "reg", "query", key, view], env=session.env,
-                              capture_output=True, timeout=60).returncode == 0 for view in ("/reg:64", "/reg:32"))
+    return any(subprocess.run([wine_tool(session), "reg", "query", key, view], env=session.env,
+                              capture_output=True, timeout=60).returncode == 0 for view in registry_views(session))
 
 
 def uninstall_entries(session):
     """Installed apps entries named Quorvel, in the 64-bit and the 32-bit registry view (where Windows keeps the
     entries of 32-bit packages): {key: {value name: data}}."""
     entries, key = {}, None
-    for view in ("/reg:64", "/reg:32"):
-        result = subprocess.run(["/usr/lib/wine/wine64", "reg", "query", UNINSTALL_KEY, "/s", view],
+    for view in registry_views(session):
+        result = subprocess.run([wine_tool(session), "reg", "query", UNINSTALL_KEY, "/s", view],
                                 env=session.env, capture_output=True, timeout=60)
         for line in result.stdout.decode("utf-8", "replace").splitlines():
             if line.startswith("HKEY_"):
