@@ -44,6 +44,12 @@ CHINESE_TEXTS = [
 # run (18), its exit code ignored (0x40), rollback (0x100) in the script (0x400), with the installer's rights (0x800).
 ROLLBACK_ACTIONS = {"AddDriverRollback": 18 | 0x40 | 0x100 | 0x400 | 0x800,
                     "RemoveDriverRollback": 18 | 0x40 | 0x100 | 0x400 | 0x800}
+# wixl has no Environment element: the install folder joins the machine's PATH through this table, last ([~];),
+# and leaves it at removal (-), in the system environment (*), with quorvelctl.exe's component. Windows Installer
+# adds it only when it is not there yet.
+ENVIRONMENT = "Environment\tName\tValue\tComponent_\r\ns72\tl255\tL255\ts72\r\nEnvironment\tEnvironment\r\n" \
+              "QuorvelctlPath\t=-*PATH\t[~];[INSTALLDIR]\tQuorvelctlExe\r\n"
+ENVIRONMENT_ACTIONS = {"RemoveEnvironmentStrings": 3300, "WriteEnvironmentStrings": 5200}
 # Public properties that reach the installing service from the command line, a transform or the saved choice;
 # wixl ignores Secure="yes", so they join SecureCustomProperties here.
 SECURE_PROPERTIES = ("ADDDRIVER", "SAVEDADDDRIVER")
@@ -185,7 +191,14 @@ def finish(msi, arch, with_guide, work):
     queries.append(f"UPDATE `InstallExecuteSequence` SET `Sequence` = {REMOVE_EXISTING_PRODUCTS} "
                    "WHERE `Action` = 'RemoveExistingProducts'")
     wanted.append(("InstallExecuteSequence", f"RemoveExistingProducts\t\t{REMOVE_EXISTING_PRODUCTS}"))
-    steps = [[msibuild, str(msi), "-i", str(codepage)]] + [[msibuild, str(msi), "-q", query] for query in queries]
+    environment = work / "Environment.idt"
+    environment.write_bytes(ENVIRONMENT.encode("ascii"))
+    for action, sequence in ENVIRONMENT_ACTIONS.items():
+        queries.append(f"INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('{action}', {sequence})")
+        wanted.append(("InstallExecuteSequence", f"{action}\t\t{sequence}"))
+    wanted.append(("Environment", "QuorvelctlPath\t=-*PATH\t[~];[INSTALLDIR]\tQuorvelctlExe"))
+    steps = [[msibuild, str(msi), "-i", str(codepage)], [msibuild, str(msi), "-i", str(environment)]]
+    steps += [[msibuild, str(msi), "-q", query] for query in queries]
     for step in steps:
         result = subprocess.run(step, capture_output=True, text=True)
         if result.returncode != 0:

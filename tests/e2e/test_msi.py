@@ -216,6 +216,12 @@ class InstallerPackage(WineTestCase):
         self.assertEqual(entry.get("NoModify"), "0x1", entry)
         copies = installer.stored_copies(self.session, self.stage / "QRX" / "QRX.inf")
         self.assertEqual(len(copies), 1 if with_driver else 0, copies)
+        self.assertEqual(self.path_entries(), 1, installer.machine_path_entries(self.session))
+
+    def path_entries(self):
+        """How often the install folder is on the machine's PATH."""
+        entries = installer.machine_path_entries(self.session)
+        return sum(entry.rstrip("\\").lower() == FOLDER.lower() for entry in entries)
 
     def stored_copies(self):
         return installer.stored_copies(self.session, self.stage / "QRX" / "QRX.inf")
@@ -241,6 +247,7 @@ class InstallerPackage(WineTestCase):
         self.assertEqual(installer.uninstall_entries(self.session), {})
         self.assertFalse(installer.registry_key_exists(self.session, r"HKLM\Software\Quorvel"))
         self.assertEqual(len(self.stored_copies()), copies_by_hand)
+        self.assertEqual(self.path_entries(), 0, installer.machine_path_entries(self.session))
 
     def test_0_a_wrong_adddriver_value_installs_nothing(self):
         code = self.msiexec("/i", self.package_path(self.first), "ADDDRIVER=no", "/qn", log="0-bad-adddriver")
@@ -253,6 +260,9 @@ class InstallerPackage(WineTestCase):
         code = self.msiexec("/i", self.package_path(self.first), "/qn", log="1-install")
         self.assertEqual(code, installer.SUCCESS)
         self.assert_installed("1.0.0", package=self.first)
+        code, output = installer.in_a_new_console(self.session, "quorvelctl --version")
+        self.assertEqual(code, 0, output)
+        self.assertIn("1.0.0", output)
 
     def test_2_a_rebuild_of_the_same_version_replaces_it(self):
         code = self.msiexec("/i", self.package_path(self.rebuilt), "/qn", log="2-same-version")

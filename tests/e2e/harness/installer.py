@@ -99,6 +99,21 @@ def registry_value(session, key, name, view):
     return found.group(1) if result.returncode == 0 and found else None
 
 
+def machine_path_entries(session):
+    """The entries of the machine's PATH, as the registry holds it."""
+    value = registry_value(session, r"HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment", "PATH",
+                           registry_views(session)[0])
+    return [entry for entry in (value or "").split(";") if entry]
+
+
+def in_a_new_console(session, command):
+    """Runs a command line in a new cmd, which takes the PATH from the registry as a new console on Windows does;
+    its exit code and output."""
+    result = subprocess.run([wine_tool(session), "cmd", "/c", command], env=session.env, capture_output=True,
+                            timeout=120)
+    return result.returncode, (result.stdout + result.stderr).decode("utf-8", "replace")
+
+
 def start_menu_folders(session):
     """The existing start-menu folders named Quorvel, in all users' and in the installing user's start menu."""
     user = os.environ.get("USER") or getpass.getuser()
