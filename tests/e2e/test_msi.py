@@ -14,6 +14,8 @@ from harness.session import WineSession
 UPGRADE_CODE = "{6A1E0B53-3F0C-4E8B-9C2B-5D7A3E41C0A7}"
 # Each package installs only where it is the machine's own: x64 on 64-bit Windows, x86 on 32-bit Windows.
 FOLDER = "C:\\Program Files\\Quorvel"
+ABOUT = "https://quorvel.example.org/"
+CONTACT = "Quorvel developers <quorvel-devel@quorvel.example.org>"
 INSTALLED = {"Quorvel.exe", "Omblet.exe", "quorvelctl.exe", "QRXStore.exe", "QRX/", "QRX/QRX.inf",
              "QRX/QRX203.GPD", "QRX/QRX.cat", "skin/", "guide/", "guide/guide.zh.html", "guide/guide.en.html",
              "guide/images/", "guide/images/launcher.png"}
@@ -66,6 +68,14 @@ class PackageTables(unittest.TestCase):
                 # ADDDRIVER has no default in the table: the saved choice comes first, then 1.
                 self.assertNotIn("ADDDRIVER", properties)
                 self.assertEqual(properties["ARPPRODUCTICON"], "Quorvel.exe")
+                # Every package, with or without the guide (whose page is the help link), says where to read and
+                # whom to ask; the install folder is set once costing has resolved it.
+                self.assertEqual((properties["ARPURLINFOABOUT"], properties["ARPCONTACT"]), (ABOUT, CONTACT))
+                actions = {row[0]: row[1:4] for row in table(built_package(arch), "CustomAction")}
+                self.assertEqual(actions["SetInstallLocation"], ["2099", "ARPINSTALLLOCATION", "[INSTALLDIR]"])
+                sequence = {row[0]: int(row[2]) for row in table(built_package(arch), "InstallExecuteSequence")}
+                self.assertLess(sequence["CostFinalize"], sequence["SetInstallLocation"])
+                self.assertLess(sequence["SetInstallLocation"], sequence["InstallValidate"])
                 upgrades = {row[6]: row[:6] for row in table(built_package(arch), "Upgrade")}
                 # Every installed version up to this one, this one included, is replaced (MigrateFeatures 1,
                 # VersionMaxInclusive 512); a later one is only detected (OnlyDetect 2, its minimum exclusive),
@@ -207,6 +217,9 @@ class InstallerPackage(WineTestCase):
         self.assertEqual(entry.get("DisplayVersion"), version)
         self.assertEqual(entry.get("Publisher"), "Quorvel")
         self.assertEqual(entry.get("HelpLink"), FOLDER + "\\guide\\guide.zh.html")
+        self.assertEqual(entry.get("InstallLocation"), FOLDER + "\\")
+        self.assertEqual(entry.get("URLInfoAbout"), ABOUT)
+        self.assertEqual(entry.get("Contact"), CONTACT)
         # Installed apps shows the icon the product registered: the program's own, kept by the installer.
         product = re.search(r"\{[0-9A-F-]{36}\}", next(iter(entries))).group(0)
         if package:
