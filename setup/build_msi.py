@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Builds a Windows Installer package of one architecture with wixl from setup/Quorvel.wxs.
 
-    build_msi.py --arch x64|x86 --stage DIR --helper QRXStore.exe --version X.Y.Z [--guide DIR] --out FILE.msi
+    build_msi.py --arch x64|x86 --stage DIR --helper QRXStore.exe --action QRXStoreAction.dll --version X.Y.Z
+                 [--guide DIR] --out FILE.msi
     build_msi.py --inputs FILE.json [--guide DIR] [--version X.Y.Z] [--out FILE.msi]
 
 --stage is the architecture's staged release folder (Quorvel.exe, Omblet.exe, quorvelctl.exe, QRX\\, skin\\).
@@ -40,10 +41,11 @@ CHINESE_TEXTS = [
      "此安装包用于 32 位 Windows，64 位 Windows 请安装 x64 安装包。"
      "This package is for 32-bit Windows: on 64-bit Windows install the x64 package."),
 ]
-# wixl makes an immediate action of Execute="rollback": the rollback entry gets its type here. An installed file
-# run (18), its exit code ignored (0x40), rollback (0x100) in the script (0x400), with the installer's rights (0x800).
-ROLLBACK_ACTIONS = {"AddDriverRollback": 18 | 0x40 | 0x100 | 0x400 | 0x800,
-                    "RemoveDriverRollback": 18 | 0x40 | 0x100 | 0x400 | 0x800}
+# wixl makes an immediate action of Execute="rollback": the rollback entries get their type here. A DLL from the
+# Binary table (1), its result ignored (0x40), rollback (0x100) in the script (0x400), with the installer's rights
+# (0x800).
+ROLLBACK_ACTIONS = {"AddDriverRollback": 1 | 0x40 | 0x100 | 0x400 | 0x800,
+                    "RemoveDriverRollback": 1 | 0x40 | 0x100 | 0x400 | 0x800}
 # wixl has no Environment element: the install folder joins the machine's PATH through this table, last ([~];),
 # and leaves it at removal (-), in the system environment (*), with quorvelctl.exe's component. Windows Installer
 # adds it only when it is not there yet.
@@ -209,7 +211,7 @@ def finish(msi, arch, with_guide, work):
             fail(f"the {table} table of {msi.name} did not take {text!r}: has Quorvel.wxs changed?")
 
 
-def build(arch, stage, helper, version, guide, out):
+def build(arch, stage, helper, action, version, guide, out):
     check_version(version)
     if arch not in WIXL_ARCH:
         fail(f"architecture {arch!r} is neither x64 nor x86")
@@ -218,6 +220,8 @@ def build(arch, stage, helper, version, guide, out):
             fail(f"{stage} lacks {name}: stage the {arch} release first")
     if not helper.is_file():
         fail(f"the helper {helper} is not built")
+    if not action.is_file():
+        fail(f"the custom action DLL {action} is not built")
     wixl = shutil.which("wixl")
     if not wixl:
         fail("wixl is not installed (Debian package wixl; scripts/install-deps installs it)")
@@ -225,7 +229,7 @@ def build(arch, stage, helper, version, guide, out):
     with tempfile.TemporaryDirectory(prefix="build_msi-") as work:
         sources = [str(SOURCE)]
         defines = {"Version": version, "Arch": arch, "StageDir": relative(stage, work),
-                   "HelperExe": relative(helper, work),
+                   "HelperExe": relative(helper, work), "ActionDll": relative(action, work),
                    "WithGuide": "yes" if guide else "no"}
         if guide:
             fragment = Path(work) / "guide.wxs"
@@ -254,6 +258,7 @@ def main():
     parser.add_argument("--arch")
     parser.add_argument("--stage", type=Path)
     parser.add_argument("--helper", type=Path)
+    parser.add_argument("--action", type=Path)
     parser.add_argument("--version")
     parser.add_argument("--guide", type=Path)
     parser.add_argument("--out", type=Path)
@@ -264,13 +269,14 @@ def main():
             settings = json.loads(args.inputs.read_text(encoding="utf-8"))
         except (OSError, ValueError) as error:
             fail(f"cannot read the inputs {args.inputs}: {error}")
-    for name in ("arch", "stage", "helper", "version", "out"):
+    for name in ("arch", "stage", "helper", "action", "version", "out"):
         value = getattr(args, name)
         if value is not None:
             settings[name] = str(value)
         if not settings.get(name):
             fail(f"--{name} is missing")
-    build(settings["arch"], Path(settings["stage"]), Path(settings["helper"]), settings["version"],
+    build(settings["arch"], Path(settings["stage"]), Path(settings["helper"]), Path(settings["action"]),
+          settings["version"],
           args.guide, Path(settings["out"]))
 
 

@@ -25,6 +25,8 @@ class BuildMsi(unittest.TestCase):
             (self.stage / name).write_bytes(name.encode() * 10)
         self.helper = self.folder / "QRXStore.exe"
         self.helper.write_bytes(b"helper")
+        self.action = self.folder / "QRXStoreAction.dll"
+        self.action.write_bytes(b"action")
         self.guide = self.folder / "guide"
         (self.guide / "images").mkdir(parents=True)
         (self.guide / "guide.zh.html").write_text("zh")
@@ -34,7 +36,8 @@ class BuildMsi(unittest.TestCase):
 
     def build(self, *extra, version="1.2.3", arch="x86"):
         command = [sys.executable, str(BUILD_MSI), "--arch", arch, "--stage", str(self.stage), "--helper",
-                   str(self.helper), "--version", version, "--out", str(self.out), *map(str, extra)]
+                   str(self.helper), "--action", str(self.action), "--version", version, "--out", str(self.out),
+                   *map(str, extra)]
         return subprocess.run(command, capture_output=True, text=True, timeout=300)
 
     def test_package_with_the_guide(self):

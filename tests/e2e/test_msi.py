@@ -114,12 +114,20 @@ class PackageTables(unittest.TestCase):
             with self.subTest(arch=arch):
                 package = built_package(arch)
                 actions = {row[0]: row[1:4] for row in table(package, "CustomAction")}
-                # An installed file (18), deferred in the script with the installer's rights (0x400 | 0x800);
-                # removal ignores the exit code (0x40); the rollback entry is a rollback action (0x100).
-                self.assertEqual(actions["AddDriver"], ["3090", "QRXStoreExe", "add"])
-                self.assertEqual(actions["RemoveDriver"], ["3154", "QRXStoreExe", "remove"])
-                self.assertEqual(actions["AddDriverRollback"], ["3410", "QRXStoreExe", "remove"])
-                self.assertEqual(actions["RemoveDriverRollback"], ["3410", "QRXStoreExe", "add"])
+                # A DLL of the Binary table (1), deferred in the script with the installer's rights (0x400 | 0x800);
+                # removal ignores the result (0x40); the rollback entries are rollback actions (0x100). Each runs
+                # the installed helper with the command line its CustomActionData gives, set just before.
+                entry = ["QRXStoreAction", "RunDriverStoreHelper"]
+                self.assertEqual(actions["AddDriver"], ["3073"] + entry)
+                self.assertEqual(actions["RemoveDriver"], ["3137"] + entry)
+                self.assertEqual(actions["AddDriverRollback"], ["3393"] + entry)
+                self.assertEqual(actions["RemoveDriverRollback"], ["3393"] + entry)
+                helper = '"[INSTALLDIR]QRXStore.exe"'
+                for action, command in (("AddDriver", "add"), ("AddDriverRollback", "remove"),
+                                        ("RemoveDriver", "remove"), ("RemoveDriverRollback", "add")):
+                    self.assertEqual(actions[f"Set{action}Data"], ["2099", action, f"{helper} {command}"])
+                self.assertEqual([row[0] for row in table(package, "Binary") if row[0] == "QRXStoreAction"],
+                                 ["QRXStoreAction"])
                 sequence = {row[0]: (int(row[2]), row[1]) for row in table(package, "InstallExecuteSequence")}
                 order = lambda name: sequence[name][0]  # noqa: E731
                 # The older version goes inside this install's transaction, before anything of this one is done.
@@ -129,6 +137,8 @@ class PackageTables(unittest.TestCase):
                 self.assertLess(order("RemoveDriver"), order("RemoveFiles"))
                 self.assertLess(order("InstallFiles"), order("AddDriverRollback"))
                 self.assertLess(order("AddDriverRollback"), order("AddDriver"))
+                for action in ("AddDriver", "AddDriverRollback", "RemoveDriver", "RemoveDriverRollback"):
+                    self.assertLess(order(f"Set{action}Data"), order(action))
                 self.assertLess(order("AddDriver"), order("InstallFinalize"))
                 self.assertEqual(sequence["AddDriver"][1], 'ADDDRIVER = "1" AND NOT REMOVE')
                 self.assertEqual(sequence["RemoveDriver"][1], 'ADDDRIVER = "1" AND REMOVE ~= "ALL"')
@@ -273,6 +283,9 @@ class InstallerPackage(WineTestCase):
         code = self.msiexec("/i", self.package_path(self.first), "/qn", log="1-install")
         self.assertEqual(code, installer.SUCCESS)
         self.assert_installed("1.0.0", package=self.first)
+        # The helper's report reaches the installer's log.
+        self.assertRegex(installer.log_text(self.session.artifacts / "1-install.log"),
+                         r"QRXStore: C:\\Program Files\\Quorvel\\QRX\\QRX\.inf is in the driver store as \S+\.inf")
         code, output = installer.in_a_new_console(self.session, "quorvelctl --version")
         self.assertEqual(code, 0, output)
         self.assertIn("1.0.0", output)
@@ -301,6 +314,10 @@ class InstallerPackage(WineTestCase):
         # it removes the older product in a msiexec process of its own, whose removal is committed at once, and
         # it ends a failed custom action with 1627. What both show: the failed version leaves nothing behind.
         self.assertIn(code, (installer.FATAL_ERROR, installer.WINE_ACTION_FAILED))
+        # Why, in the log: the driver store's error code and text, as the helper reports them.
+        self.assertRegex(installer.log_text(self.session.artifacts / "5-failed-upgrade.log"),
+                         r"QRXStore: the driver store did not take C:\\Program Files\\Quorvel\\QRX\\QRX\.inf: "
+                         r".+ \(error \d+\)")
         entries = installer.uninstall_entries(self.session)
         self.assertNotIn("1.0.2", [entry.get("DisplayVersion") for entry in entries.values()], entries)
         self.assertFalse((self.folder / "QRX" / "QRX.inf").exists()
