@@ -21,8 +21,15 @@ import tempfile
 from pathlib import Path
 from xml.sax.saxutils import quoteattr
 
+from pe_version import file_version
+
 SOURCE = Path(__file__).resolve().parent / "Quorvel.wxs"
 STAGED = ("Quorvel.exe", "Omblet.exe", "quorvelctl.exe", "QRX/QRX.inf", "QRX/QRX203.GPD", "QRX/QRX.cat")
+# The programs' rows of the File table, whose Version column wixl leaves empty: Windows Installer would treat them as
+# unversioned files and decide a repair or an upgrade by dates and hashes. Their versions come from their version
+# resources. (File key: staged name; the helper comes from --helper.)
+PROGRAMS = {"QuorvelExe": "Quorvel.exe", "OmbletExe": "Omblet.exe", "QuorvelctlExe": "quorvelctl.exe",
+            "QRXStoreExe": None}
 GUIDE_PAGES = {"guide.zh.html": "GuideZhHtml", "guide.en.html": "GuideEnHtml"}
 WIXL_ARCH = {"x64": "x64", "x86": "x86"}
 
@@ -164,7 +171,33 @@ def upgrade_queries(msi, msiinfo):
     return queries
 
 
-def finish(msi, arch, with_guide, work):
+def version_queries(stage, helper):
+    queries, wanted = [], []
+    for key, name in PROGRAMS.items():
+        path = stage / name if name else helper
+        version = file_version(path.read_bytes())
+        if not version:
+            fail(f"{path} has no version resource, which the package's File table needs")
+        queries.append(f"UPDATE `File` SET `Version` = '{version}' WHERE `File` = '{key}'")
+        wanted.append(("File", f"\t{version}\t"))
+    return queries, wanted
+
+
+def summary_language(msi, msiinfo, msibuild):
+    """wixl writes 1033 into the summary's template whatever the product's language: it gets ProductLanguage."""
+    summary = subprocess.run([msiinfo, "suminfo", str(msi)], capture_output=True, text=True).stdout
+    fields = dict(re.findall(r"(?m)^(Subject|Author|Template): (.*)$", summary))
+    if len(fields) != 3:
+        fail(f"the summary of {msi.name} lacks its subject, author or template")
+    template = fields["Template"].split(";")[0] + ";" + property_value(msi, msiinfo, "ProductLanguage")
+    step = [msibuild, str(msi), "-s", fields["Subject"], fields["Author"], template]
+    result = subprocess.run(step, capture_output=True, text=True)
+    summary = subprocess.run([msiinfo, "suminfo", str(msi)], capture_output=True, text=True).stdout
+    if result.returncode != 0 or f"Template: {template}\n" not in summary:
+        fail(f"msibuild did not set the summary's template {template}:\n{result.stdout}{result.stderr}")
+
+
+def finish(msi, arch, stage, helper, with_guide, work):
     """Sets the code page, the Chinese texts and the rollback types that wixl cannot write, and checks them."""
     msibuild, msiinfo = shutil.which("msibuild"), shutil.which("msiinfo")
     if not msibuild or not msiinfo:
@@ -186,6 +219,9 @@ def finish(msi, arch, with_guide, work):
         queries.append(f"UPDATE `CustomAction` SET `Type` = {kind} WHERE `Action` = '{action}'")
         wanted.append(("CustomAction", f"{action}\t{kind}\t"))
     queries += upgrade_queries(msi, msiinfo)
+    more_queries, more_wanted = version_queries(stage, helper)
+    queries += more_queries
+    wanted += more_wanted
     secure = ";".join(property_value(msi, msiinfo, "SecureCustomProperties").split(";") + list(SECURE_PROPERTIES))
     queries.append(f"UPDATE `Property` SET `Value` = '{secure}' WHERE `Property` = 'SecureCustomProperties'")
     wanted.append(("Property", f"SecureCustomProperties\t{secure}"))
@@ -209,6 +245,7 @@ def finish(msi, arch, with_guide, work):
         exported = subprocess.run([msiinfo, "export", str(msi), table], capture_output=True).stdout
         if text.encode("utf-8") not in exported:
             fail(f"the {table} table of {msi.name} did not take {text!r}: has Quorvel.wxs changed?")
+    summary_language(msi, msiinfo, msibuild)
 
 
 def build(arch, stage, helper, action, version, guide, out):
@@ -245,7 +282,7 @@ def build(arch, stage, helper, action, version, guide, out):
             # wixl warns on stderr about attributes it does not know; a failure is its exit code.
             if result.returncode != 0 or not partial.is_file():
                 fail(f"wixl failed for {out.name}:\n{result.stdout}{result.stderr}")
-            finish(partial, arch, bool(guide), Path(work))
+            finish(partial, arch, stage, helper, bool(guide), Path(work))
             os.replace(partial, out)
         finally:
             partial.unlink(missing_ok=True)

@@ -32,6 +32,12 @@ def table(package, name):
     return [line.split("\t") for line in msiinfo("export", package, name).splitlines()[3:] if line]
 
 
+def project_version():
+    """The version the project's CMakeLists.txt gives, which every program's version resource carries."""
+    text = (paths.REPO_ROOT / "CMakeLists.txt").read_text(encoding="utf-8")
+    return re.search(r"project\(\w+ VERSION (\d+\.\d+\.\d+)", text).group(1)
+
+
 def built_package(arch):
     package = paths.windows_build() / f"Quorvel-1.0.0-{arch}.msi"
     if not package.exists():
@@ -51,7 +57,8 @@ class PackageTables(unittest.TestCase):
                 continue
             with self.subTest(arch=arch):
                 summary = msiinfo("suminfo", built_package(arch))
-                self.assertRegex(summary, rf"(?m)^Template: {re.escape(template)}\d+$")
+                # The summary's language is the product's (ProductLanguage 2052).
+                self.assertRegex(summary, rf"(?m)^Template: {re.escape(template)}2052$")
                 self.assertRegex(summary, rf"(?m)^Subject: Quorvel 1\.0\.0 \({arch}\)$")
                 self.assertRegex(summary, r"(?m)^Version: 500 ")       # Windows Installer 5.0, Windows 7 on
                 self.assertRegex(summary, r"(?m)^Source: 2 ")          # compressed, long file names
@@ -108,6 +115,10 @@ class PackageTables(unittest.TestCase):
                 if guide:
                     self.assertEqual((guide["GuideZhHtml"], guide["GuideEnHtml"]), ("guide.zh.html", "guide.en.html"))
                 self.assertEqual([row[0] for row in table(package, "CreateFolder")], ["SKINDIR"])
+                # The programs are versioned files, with the project's version, the helper's too.
+                versions = {row[0]: row[4] for row in table(package, "File")}
+                for program in ("QuorvelExe", "OmbletExe", "QuorvelctlExe", "QRXStoreExe"):
+                    self.assertEqual(versions[program], project_version() + ".0", program)
 
     def test_driver_actions_run_the_installed_helper_in_order(self):
         for arch in self.architectures():
