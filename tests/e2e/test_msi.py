@@ -209,6 +209,9 @@ class InstallerPackage(WineTestCase):
                                               guide=guide)
         cls.newer = installer.build_package(cls.build, cls.arch, cls.packages / f"Quorvel-1.0.1-{cls.arch}.msi",
                                             version="1.0.1", guide=guide)
+        cls.newer_again = installer.build_package(cls.build, cls.arch,
+                                                  cls.packages / f"Quorvel-1.0.1-{cls.arch}-again.msi",
+                                                  version="1.0.1", guide=guide)
         # A later version whose driver step fails: the store refuses its driver package.
         refused = installer.stage_with_a_refused_driver(paths.stage(cls.arch), session.root / "refused-stage")
         cls.failing = installer.build_package(cls.build, cls.arch, cls.packages / f"Quorvel-1.0.2-{cls.arch}.msi",
@@ -360,10 +363,19 @@ class InstallerPackage(WineTestCase):
         self.assertEqual(code, installer.SUCCESS)
         self.assert_installed("1.0.1", with_driver=False, package=self.newer)
 
-    def test_8_removal_leaves_a_driver_package_stored_by_hand(self):
+    def test_8_upgrade_and_removal_leave_a_driver_package_stored_by_hand(self):
         self.store_by_hand("add")
         self.assertEqual(len(self.stored_copies()), 1)
-        code = self.msiexec("/x", installer.product_code(self.newer), "/qn", log="8-remove")
+        # An upgrade of an ADDDRIVER=0 install: neither the older product's removal nor the newer one's install
+        # touches the store.
+        code = self.msiexec("/i", self.package_path(self.newer_again), "/qn", log="8-upgrade")
+        self.assertEqual(code, installer.SUCCESS)
+        self.assertEqual(len(self.stored_copies()), 1)
+        self.assertEqual(self.saved_add_driver(), "0")
+        entries = installer.uninstall_entries(self.session)
+        self.assertEqual(len(entries), 1, entries)
+        self.assertIn(installer.product_code(self.newer_again), next(iter(entries)))
+        code = self.msiexec("/x", installer.product_code(self.newer_again), "/qn", log="8-remove")
         self.assertEqual(code, installer.SUCCESS)
         self.assert_removed(copies_by_hand=1)
         self.store_by_hand("remove")
