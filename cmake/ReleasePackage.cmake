@@ -33,7 +33,7 @@ add_custom_command(
 add_custom_target(release_stage ALL DEPENDS ${stage_dir}/QRX/QRX.cat)
 # The installer package's helper is staged with the release, so the x86 build (which builds only release_stage)
 # has it for the x86 package.
-add_dependencies(release_stage QRXStore)
+add_dependencies(release_stage QRXStore QRXStoreAction)
 
 if(release_arch STREQUAL "x64")
   set(RELEASE_X86_BUILD_DIR "" CACHE PATH "MinGW x86 build whose staged programs the release zip also holds")
@@ -93,16 +93,19 @@ if(release_arch STREQUAL "x64" AND msi_tools_found)
     if(arch STREQUAL "x64")
       set(msi_stage ${stage_dir})
       set(msi_helper $<TARGET_FILE:QRXStore>)
-      set(msi_depends release_stage QRXStore ${stage_dir}/QRX/QRX.cat)
+      set(msi_action $<TARGET_FILE:QRXStoreAction>)
+      set(msi_depends release_stage QRXStore QRXStoreAction ${stage_dir}/QRX/QRX.cat)
     else()
       set(msi_stage ${RELEASE_X86_BUILD_DIR}/stage/x86)
       set(msi_helper ${RELEASE_X86_BUILD_DIR}/setup/QRXStore.exe)
-      set(msi_depends ${x86_stage} ${msi_helper})
+      set(msi_action ${RELEASE_X86_BUILD_DIR}/setup/QRXStoreAction.dll)
+      set(msi_depends ${x86_stage} ${msi_helper} ${msi_action})
     endif()
     file(GENERATE OUTPUT ${msi_inputs} CONTENT "{
   \"arch\": \"${arch}\",
   \"stage\": \"${msi_stage}\",
   \"helper\": \"${msi_helper}\",
+  \"action\": \"${msi_action}\",
   \"version\": \"${PROJECT_VERSION}\",
   \"out\": \"${msi_file}\"
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Builds a Windows Installer package of one architecture with wixl from setup/Quorvel.wxs.
 
-    build_msi.py --arch x64|x86 --stage DIR --helper QRXStore.exe --version X.Y.Z [--guide DIR] --out FILE.msi
+    build_msi.py --arch x64|x86 --stage DIR --helper QRXStore.exe --action QRXStoreAction.dll --version X.Y.Z
+                 [--guide DIR] --out FILE.msi
     build_msi.py --inputs FILE.json [--guide DIR] [--version X.Y.Z] [--out FILE.msi]
 
 --stage is the architecture's staged release folder (Quorvel.exe, Omblet.exe, quorvelctl.exe, QRX\\, skin\\).
@@ -20,8 +21,15 @@ import tempfile
 from pathlib import Path
 from xml.sax.saxutils import quoteattr
 
+from pe_version import file_version
+
 SOURCE = Path(__file__).resolve().parent / "Quorvel.wxs"
 STAGED = ("Quorvel.exe", "Omblet.exe", "quorvelctl.exe", "QRX/QRX.inf", "QRX/QRX203.GPD", "QRX/QRX.cat")
+# The programs' rows of the File table, whose Version column wixl leaves empty: Windows Installer would treat them as
+# unversioned files and decide a repair or an upgrade by dates and hashes. Their versions come from their version
+# resources. (File key: staged name; the helper comes from --helper.)
+PROGRAMS = {"QuorvelExe": "Quorvel.exe", "OmbletExe": "Omblet.exe", "QuorvelctlExe": "quorvelctl.exe",
+            "QRXStoreExe": None}
 GUIDE_PAGES = {"guide.zh.html": "GuideZhHtml", "guide.en.html": "GuideEnHtml"}
 WIXL_ARCH = {"x64": "x64", "x86": "x86"}
 
@@ -36,13 +44,33 @@ CHINESE_TEXTS = [
      "已安装更新版本的 Quorvel。A newer version of Quorvel is already installed."),
     ("LaunchCondition", "Description", "Condition", 'Installed OR ADDDRIVER = "0" OR ADDDRIVER = "1"',
      "安装参数 ADDDRIVER 只能是 0 或 1。ADDDRIVER takes 0 (no driver in the driver store) or 1 (the default)."),
+    ("LaunchCondition", "Description", "Condition", "Installed OR NOT VersionNT64",
+     "此安装包用于 32 位 Windows，64 位 Windows 请安装 x64 安装包。"
+     "This package is for 32-bit Windows: on 64-bit Windows install the x64 package."),
 ]
-# wixl makes an immediate action of Execute="rollback": the rollback entry gets its type here. An installed file
-# run (18), its exit code ignored (0x40), rollback (0x100) in the script (0x400), with the installer's rights (0x800).
-ROLLBACK_ACTIONS = {"AddDriverRollback": 18 | 0x40 | 0x100 | 0x400 | 0x800}
+# wixl makes an immediate action of Execute="rollback": the rollback entries get their type here. A DLL from the
+# Binary table (1), its result ignored (0x40), rollback (0x100) in the script (0x400), with the installer's rights
+# (0x800).
+ROLLBACK_ACTIONS = {"AddDriverRollback": 1 | 0x40 | 0x100 | 0x400 | 0x800,
+                    "RemoveDriverRollback": 1 | 0x40 | 0x100 | 0x400 | 0x800}
+# wixl has no Environment element: the install folder joins the machine's PATH through this table, last ([~];),
+# and leaves it at removal (-), in the system environment (*), with quorvelctl.exe's component. Windows Installer
+# adds it only when it is not there yet.
+ENVIRONMENT = "Environment\tName\tValue\tComponent_\r\ns72\tl255\tL255\ts72\r\nEnvironment\tEnvironment\r\n" \
+              "QuorvelctlPath\t=-*PATH\t[~];[INSTALLDIR]\tQuorvelctlExe\r\n"
+ENVIRONMENT_ACTIONS = {"RemoveEnvironmentStrings": 3300, "WriteEnvironmentStrings": 5200}
+# Public properties that reach the installing service from the command line, a transform or the saved choice;
+# wixl ignores Secure="yes", so they join SecureCustomProperties here.
+SECURE_PROPERTIES = ("ADDDRIVER", "SAVEDADDDRIVER")
+# wixl's upgrade row replaces only versions below this one, so a rebuild of the same version (another product code)
+# would install beside it: the row includes its maximum (MigrateFeatures 1 | VersionMaxInclusive 512). The
+# downgrade row's minimum stays exclusive, so only a later version refuses the install.
+UPGRADE_ATTRIBUTES = {"WIX_UPGRADE_DETECTED": 1 | 512}
 # wixl places the removal of an older version after InstallFinalize, where that version's removal would take the
-# driver package out of the store after this version put it in: it goes right after InstallValidate instead.
-REMOVE_EXISTING_PRODUCTS = 1401
+# driver package out of the store after this version put it in, and where a failure of this install could no longer
+# bring the older version back. It goes right after InstallInitialize instead: the older version is removed first,
+# inside this install's transaction, so every file of this one is installed afresh and a failure rolls both back.
+REMOVE_EXISTING_PRODUCTS = 1501
 
 
 def fail(message):
@@ -116,7 +144,60 @@ def guide_fragment(guide, win64, base):
     return "\n".join(line for line in lines if line) + "\n"
 
 
-def finish(msi, with_guide, work):
+def property_value(msi, msiinfo, name):
+    exported = subprocess.run([msiinfo, "export", str(msi), "Property"], capture_output=True, text=True).stdout
+    values = dict(line.split("\t", 1) for line in exported.splitlines()[3:] if "\t" in line)
+    if name not in values:
+        fail(f"wixl wrote no property {name}: has Quorvel.wxs changed?")
+    return values[name]
+
+
+def upgrade_queries(msi, msiinfo):
+    """Attributes belong to the Upgrade table's key, which a query cannot change: the row goes and comes back."""
+    exported = subprocess.run([msiinfo, "export", str(msi), "Upgrade"], capture_output=True, text=True).stdout
+    rows = {row[6]: row for row in (line.split("\t") for line in exported.splitlines()[3:]) if len(row) == 7}
+    queries = []
+    for name, attributes in UPGRADE_ATTRIBUTES.items():
+        if name not in rows:
+            fail(f"wixl wrote no upgrade row {name}: has Quorvel.wxs changed?")
+        code, low, high, language, _, remove, _ = rows[name]
+        columns = {"UpgradeCode": code, "VersionMin": low, "VersionMax": high, "Language": language, "Remove": remove,
+                   "ActionProperty": name}
+        columns = {column: f"'{value}'" for column, value in columns.items() if value}
+        columns["Attributes"] = str(attributes)
+        queries.append(f"DELETE FROM `Upgrade` WHERE `ActionProperty` = '{name}'")
+        queries.append(f"INSERT INTO `Upgrade` ({', '.join(f'`{c}`' for c in columns)}) "
+                       f"VALUES ({', '.join(columns.values())})")
+    return queries
+
+
+def version_queries(stage, helper):
+    queries, wanted = [], []
+    for key, name in PROGRAMS.items():
+        path = stage / name if name else helper
+        version = file_version(path.read_bytes())
+        if not version:
+            fail(f"{path} has no version resource, which the package's File table needs")
+        queries.append(f"UPDATE `File` SET `Version` = '{version}' WHERE `File` = '{key}'")
+        wanted.append(("File", f"\t{version}\t"))
+    return queries, wanted
+
+
+def summary_language(msi, msiinfo, msibuild):
+    """wixl writes 1033 into the summary's template whatever the product's language: it gets ProductLanguage."""
+    summary = subprocess.run([msiinfo, "suminfo", str(msi)], capture_output=True, text=True).stdout
+    fields = dict(re.findall(r"(?m)^(Subject|Author|Template): (.*)$", summary))
+    if len(fields) != 3:
+        fail(f"the summary of {msi.name} lacks its subject, author or template")
+    template = fields["Template"].split(";")[0] + ";" + property_value(msi, msiinfo, "ProductLanguage")
+    step = [msibuild, str(msi), "-s", fields["Subject"], fields["Author"], template]
+    result = subprocess.run(step, capture_output=True, text=True)
+    summary = subprocess.run([msiinfo, "suminfo", str(msi)], capture_output=True, text=True).stdout
+    if result.returncode != 0 or f"Template: {template}\n" not in summary:
+        fail(f"msibuild did not set the summary's template {template}:\n{result.stdout}{result.stderr}")
+
+
+def finish(msi, arch, stage, helper, with_guide, work):
     """Sets the code page, the Chinese texts and the rollback types that wixl cannot write, and checks them."""
     msibuild, msiinfo = shutil.which("msibuild"), shutil.which("msiinfo")
     if not msibuild or not msiinfo:
@@ -128,6 +209,8 @@ def finish(msi, with_guide, work):
     for table, column, key_column, key, text in CHINESE_TEXTS:
         if table == "Shortcut" and key.startswith("Guide") and not with_guide:
             continue
+        if key == "Installed OR NOT VersionNT64" and arch != "x86":
+            continue
         if "'" in key + text:
             fail(f"a text for {table} holds a single quote, which the query cannot carry: {text}")
         queries.append(f"UPDATE `{table}` SET `{column}` = '{text}' WHERE `{key_column}` = '{key}'")
@@ -135,10 +218,25 @@ def finish(msi, with_guide, work):
     for action, kind in ROLLBACK_ACTIONS.items():
         queries.append(f"UPDATE `CustomAction` SET `Type` = {kind} WHERE `Action` = '{action}'")
         wanted.append(("CustomAction", f"{action}\t{kind}\t"))
+    queries += upgrade_queries(msi, msiinfo)
+    more_queries, more_wanted = version_queries(stage, helper)
+    queries += more_queries
+    wanted += more_wanted
+    secure = ";".join(property_value(msi, msiinfo, "SecureCustomProperties").split(";") + list(SECURE_PROPERTIES))
+    queries.append(f"UPDATE `Property` SET `Value` = '{secure}' WHERE `Property` = 'SecureCustomProperties'")
+    wanted.append(("Property", f"SecureCustomProperties\t{secure}"))
+    wanted += [("Upgrade", f"\t{attributes}\t\t{name}") for name, attributes in UPGRADE_ATTRIBUTES.items()]
     queries.append(f"UPDATE `InstallExecuteSequence` SET `Sequence` = {REMOVE_EXISTING_PRODUCTS} "
                    "WHERE `Action` = 'RemoveExistingProducts'")
     wanted.append(("InstallExecuteSequence", f"RemoveExistingProducts\t\t{REMOVE_EXISTING_PRODUCTS}"))
-    steps = [[msibuild, str(msi), "-i", str(codepage)]] + [[msibuild, str(msi), "-q", query] for query in queries]
+    environment = work / "Environment.idt"
+    environment.write_bytes(ENVIRONMENT.encode("ascii"))
+    for action, sequence in ENVIRONMENT_ACTIONS.items():
+        queries.append(f"INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('{action}', {sequence})")
+        wanted.append(("InstallExecuteSequence", f"{action}\t\t{sequence}"))
+    wanted.append(("Environment", "QuorvelctlPath\t=-*PATH\t[~];[INSTALLDIR]\tQuorvelctlExe"))
+    steps = [[msibuild, str(msi), "-i", str(codepage)], [msibuild, str(msi), "-i", str(environment)]]
+    steps += [[msibuild, str(msi), "-q", query] for query in queries]
     for step in steps:
         result = subprocess.run(step, capture_output=True, text=True)
         if result.returncode != 0:
@@ -147,9 +245,10 @@ def finish(msi, with_guide, work):
         exported = subprocess.run([msiinfo, "export", str(msi), table], capture_output=True).stdout
         if text.encode("utf-8") not in exported:
             fail(f"the {table} table of {msi.name} did not take {text!r}: has Quorvel.wxs changed?")
+    summary_language(msi, msiinfo, msibuild)
 
 
-def build(arch, stage, helper, version, guide, out):
+def build(arch, stage, helper, action, version, guide, out):
     check_version(version)
     if arch not in WIXL_ARCH:
         fail(f"architecture {arch!r} is neither x64 nor x86")
@@ -158,6 +257,8 @@ def build(arch, stage, helper, version, guide, out):
             fail(f"{stage} lacks {name}: stage the {arch} release first")
     if not helper.is_file():
         fail(f"the helper {helper} is not built")
+    if not action.is_file():
+        fail(f"the custom action DLL {action} is not built")
     wixl = shutil.which("wixl")
     if not wixl:
         fail("wixl is not installed (Debian package wixl; scripts/install-deps installs it)")
@@ -165,7 +266,7 @@ def build(arch, stage, helper, version, guide, out):
     with tempfile.TemporaryDirectory(prefix="build_msi-") as work:
         sources = [str(SOURCE)]
         defines = {"Version": version, "Arch": arch, "StageDir": relative(stage, work),
-                   "HelperExe": relative(helper, work),
+                   "HelperExe": relative(helper, work), "ActionDll": relative(action, work),
                    "WithGuide": "yes" if guide else "no"}
         if guide:
             fragment = Path(work) / "guide.wxs"
@@ -181,7 +282,7 @@ def build(arch, stage, helper, version, guide, out):
             # wixl warns on stderr about attributes it does not know; a failure is its exit code.
             if result.returncode != 0 or not partial.is_file():
                 fail(f"wixl failed for {out.name}:\n{result.stdout}{result.stderr}")
-            finish(partial, bool(guide), Path(work))
+            finish(partial, arch, stage, helper, bool(guide), Path(work))
             os.replace(partial, out)
         finally:
             partial.unlink(missing_ok=True)
@@ -194,6 +295,7 @@ def main():
     parser.add_argument("--arch")
     parser.add_argument("--stage", type=Path)
     parser.add_argument("--helper", type=Path)
+    parser.add_argument("--action", type=Path)
     parser.add_argument("--version")
     parser.add_argument("--guide", type=Path)
     parser.add_argument("--out", type=Path)
@@ -204,13 +306,14 @@ def main():
             settings = json.loads(args.inputs.read_text(encoding="utf-8"))
         except (OSError, ValueError) as error:
             fail(f"cannot read the inputs {args.inputs}: {error}")
-    for name in ("arch", "stage", "helper", "version", "out"):
+    for name in ("arch", "stage", "helper", "action", "version", "out"):
         value = getattr(args, name)
         if value is not None:
             settings[name] = str(value)
         if not settings.get(name):
             fail(f"--{name} is missing")
-    build(settings["arch"], Path(settings["stage"]), Path(settings["helper"]), settings["version"],
+    build(settings["arch"], Path(settings["stage"]), Path(settings["helper"]), Path(settings["action"]),
+          settings["version"],
           args.guide, Path(settings["out"]))
 
 

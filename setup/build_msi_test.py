@@ -1,5 +1,6 @@
 """build_msi.py on a stand-in release: what the package holds, with and without the guide, and its refusals of bad
 input, which name the problem and leave an earlier package as it was."""
+import struct
 import subprocess
 import sys
 import tempfile
@@ -8,6 +9,19 @@ from pathlib import Path
 
 BUILD_MSI = Path(__file__).resolve().parent / "build_msi.py"
 STAGED = ("Quorvel.exe", "Omblet.exe", "quorvelctl.exe", "QRX/QRX.inf", "QRX/QRX203.GPD", "QRX/QRX.cat")
+
+
+# Versions the stand-in programs carry in their version resources, each its own so that a mix-up shows.
+VERSIONS = {"Quorvel.exe": (1, 2, 3, 1), "Omblet.exe": (1, 2, 3, 2), "quorvelctl.exe": (1, 2, 3, 3),
+            "QRXStore.exe": (1, 2, 3, 4)}
+
+
+def program(version):
+    """A stand-in program with the fixed part of a version resource (VS_FIXEDFILEINFO) after some other bytes."""
+    major, minor, build, revision = version
+    header = struct.pack("<HHH", 0x34C, 0x34, 0) + "VS_VERSION_INFO\0".encode("utf-16-le") + b"\0\0"
+    fixed = struct.pack("<IIII", 0xFEEF04BD, 0x10000, major << 16 | minor, build << 16 | revision)
+    return b"MZ stand-in program\0\0\0\0" + header + fixed + bytes(44)
 
 
 def table(package, name):
@@ -22,9 +36,11 @@ class BuildMsi(unittest.TestCase):
         self.stage = self.folder / "stage"
         for name in STAGED:
             (self.stage / name).parent.mkdir(parents=True, exist_ok=True)
-            (self.stage / name).write_bytes(name.encode() * 10)
+            (self.stage / name).write_bytes(program(VERSIONS[name]) if name in VERSIONS else name.encode() * 10)
         self.helper = self.folder / "QRXStore.exe"
-        self.helper.write_bytes(b"helper")
+        self.helper.write_bytes(program(VERSIONS["QRXStore.exe"]))
+        self.action = self.folder / "QRXStoreAction.dll"
+        self.action.write_bytes(b"action")
         self.guide = self.folder / "guide"
         (self.guide / "images").mkdir(parents=True)
         (self.guide / "guide.zh.html").write_text("zh")
@@ -34,7 +50,8 @@ class BuildMsi(unittest.TestCase):
 
     def build(self, *extra, version="1.2.3", arch="x86"):
         command = [sys.executable, str(BUILD_MSI), "--arch", arch, "--stage", str(self.stage), "--helper",
-                   str(self.helper), "--version", version, "--out", str(self.out), *map(str, extra)]
+                   str(self.helper), "--action", str(self.action), "--version", version, "--out", str(self.out),
+                   *map(str, extra)]
         return subprocess.run(command, capture_output=True, text=True, timeout=300)
 
     def test_package_with_the_guide(self):
@@ -56,6 +73,17 @@ class BuildMsi(unittest.TestCase):
         self.assertEqual({directories[d] for d in removed if d not in ("INSTALLDIR", "ProgramMenuDir")},
                          {"QRX", "skin", "guide", "images"})
         self.assertEqual(list(self.out.parent.iterdir()), [self.out])
+
+    def test_programs_are_versioned_files_and_the_summary_has_the_products_language(self):
+        result = self.build()
+        self.assertEqual(result.returncode, 0, result.stderr)
+        versions = {row[2]: row[4] for row in table(self.out, "File")}
+        self.assertEqual(versions, {"Quorvel.exe": "1.2.3.1", "Omblet.exe": "1.2.3.2", "quorvelctl.exe": "1.2.3.3",
+                                    "QRXStore.exe": "1.2.3.4", "QRX.inf": "", "QRX203.GPD": "", "QRX.cat": ""})
+        properties = dict(row[:2] for row in table(self.out, "Property"))
+        summary = subprocess.run(["msiinfo", "suminfo", str(self.out)], capture_output=True, text=True).stdout
+        self.assertIn(f"\nTemplate: Intel;{properties['ProductLanguage']}\n", summary)
+        self.assertIn("\nSubject: Quorvel 1.2.3 (x86)\n", summary)
 
     def test_package_without_the_guide_has_no_guide_shortcut_or_help_link(self):
         result = self.build()
@@ -82,6 +110,11 @@ class BuildMsi(unittest.TestCase):
                 result = self.build(*extra, version=version, arch=arch)
                 self.assertEqual(result.returncode, 1)
                 self.assertIn(message, result.stderr)
+        self.helper.write_bytes(b"a helper without a version resource")
+        result = self.build()
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(f"{self.helper} has no version resource", result.stderr)
+        self.helper.write_bytes(program(VERSIONS["QRXStore.exe"]))
         (self.stage / "QRX" / "QRX.cat").unlink()
         result = self.build()
         self.assertEqual(result.returncode, 1)

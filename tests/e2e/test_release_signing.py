@@ -247,6 +247,12 @@ class ReleaseSigning(WineTestCase):
                     (found,) = list(contents.rglob(wanted))
                     check = self.verify(found)
                     self.assertEqual(check.returncode, 0, f"{wanted}: {check.stdout}{check.stderr}")
+                # And the custom action DLL that runs the helper, which lives in the Binary table.
+                action = contents / "QRXStoreAction.dll"
+                action.write_bytes(subprocess.run(["msiinfo", "extract", str(msi_dir / name), "Binary.QRXStoreAction"],
+                                                  check=True, capture_output=True, timeout=120).stdout)
+                check = self.verify(action)
+                self.assertEqual(check.returncode, 0, f"QRXStoreAction.dll: {check.stdout}{check.stderr}")
 
     def test_7_packages_need_another_folder_than_the_unsigned_ones(self):
         out = self.session.root / "same-folder.zip"

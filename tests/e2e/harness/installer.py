@@ -3,6 +3,7 @@ removing them, and reading what they left in the prefix (files, shortcuts, Insta
 import getpass
 import os
 import re
+import shutil
 import subprocess
 from pathlib import Path
 
@@ -16,13 +17,13 @@ START_MENUS = ("C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Quorv
                "C:\\users\\{user}\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Quorvel")
 SHORTCUTS = {"Quorvel 打印机设置.lnk": "Quorvel.exe", "Quorvel printer settings.lnk": "Quorvel.exe",
              "Quorvel 与 Omblet 使用说明.lnk": "guide.zh.html", "Quorvel and Omblet user guide.lnk": "guide.en.html"}
-# Exit codes of msiexec that deployment tools read. Wine hands Linux only the low byte of a Windows exit code.
-SUCCESS, FATAL_ERROR = 0, 1603
-
-
-def exit_code(windows_code):
-    """What a Windows exit code looks like to a Linux parent of Wine."""
-    return windows_code & 0xFF
+# Exit codes of msiexec that deployment tools read.
+SUCCESS, FATAL_ERROR, UNKNOWN_PRODUCT = 0, 1603, 1605
+# Windows ends an install whose custom action failed with 1603; Wine's msiexec ends it with 1627 (function failed).
+WINE_ACTION_FAILED = 1627
+# Wine hands a Linux parent only the low byte of a Windows exit code (1603 arrives as 67), so msiexec runs under a
+# batch file of Wine's cmd, which waits for it and prints the whole code, as a deployment tool on Windows reads it.
+MSIEXEC_BATCH = "@start \"\" /wait msiexec %*\r\n@echo msiexec exit %errorlevel%\r\n"
 
 
 def make_guide(folder):
@@ -34,11 +35,14 @@ def make_guide(folder):
     return folder
 
 
-def build_package(build, arch, out, version=None, guide=None):
-    """Builds a package as the build does, from its inputs, with another version or output and a guide."""
+def build_package(build, arch, out, version=None, guide=None, stage=None):
+    """Builds a package as the build does, from its inputs, with another version, staged folder or output and a
+    guide."""
     command = ["python3", str(BUILD_MSI), "--inputs", str(build / "msi" / f"{arch}.json"), "--out", str(out)]
     if version:
         command += ["--version", version]
+    if stage:
+        command += ["--stage", str(stage)]
     if guide:
         command += ["--guide", str(guide)]
     result = subprocess.run(command, capture_output=True, text=True, timeout=300)
@@ -46,15 +50,68 @@ def build_package(build, arch, out, version=None, guide=None):
     return out
 
 
+def wine_tool(session):
+    """The loader that starts Wine's own programs (msiexec, cmd, reg): the 64-bit one, unless the session is a
+    32-bit prefix."""
+    return getattr(session, "tool_loader", "/usr/lib/wine/wine64")
+
+
+def registry_views(session):
+    """The registry views to look in: a 32-bit prefix has only one."""
+    return getattr(session, "registry_views", ("/reg:64", "/reg:32"))
+
+
 def msiexec(session, *args, log=None, timeout=600):
-    """Runs Wine's 64-bit msiexec to its end; its exit code, and the verbose log when `log` names one."""
-    command = ["/usr/lib/wine/wine64", "msiexec", *map(str, args)]
+    """Runs Wine's 64-bit msiexec to its end; its Windows exit code, and the verbose log when `log` names one."""
+    batch = session.root / "msiexec.cmd"
+    batch.write_bytes(MSIEXEC_BATCH.encode("ascii"))
+    command = [wine_tool(session), "cmd", "/c", session.windows_path(batch), *map(str, args)]
     if log:
         command += ["/l*v", session.windows_path(log)]
     result = subprocess.run(command, env=session.env, capture_output=True, timeout=timeout)
     # msiexec may leave its service working on: wait for everything in the prefix to end before looking.
     subprocess.run(["wineserver", "-w"], env=session.env, timeout=timeout)
-    return result.returncode
+    found = re.search(rb"msiexec exit (-?\d+)", result.stdout)
+    assert found, f"msiexec ran but printed no exit code: {result.stdout!r} {result.stderr!r}"
+    return int(found.group(1)) & 0xFFFFFFFF
+
+
+def product_code(package):
+    """The ProductCode of a package file, from its Property table."""
+    exported = subprocess.run(["msiinfo", "export", str(package), "Property"], capture_output=True, check=True,
+                              timeout=60).stdout.decode("utf-8")
+    return re.search(r"(?m)^ProductCode\t(\{[0-9A-F-]{36}\})", exported).group(1)
+
+
+def stage_with_a_refused_driver(stage, folder):
+    """A copy of a staged release whose QRX.inf the driver store refuses: it has no [Version] signature."""
+    shutil.copytree(stage, folder, dirs_exist_ok=True)
+    (folder / "QRX" / "QRX.inf").write_text("[Strings]\r\nNotADriver=1\r\n", encoding="ascii")
+    return folder
+
+
+def registry_value(session, key, name, view):
+    """The data of a registry value as reg prints it, or None when it is not there."""
+    view = [view] if view in registry_views(session) else []
+    result = subprocess.run([wine_tool(session), "reg", "query", key, "/v", name, *view], env=session.env,
+                            capture_output=True, timeout=60)
+    found = re.search(rf"(?m)^\s+{re.escape(name)}\s+REG_\w+\s+(.*?)\s*$", result.stdout.decode("utf-8", "replace"))
+    return found.group(1) if result.returncode == 0 and found else None
+
+
+def machine_path_entries(session):
+    """The entries of the machine's PATH, as the registry holds it."""
+    value = registry_value(session, r"HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment", "PATH",
+                           registry_views(session)[0])
+    return [entry for entry in (value or "").split(";") if entry]
+
+
+def in_a_new_console(session, command):
+    """Runs a command line in a new cmd, which takes the PATH from the registry as a new console on Windows does;
+    its exit code and output."""
+    result = subprocess.run([wine_tool(session), "cmd", "/c", command], env=session.env, capture_output=True,
+                            timeout=120)
+    return result.returncode, (result.stdout + result.stderr).decode("utf-8", "replace")
 
 
 def start_menu_folders(session):
@@ -71,16 +128,16 @@ def log_text(path):
 
 def registry_key_exists(session, key):
     """Whether `key` is in the 64-bit or the 32-bit registry view."""
-    return any(subprocess.run(["/usr/lib/wine/wine64", "reg", "query", key, view], env=session.env,
-                              capture_output=True, timeout=60).returncode == 0 for view in ("/reg:64", "/reg:32"))
+    return any(subprocess.run([wine_tool(session), "reg", "query", key, view], env=session.env,
+                              capture_output=True, timeout=60).returncode == 0 for view in registry_views(session))
 
 
 def uninstall_entries(session):
     """Installed apps entries named Quorvel, in the 64-bit and the 32-bit registry view (where Windows keeps the
     entries of 32-bit packages): {key: {value name: data}}."""
     entries, key = {}, None
-    for view in ("/reg:64", "/reg:32"):
-        result = subprocess.run(["/usr/lib/wine/wine64", "reg", "query", UNINSTALL_KEY, "/s", view],
+    for view in registry_views(session):
+        result = subprocess.run([wine_tool(session), "reg", "query", UNINSTALL_KEY, "/s", view],
                                 env=session.env, capture_output=True, timeout=60)
         for line in result.stdout.decode("utf-8", "replace").splitlines():
             if line.startswith("HKEY_"):
