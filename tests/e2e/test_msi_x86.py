@@ -25,6 +25,8 @@ class Win32Session(WineSession):
 class X86InstallerPackage(test_msi.InstallerPackage):
     arch = "x86"
     session_class = Win32Session
+    # 64-bit Windows refusing the x86 package is shown in test_msi's x64 prefix; this prefix is 32-bit Windows.
+    test_9_the_x86_package_is_refused_on_64_bit_windows = None
 
 
 if __name__ == "__main__":
