@@ -108,6 +108,7 @@ void DialogKeyboard::Arrange() {
     control.box = {box.left, box.top, box.right, box.bottom};
     control.role = RoleOf(child);
     control.visible = (::GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) != 0;
+    control.overlay = overlays_.count(control.name) != 0;
     control.selected = control.role == platform::ControlRole::OptionButton &&
                        ::SendMessageW(child, BM_GETCHECK, 0, 0) == BST_CHECKED;
     // Only captions are read: a box may hold millions of characters.
@@ -216,6 +217,7 @@ bool DialogKeyboard::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
       if (HIWORD(wParam) == 0 && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) &&
           (lParam == 0 || ::GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) != LOWORD(wParam))) {
         if (LOWORD(wParam) == IDOK) OnEnter();
+        if (LOWORD(wParam) == IDCANCEL && escape_) escape_();
         result = 0;
         return true;
       }

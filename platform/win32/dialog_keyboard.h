@@ -4,7 +4,9 @@
 // Enter and Esc as the plan says. The message loop's IsDialogMessage does Tab, the arrows and Space.
 #include <windows.h>
 
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
 
 #include "platform/layout/keyboard_plan.h"
@@ -19,6 +21,10 @@ class DialogKeyboard {
   DialogKeyboard(const DialogKeyboard&) = delete;
   DialogKeyboard& operator=(const DialogKeyboard&) = delete;
 
+  // Controls (by name) that are shown over others: while one shows, what it covers is no tab stop.
+  void ShowsOver(std::set<std::string> overlays) { overlays_ = std::move(overlays); }
+  // What Esc does; without it Esc does nothing (it never closes the window or drops what was typed).
+  void OnEscape(std::function<void()> escape) { escape_ = std::move(escape); }
   // Plans again from where the controls are now and what is shown: after a layout or a change of visibility.
   void Arrange();
   void FocusFirst();
@@ -33,6 +39,8 @@ class DialogKeyboard {
   HWND window_;
   std::map<std::string, std::string> spokenNames_;
   std::string defaultButton_;
+  std::set<std::string> overlays_;
+  std::function<void()> escape_;
   std::string firstTabStop_;
   HWND lastFocus_ = nullptr;
 };

@@ -167,6 +167,8 @@ std::string DumpControl(HWND control) {
             ",\"selected\":" + std::to_string(static_cast<int>(::SendMessageW(control, CB_GETCURSEL, 0, 0)));
   } else if (ClassIs(control, L"Button")) {
     json += ",\"checked\":" + std::to_string(static_cast<int>(::SendMessageW(control, BM_GETCHECK, 0, 0)));
+  } else if (ClassIs(control, L"Edit") || ClassIs(control, L"RichEdit50W")) {
+    json += ",\"read_only\":" + std::string((::GetWindowLongPtrW(control, GWL_STYLE) & ES_READONLY) ? "true" : "false");
   } else if (ClassIs(control, L"msctls_progress32")) {
     json += ",\"progress\":{\"pos\":" + std::to_string(::SendMessageW(control, PBM_GETPOS, 0, 0)) +
             ",\"min\":" + std::to_string(::SendMessageW(control, PBM_GETRANGE, TRUE, 0)) +
@@ -328,6 +330,17 @@ int FocusCommand(HWND window) {
     // What a screen reader takes as the name of a box without text of its own: the static label right before it
     // in z-order, shown or not.
     HWND before = ::GetWindow(focus, GW_HWNDPREV);
+    // Where the caret is: its line, the box's first line in view, and whether the caret lies inside the box.
+    if (info.hwndCaret == focus && (ClassIs(focus, L"Edit") || ClassIs(focus, L"RichEdit50W"))) {
+      RECT inside{};
+      ::GetClientRect(focus, &inside);
+      const RECT& caret = info.rcCaret;
+      const bool inView = caret.top >= inside.top && caret.bottom <= inside.bottom && caret.left >= inside.left &&
+                          caret.left < inside.right;
+      json += ",\"caret_line\":" + std::to_string(::SendMessageW(focus, EM_LINEFROMCHAR, static_cast<WPARAM>(-1), 0)) +
+              ",\"first_line\":" + std::to_string(::SendMessageW(focus, EM_GETFIRSTVISIBLELINE, 0, 0)) +
+              ",\"caret_in_view\":" + (inView ? "true" : "false");
+    }
     json += ",\"label\":" + (before && ClassIs(before, L"Static") ? JsonString(Utf8(Text(before))) : std::string("null"));
   } else {
     json += ",\"name\":null";
