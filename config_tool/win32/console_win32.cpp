@@ -224,6 +224,7 @@ LRESULT ConsoleWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         win32::DialogKeyboard& keys = UseDialogKeys(quorvel::kConsoleSpokenNames);
         keys.ShowsOver({"List2"});
         keys.OnEscape([this] { OnEscape(); });
+        keys.UseShortcuts(L"CONSOLE_SHORTCUTS");
       }
       ApplyGeometry();
       return 0;

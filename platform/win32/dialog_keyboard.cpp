@@ -12,6 +12,7 @@ namespace win32 {
 namespace {
 
 constexpr wchar_t kNameLabelMark[] = L"SpokenNameLabel";
+constexpr wchar_t kShortcutsProperty[] = L"KeyboardShortcuts";
 
 bool IsNameLabel(HWND child) { return ::GetPropW(child, kNameLabelMark) != nullptr; }
 
@@ -89,10 +90,21 @@ platform::ControlRole RoleOf(HWND control) {
   return ControlRole::Other;
 }
 
+HACCEL ShortcutsOf(HWND window) { return static_cast<HACCEL>(::GetPropW(window, kShortcutsProperty)); }
+
 void LeaveOnTabAndEscape(HWND multiLineBox) { ::SetWindowSubclass(multiLineBox, &PassTabAndEscape, 0, 0); }
 
 DialogKeyboard::DialogKeyboard(HWND window, std::map<std::string, std::string> spokenNames, std::string defaultButton)
     : window_(window), spokenNames_(std::move(spokenNames)), defaultButton_(std::move(defaultButton)) {}
+
+// A table loaded from the resources is the module's: it needs no freeing.
+DialogKeyboard::~DialogKeyboard() { ::RemovePropW(window_, kShortcutsProperty); }
+
+void DialogKeyboard::UseShortcuts(const wchar_t* tableName) {
+  if (HACCEL table = ::LoadAcceleratorsW(::GetModuleHandleW(nullptr), tableName)) {
+    ::SetPropW(window_, kShortcutsProperty, table);
+  }
+}
 
 void DialogKeyboard::Arrange() {
   std::vector<HWND> handles;
@@ -211,6 +223,12 @@ bool DialogKeyboard::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
       result = 0;
       return true;
     case WM_COMMAND:
+      if (HIWORD(wParam) == 1 && lParam == 0) {  // a shortcut
+        HWND button = ::GetDlgItem(window_, LOWORD(wParam));
+        if (CanTakeFocus(button)) ::SendMessageW(button, BM_CLICK, 0, 0);
+        result = 0;
+        return true;
+      }
       // The dialog keys arrive as the dialog commands: Enter as IDOK, Esc as IDCANCEL. Esc never closes a
       // window or drops what was typed.
       // A button of the window whose id happens to be IDOK or IDCANCEL is a click, not a key.

@@ -18,6 +18,7 @@ class DialogKeyboard {
   // `spokenNames`: names for boxes that have neither a label nor a frame; `defaultButton`: the control Enter
   // presses where the focus is on no button or list ("" for none).
   DialogKeyboard(HWND window, std::map<std::string, std::string> spokenNames = {}, std::string defaultButton = {});
+  ~DialogKeyboard();
   DialogKeyboard(const DialogKeyboard&) = delete;
   DialogKeyboard& operator=(const DialogKeyboard&) = delete;
 
@@ -25,6 +26,9 @@ class DialogKeyboard {
   void ShowsOver(std::set<std::string> overlays) { overlays_ = std::move(overlays); }
   // What Esc does; without it Esc does nothing (it never closes the window or drops what was typed).
   void OnEscape(std::function<void()> escape) { escape_ = std::move(escape); }
+  // Keyboard shortcuts: the accelerator table `tableName` of the program's resources. Each shortcut's command id
+  // is a button's id, and the shortcut presses that button while it is shown and enabled, captions unchanged.
+  void UseShortcuts(const wchar_t* tableName);
   // Plans again from where the controls are now and what is shown: after a layout or a change of visibility.
   void Arrange();
   void FocusFirst();
@@ -44,6 +48,9 @@ class DialogKeyboard {
   std::string firstTabStop_;
   HWND lastFocus_ = nullptr;
 };
+
+// The shortcut table of a window that uses one (for the message loop), or null.
+HACCEL ShortcutsOf(HWND window);
 
 // What kind of control a child window is, from its class and style.
 platform::ControlRole RoleOf(HWND control);

@@ -286,5 +286,58 @@ class ConsoleFromTheKeyboard(KeyboardCase):
         self.assertGreater(focus["rect"][3] - focus["rect"][1], 40, focus)  # more than one line high
 
 
+class Shortcuts(KeyboardCase):
+    """The shortcut keys of the main window and the console press their buttons; the captions stay as they are."""
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        quorvel.open_main_window(cls.session, cls.gui)
+
+    def wait_for(self, title, what, condition, timeout=15):
+        deadline = time.monotonic() + timeout
+        while not condition(self.gui.dump(title)["by_name"]):
+            self.assertLess(time.monotonic(), deadline, f"timed out waiting until {what}")
+            time.sleep(0.2)
+
+    def test_1_main_window_read_and_set(self):
+        captions = {n: c["text"] for n, c in self.gui.dump(quorvel.MAIN)["by_name"].items() if n.startswith("Command")}
+        self.focus_in(quorvel.MAIN, "on a control", lambda f: f["name"] is not None)
+        for key, outcome in (("F5", "No printer linked"), ("ctrl+s", "no printer linked!"),
+                             ("F5", "No printer linked")):
+            self.gui.keys(key)
+            self.wait_for(quorvel.MAIN, f"{key} reports", lambda c: c["RichTextBox1"]["text"].strip() == outcome)
+        self.assertEqual({n: c["text"] for n, c in self.gui.dump(quorvel.MAIN)["by_name"].items()
+                          if n.startswith("Command")}, captions)
+
+    def test_2_main_window_install_driver(self):
+        self.focus_in(quorvel.MAIN, "on a control", lambda f: f["name"] is not None)
+        self.gui.keys("ctrl+d")
+        box = self.gui.message_box()
+        self.assertIn("Omblet.exe", box["text"])
+
+    def test_3_main_window_opens_the_console(self):
+        self.focus_in(quorvel.MAIN, "on a control", lambda f: f["name"] is not None)
+        self.gui.keys("ctrl+p")
+        self.gui.wait(CONSOLE)
+        self.focus_in(CONSOLE, "on a control", lambda f: f["name"] is not None and f["in_window"])
+
+    def test_4_console_add_command_clear_open_file_and_send(self):
+        self.gui.keys("ctrl+k")
+        self.wait_for(CONSOLE, "the command list shows", lambda c: c["List2"]["visible"])
+        self.gui.keys("Escape")
+        self.wait_for(CONSOLE, "the command list hides", lambda c: not c["List2"]["visible"])
+        self.gui.type(CONSOLE, "Text1", "1B 40")
+        self.gui.keys("ctrl+l")
+        self.wait_for(CONSOLE, "the send box is cleared", lambda c: c["Text1"]["text"] == "")
+        self.gui.keys("ctrl+o")
+        self.gui.file_dialog("打开二进制文件")  # cancelled
+        self.assertEqual(self.gui.message_box()["text"], "Please select file")
+        self.gui.type(CONSOLE, "Text1", "1B 4G")  # not hex: the send says the format is wrong
+        self.gui.check(CONSOLE, "CheckHEXMode", 1)
+        self.focus_in(CONSOLE, "on a control", lambda f: f["name"] is not None and f["in_window"])
+        self.gui.keys("ctrl+Return")
+        self.assertEqual(self.gui.message_box()["text"], "发送失败!格式不对！")
+
+
 if __name__ == "__main__":
     unittest.main()
