@@ -275,6 +275,9 @@ class ConsoleFromTheKeyboard(KeyboardCase):
     def test_f_after_a_hex_text_and_enter_the_caret_line_is_in_view(self):
         self.gui.type(CONSOLE, "Text1", "")
         self.gui.keys("Escape")
+        self.wait_for("the send box shows", lambda c: c["Text1"]["visible"])
+        self.gui.pointer_click(CONSOLE, "Text1")  # the send box enlarged, as the console opens
+        self.wait_for("the send box alone shows", lambda c: not c["TXTRE"]["visible"])
         self.focus_in(CONSOLE, "in the send box", lambda f: f["name"] == "Text1" and f["visible"])
         self.gui.keys("1", "B", "space", "4", "0", "Return")
         self.wait_for("the line break arrives", lambda c: c["Text1"]["text"] == "1B 40\r\n")
