@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "driver_installer/win32/live_status.h"
 #include "platform/layout/colour_scheme.h"
 
 namespace omblet_win32 {
@@ -19,16 +20,19 @@ constexpr DWORD kLabelStyle = WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSI
 constexpr UINT_PTR kTimerDelay = 1, kTimerUSBCheck = 2, kTimerEnd = 3;
 constexpr int kLabel2Id = 200, kLabel1Id = 100, kStopId = 300;
 
-// A status line with no text is hidden, so that a screen reader meets no empty, nameless lines; a line whose text
-// changes tells the screen reader that its name changed, so that the new status is read out.
+// A status line with no text is hidden, so that a screen reader meets no empty, nameless lines; each line is a live
+// region, and a line whose text changes says so, so that the new status is read out where the focus is.
 LRESULT CALLBACK AnnounceStatus(HWND line, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-  if (message == WM_NCDESTROY) ::RemoveWindowSubclass(line, &AnnounceStatus, 0);
+  if (message == WM_NCDESTROY) {
+    UnmarkLiveRegion(line);
+    ::RemoveWindowSubclass(line, &AnnounceStatus, 0);
+  }
   if (message != WM_SETTEXT) return ::DefSubclassProc(line, message, wParam, lParam);
   const auto* text = reinterpret_cast<const wchar_t*>(lParam);
   const bool empty = !text || !*text;
   const LRESULT result = ::DefSubclassProc(line, message, wParam, lParam);
   ::ShowWindow(line, empty ? SW_HIDE : SW_SHOWNA);
-  if (!empty) ::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, line, OBJID_WINDOW, CHILDID_SELF);
+  if (!empty) AnnounceChange(line);
   return result;
 }
 
@@ -43,6 +47,7 @@ struct InstallerWindowWin32::Controls {
           hwnd, L"STATIC", name.c_str(), kLabel1Id + i, kLabelStyle, "", {120, 480 + 360 * i, 9015, 315}));
       lineRefs[static_cast<size_t>(i)] = lines[static_cast<size_t>(i)].get();
       ::SetWindowSubclass(lines[static_cast<size_t>(i)]->Handle(), &AnnounceStatus, 0, 0);
+      MarkLiveRegion(lines[static_cast<size_t>(i)]->Handle());
     }
   }
 
