@@ -119,6 +119,12 @@ class StopTheWait(OmbletCase):
         self.assertTrue(focus["visible"] and focus["in_window"], focus)
         self.assertTrue(controls["CommandStop"]["text"])
 
+    def test_1b_a_changing_status_line_tells_screen_readers(self):
+        events = self.gui.win_events(CAPTION, 3500)  # the waiting line counts its scans, one a second
+        lines = {e["name"] for e in events if e["event"] == "live" and e["name"].startswith("Label1(")}
+        self.assertIn("Label1(2)", lines, events)
+        self.assertTrue(all(e["text"] for e in events if e["event"] == "live"), events)
+
     def test_2_esc_ends_the_wait(self):
         self.gui.keys("Escape")
         self.gui.gone(CAPTION)

@@ -10,6 +10,9 @@
 //   gui_driver stats --title T     handles and private bytes of the process that owns window T
 //   gui_driver focus --title T     the control that has the keyboard focus in the thread of window T, with its
 //                                  place, that of the window's client area, and the label right before it
+//   gui_driver winevents --title T --for MS
+//     the accessibility events that window T's controls raise for MS milliseconds: name changes and live-region
+//     changes, each with the control's name and its text then
 //   gui_driver probe --title T --for MS [--each MS]
 //     asks window T again and again, for MS milliseconds, whether it responds, as the system does (WM_NULL sent
 //     with a time limit, given up at once when the window counts as hung); prints how many probes went unanswered
@@ -349,6 +352,43 @@ int FocusCommand(HWND window) {
   return 0;
 }
 
+// What the hook of WinEventsCommand collects: out of context, the events arrive as messages to this thread.
+struct WinEventLog {
+  HWND window = nullptr;
+  std::string json;
+};
+WinEventLog* winEventLog = nullptr;
+
+void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG, LONG, DWORD, DWORD) {
+  if (!winEventLog || !hwnd || !::IsChild(winEventLog->window, hwnd)) return;
+  winEventLog->json += (winEventLog->json.empty() ? "" : ",") + std::string("{\"event\":") +
+                       (event == EVENT_OBJECT_NAMECHANGE ? "\"name\"" : "\"live\"") +
+                       ",\"name\":" + JsonString(Utf8(NameOf(hwnd))) + ",\"text\":" + JsonString(Utf8(Text(hwnd))) +
+                       "}";
+}
+
+int WinEventsCommand(HWND window, const std::vector<std::wstring>& args) {
+  constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED
+  const DWORD total = static_cast<DWORD>(std::wcstoul(tool_io::Option(args, L"--for", L"3000").c_str(), nullptr, 10));
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  WinEventLog log{window, {}};
+  winEventLog = &log;
+  HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_NAMECHANGE, kLiveRegionChanged, nullptr, &OnWinEvent, pid, 0,
+                                         WINEVENT_OUTOFCONTEXT);
+  if (!hook) tool_io::Fail("the event hook could not be set", 1);
+  const DWORD start = ::GetTickCount();
+  while (::GetTickCount() - start < total) {
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+  }
+  ::UnhookWinEvent(hook);
+  winEventLog = nullptr;
+  tool_io::Print("[" + log.json + "]\n");
+  return 0;
+}
+
 int ProbeCommand(HWND window, const std::vector<std::wstring>& args) {
   const DWORD total = static_cast<DWORD>(std::wcstoul(tool_io::Option(args, L"--for", L"5000").c_str(), nullptr, 10));
   const DWORD each = static_cast<DWORD>(std::wcstoul(tool_io::Option(args, L"--each", L"2000").c_str(), nullptr, 10));
@@ -434,6 +474,7 @@ int Run(const std::vector<std::wstring>& args) {
   if (command == L"stats") return StatsCommand(window);
   if (command == L"focus") return FocusCommand(window);
   if (command == L"probe") return ProbeCommand(window, args);
+  if (command == L"winevents") return WinEventsCommand(window, args);
   if (command == L"close") {
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     return 0;
