@@ -1,8 +1,11 @@
 #pragma once
 // State that several parts of the configuration tool share.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "config_tool/params/command_set.h"
 
 namespace quorvel {
 
@@ -23,6 +26,9 @@ struct MainWindowFields {
   std::string interfaceKeyName;     // registry key name of the same interface
   std::string currentModel;         // model name left by the last identity lookup
   int detectedInterfaceRow = -1;    // List4 row of the printer whose model List3 shows
+  // What the setting controls showed after the last read, or after the last Set that the printer took: a control
+  // that shows otherwise holds a change not yet written.
+  std::optional<PrinterSettings> printerSettings;
 };
 
 inline constexpr std::string_view kUsbPrinterClass = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";

@@ -16,6 +16,8 @@ void InstallerWindow::Load() {
   state_.invoiceDriverClass = InvoiceDriverClass::Unset;
   for (int i = 0; i < kStatusLineCount; ++i) Line(i).SetText("");
   Line(0).SetText("打印驱动安装中请你耐心等待");
+  controls_.stopButton.SetText(kStopCaption);
+  controls_.stopButton.SetVisible(true);
   // A spooler that is already running makes the command fail; either way the flow goes on. cmd looks for "net"
   // in its current folder first: started in the system folder, it finds the system's own, not a net.exe placed
   // beside this elevated program or in the folder it was started from.
@@ -65,6 +67,7 @@ void InstallerWindow::CheckForPrinter() {
   }
   Line(2).SetText("检测到USB打印机型号:" + state_.modelName);
   controls_.timerUSBCheck.SetEnabled(false);
+  controls_.stopButton.SetVisible(false);
   PortResolver(services_.registry, state_).ResolvePrinterPort();
   Line(4).SetText("检测到打印机虚拟端口:" + state_.portName);
   Line(5).SetText("正在将打印机驱动程序复制到你的计算机..");
@@ -76,6 +79,15 @@ void InstallerWindow::CheckForPrinter() {
   installs_ = InstallPrinterDriver(folder, services_.fileSystem.SystemFolder(),
                                    {controls_.label1, controls_.timerEnd, state_});
   StartNextInstall();
+}
+
+bool InstallerWindow::StopWaiting() {
+  if (state_.printerFound) return false;
+  controls_.timerDelay.SetEnabled(false);
+  controls_.timerUSBCheck.SetEnabled(false);
+  controls_.timerEnd.SetEnabled(false);
+  controls_.window.Close();
+  return true;
 }
 
 void InstallerWindow::StartNextInstall() {

@@ -23,6 +23,7 @@ inline constexpr std::string_view kSpoolerCommand = "cmd /c net start spooler";
 inline constexpr std::string_view kCmdExe = "cmd.exe";
 inline constexpr std::string_view kSuccessMessage = "驱动安装成功!!";
 // Replaces the countdown line when the check finds printers missing.
+inline constexpr std::string_view kStopCaption = "停止";
 inline constexpr std::string_view kFailedLine = "打印机驱动没有安装成功";
 
 // The line that shows the wait for the install programs and the outcome of the check.
@@ -37,6 +38,7 @@ struct InstallerControls {
   platform::Timer& timerDelay;
   platform::Timer& timerUSBCheck;
   platform::Timer& timerEnd;
+  platform::Label& stopButton;  // ends the wait for a printer
 };
 
 struct InstallerServices {
@@ -57,6 +59,9 @@ class InstallerWindow {
   void OnTimerDelayTick();
   void OnTimerUSBCheckTick();
   void OnTimerEndTick();
+  // The stop button or Esc: ends the wait and the window while no printer is found; true when it did. Installs
+  // that have started are never stopped halfway.
+  bool StopWaiting();
 
  private:
   platform::Label& Line(int index) { return *controls_.label1[static_cast<size_t>(index)]; }

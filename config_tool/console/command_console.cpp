@@ -228,6 +228,26 @@ void CommandConsole::OnTextBoxClick(TextBox box) {
   controls_.list2.SetVisible(false);
 }
 
+void CommandConsole::OnEscape() {
+  if (controls_.list2.Visible()) {
+    controls_.list2.SetVisible(false);
+    // The character view comes back where the list stood, unless the send box alone is in view.
+    if (state_ == ViewState::SideBySide) controls_.tascii.SetVisible(true);
+  }
+  if (!controls_.text1.Visible()) {
+    state_ = ViewState::SideBySide;
+    ShowBoxes();
+    LayOutNow();
+  }
+}
+
+bool CommandConsole::OnViewKey(TextBox box, ViewKey key) {
+  // F6 in any view box; Enter and Space only where they type nothing, in the read-only receive view.
+  const bool toggles = key == ViewKey::F6 || (box == TextBox::Receive && (key == ViewKey::Enter || key == ViewKey::Space));
+  if (toggles) OnTextBoxClick(box);
+  return toggles;
+}
+
 void CommandConsole::ShowBoxes() {
   controls_.text1.SetVisible(true);
   controls_.tascii.SetVisible(true);

@@ -89,6 +89,10 @@ class CommandConsole {
   void OnTimer3Tick();
   void OnList2DoubleClick();
   void OnTextBoxClick(TextBox box);
+  // Esc: hides the command list and brings the send box back into view; the window then puts the focus in it.
+  void OnEscape();
+  // A key on a focused view box; true when it toggled the view as a click on the box does.
+  bool OnViewKey(TextBox box, ViewKey key);
   void OnCommand1Click() { skins_.ChooseAndApply(); }
   void OnCommand2Click() { skins_.SetTransparentBorder(true); }
   void OnCommand3Click() { skins_.SetTransparentBorder(false); }

@@ -12,6 +12,8 @@ struct Box {
 
 enum class ViewState : short { SideBySide = 0, Enlarged = 1 };
 enum class TextBox { Send, Characters, Receive };  // Text1, TASCII, TXTRE
+// Keys that may stand for a click on a view box.
+enum class ViewKey { Enter, Space, F6, Other };
 
 struct ConsoleGeometry {
   Box text1, tascii, txtre, list2;

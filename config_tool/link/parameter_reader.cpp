@@ -1,6 +1,7 @@
 #include "config_tool/link/parameter_reader.h"
 
 #include "config_tool/params/command_set.h"
+#include "config_tool/params/settings_writer.h"
 
 namespace quorvel {
 
@@ -50,9 +51,30 @@ void ParameterReader::OnTimer4Tick() {
   });
 }
 
+bool ParameterReader::ChangesNotWritten() const {
+  return fields_.printerSettings && SettingsFromControls(controls_) != *fields_.printerSettings;
+}
+
+void ParameterReader::SayAutomaticReadPaused() {
+  const std::string_view note =
+      ByLanguage(process_, "自动读取已暂停：有修改还没有写入打印机。点击“设置”写入，或改回原值。",
+                 "Automatic read paused: a change is not yet written to the printer. Press Set to write it, or "
+                 "change it back.");
+  // Said once, above the last report; the view may give its line ends back in another form.
+  const std::string shown = controls_.richTextBox1.Text();
+  if (shown.find(note) == std::string::npos) controls_.richTextBox1.SetText(std::string(note) + "\r\n" + shown);
+}
+
 void ParameterReader::OnTimer3Tick() {
   if (controls_.check2.Value() == platform::CheckValue::Checked) {
-    ReadParameters();
+    // A read would put the printer's values over a change the user has not written yet: it waits for the Set,
+    // or for the change to be undone. Pausing, rather than skipping the changed controls, keeps the report and
+    // the controls telling the same story.
+    if (ChangesNotWritten()) {
+      SayAutomaticReadPaused();
+    } else {
+      ReadParameters();
+    }
     controls_.timer3.SetInterval(kAutoReadIntervalMs);
   }
   if (process_.paramsReadDone == 0) {

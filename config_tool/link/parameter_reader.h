@@ -27,6 +27,8 @@ class ParameterReader {
 
  private:
   void OnQueryWritten(WriteResult written);
+  bool ChangesNotWritten() const;
+  void SayAutomaticReadPaused();
 
   const MainWindowControls& controls_;
   const MainWindowFields& fields_;

@@ -1,6 +1,7 @@
 #include "config_tool/params/reply_decoder.h"
 
 #include "config_tool/params/model_identity.h"
+#include "config_tool/params/settings_writer.h"
 
 namespace quorvel {
 namespace {
@@ -33,6 +34,7 @@ void ReplyDecoder::Decode(Frame frame) {
   if (reported.offsetIndex) controls_.combo8.Select(*reported.offsetIndex);
   controls_.check5.SetValue(Check(reported.constantDensity));
   controls_.checkCloseOutSensor.SetValue(Check(reported.frontSensorOff));
+  fields_.printerSettings = SettingsFromControls(controls_);
 }
 
 }  // namespace quorvel

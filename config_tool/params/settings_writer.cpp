@@ -35,8 +35,9 @@ void SettingsWriter::Set() {
     return;
   }
 
+  writing_ = SettingsFromControls(controls_);
   channel_.StartWrite(
-      fields_.devicePath, ToBytes(SettingsBatch(SettingsFromControls(controls_))),
+      fields_.devicePath, ToBytes(SettingsBatch(writing_)),
       [this](WriteResult written) { OnBatchWritten(written); }, [this] { waitNotice_.Show(); });
 }
 
@@ -62,6 +63,7 @@ void SettingsWriter::OnBatchWritten(WriteResult written) {
     case WriteResult::Written:
       break;
   }
+  fields_.printerSettings = writing_;  // written: the automatic read may show the printer's values again
   controls_.window.SetEnabled(false);
   host_.OpenSettingsWait();
   process_.paramsReadDone = 1;  // no automatic read while the printer applies the settings

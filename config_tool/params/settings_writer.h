@@ -37,6 +37,7 @@ class SettingsWriter {
   MainWindowHost& host_;
   std::function<void()> reloadWindow_;
   WaitNotice waitNotice_;
+  PrinterSettings writing_;  // the settings of the Set under way
 };
 
 }  // namespace quorvel

@@ -12,6 +12,7 @@ constexpr int kClientWidthTwips = kConsoleClientTwips.width;
 constexpr int kClientHeightTwips = kConsoleClientTwips.height;
 constexpr UINT_PTR kTimer3 = 3;
 constexpr UINT kTextBoxClicked = WM_APP + 1;  // lParam: the box
+constexpr UINT kViewKeyPressed = WM_APP + 2;  // wParam: the virtual key, lParam: the box; answers 1 when it acted
 
 enum ControlId : int {
   kFixed = 100,  // labels take ids from here on
@@ -36,9 +37,11 @@ struct ConsoleWin32::Controls {
   HWND Make(const wchar_t* cls, const char* name, int id, DWORD style, RECT twips, DWORD exStyle = 0) {
     return win32::CreateNamedControl(hwnd, cls, name, id, style, "", twips, exStyle);
   }
-  HWND Rich(const char* name, int id) {
-    HWND box = Make(L"RICHEDIT50W", name, id, kTextBoxStyle, {0, 0, 100, 100}, WS_EX_CLIENTEDGE);
+  // The receive view shows what the console reports: read-only, so that Enter and Space can toggle the view.
+  HWND ReadOnlyRich(const char* name, int id) {
+    HWND box = Make(L"RICHEDIT50W", name, id, kTextBoxStyle | ES_READONLY, {0, 0, 100, 100}, WS_EX_CLIENTEDGE);
     ::SendMessageW(box, EM_SETEVENTMASK, 0, ENM_MOUSEEVENTS);  // its clicks toggle the view
+    ::SetWindowSubclass(box, &ReportViewKeys, 0, 0);
     return box;
   }
   // The boxes that show a loaded image (up to 196,608 characters of hex) are plain edit controls on one line that
@@ -46,11 +49,23 @@ struct ConsoleWin32::Controls {
   HWND ImageBox(const char* name, int id) {
     HWND box = Make(L"EDIT", name, id, kTextBoxStyle | WS_HSCROLL | ES_AUTOHSCROLL, {0, 0, 100, 100}, WS_EX_CLIENTEDGE);
     ::SetWindowSubclass(box, &ReportClicks, 0, 0);
+    ::SetWindowSubclass(box, &ReportViewKeys, 0, 0);
     return box;
   }
   static LRESULT CALLBACK ReportClicks(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     if (message == WM_LBUTTONDOWN) ::PostMessageW(::GetParent(box), kTextBoxClicked, 0, reinterpret_cast<LPARAM>(box));
     if (message == WM_NCDESTROY) ::RemoveWindowSubclass(box, &ReportClicks, 0);
+    return ::DefSubclassProc(box, message, wParam, lParam);
+  }
+  // A key the window takes as a click on the box is not typed into it (nor its character, for Space and Enter).
+  static LRESULT CALLBACK ReportViewKeys(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(box, &ReportViewKeys, 0);
+    if (message == WM_KEYDOWN && ::SendMessageW(::GetParent(box), kViewKeyPressed, wParam, reinterpret_cast<LPARAM>(box))) {
+      ::SetPropW(box, L"ViewKeyTaken", reinterpret_cast<HANDLE>(1));
+      return 0;
+    }
+    if (message == WM_CHAR && ::RemovePropW(box, L"ViewKeyTaken")) return 0;
+    if (message == WM_KEYUP) ::RemovePropW(box, L"ViewKeyTaken");
     return ::DefSubclassProc(box, message, wParam, lParam);
   }
 
@@ -71,7 +86,7 @@ struct ConsoleWin32::Controls {
   win32::Win32EditText text1{ImageBox("Text1", kText1)};
   win32::Win32EditText tascii{ImageBox("TASCII", kTascii)};
   win32::Win32ListBox list2{Make(L"LISTBOX", "List2", kList2, kListStyle | WS_CLIPSIBLINGS, {0, 0, 100, 100})};
-  win32::Win32RichText txtre{Rich("TXTRE", kTxtre)};
+  win32::Win32RichText txtre{ReadOnlyRich("TXTRE", kTxtre)};
   win32::Win32CheckBox checkHexMode{
       Make(L"BUTTON", "CheckHEXMode", kCheckHexMode, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, {0, 0, 100, 100})};
   win32::Win32CheckBox check1{
@@ -148,6 +163,27 @@ void ConsoleWin32::OnTextBoxClick(HWND box) {
   if (box == c.txtre.Handle()) logic_->OnTextBoxClick(quorvel::TextBox::Receive);
 }
 
+bool ConsoleWin32::OnViewKey(HWND box, WPARAM key) {
+  const quorvel::ViewKey viewKey = key == VK_F6       ? quorvel::ViewKey::F6
+                                   : key == VK_RETURN ? quorvel::ViewKey::Enter
+                                   : key == VK_SPACE  ? quorvel::ViewKey::Space
+                                                      : quorvel::ViewKey::Other;
+  Controls& c = *controls_;
+  const quorvel::TextBox which = box == c.text1.Handle()    ? quorvel::TextBox::Send
+                                 : box == c.tascii.Handle() ? quorvel::TextBox::Characters
+                                                            : quorvel::TextBox::Receive;
+  if (!logic_->OnViewKey(which, viewKey)) return false;
+  ApplyGeometry();
+  return true;
+}
+
+void ConsoleWin32::OnEscape() {
+  if (!logic_) return;
+  logic_->OnEscape();
+  ApplyGeometry();
+  ::SetFocus(controls_->text1.Handle());
+}
+
 void ConsoleWin32::OnCommand(int id, int notification) {
   if (!logic_) return;
   if (notification == BN_CLICKED) {
@@ -184,7 +220,12 @@ LRESULT ConsoleWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       for (HWND box : {controls_->text1.Handle(), controls_->tascii.Handle(), controls_->txtre.Handle()}) {
         win32::LeaveOnTabAndEscape(box);
       }
-      UseDialogKeys(quorvel::kConsoleSpokenNames);
+      {
+        win32::DialogKeyboard& keys = UseDialogKeys(quorvel::kConsoleSpokenNames);
+        keys.ShowsOver({"List2"});
+        keys.OnEscape([this] { OnEscape(); });
+        keys.UseShortcuts(L"CONSOLE_SHORTCUTS");
+      }
       ApplyGeometry();
       return 0;
     }
@@ -211,6 +252,8 @@ LRESULT ConsoleWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       }
       return 0;
     }
+    case kViewKeyPressed:
+      return logic_ && OnViewKey(reinterpret_cast<HWND>(lParam), wParam) ? 1 : 0;
     case kTextBoxClicked:
       if (logic_) {
         OnTextBoxClick(reinterpret_cast<HWND>(lParam));

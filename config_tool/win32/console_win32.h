@@ -28,6 +28,8 @@ class ConsoleWin32 : public win32::BaseWindow<ConsoleWin32> {
   struct Controls;
   void OnCommand(int id, int notification);
   void OnTextBoxClick(HWND box);
+  bool OnViewKey(HWND box, WPARAM key);
+  void OnEscape();
   void ApplyGeometry();
   void ClientSizeTwips(int& width, int& height) const;
 

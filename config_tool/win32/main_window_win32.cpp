@@ -219,7 +219,7 @@ LRESULT MainWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
       CreateControls();
       logic_->Load();
       win32::LeaveOnTabAndEscape(controls_->richTextBox1.Handle());
-      UseDialogKeys();
+      UseDialogKeys().UseShortcuts(L"MAIN_SHORTCUTS");
       return 0;
     case WM_GETFONT:  // the font controls take when they are made
       return reinterpret_cast<LRESULT>(controlFont_.Get());

@@ -1,7 +1,10 @@
 #include "driver_installer/win32/installer_window_win32.h"
 
+#include <commctrl.h>
+
 #include <string>
 
+#include "driver_installer/win32/live_status.h"
 #include "platform/layout/colour_scheme.h"
 
 namespace omblet_win32 {
@@ -15,7 +18,23 @@ constexpr DWORD kFixedSingle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINI
 // Device texts carry "&": no mnemonic prefixes. A line too long for its width ends in an ellipsis.
 constexpr DWORD kLabelStyle = WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS;
 constexpr UINT_PTR kTimerDelay = 1, kTimerUSBCheck = 2, kTimerEnd = 3;
-constexpr int kLabel2Id = 200, kLabel1Id = 100;
+constexpr int kLabel2Id = 200, kLabel1Id = 100, kStopId = 300;
+
+// A status line with no text is hidden, so that a screen reader meets no empty, nameless lines; each line is a live
+// region, and a line whose text changes says so, so that the new status is read out where the focus is.
+LRESULT CALLBACK AnnounceStatus(HWND line, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (message == WM_NCDESTROY) {
+    UnmarkLiveRegion(line);
+    ::RemoveWindowSubclass(line, &AnnounceStatus, 0);
+  }
+  if (message != WM_SETTEXT) return ::DefSubclassProc(line, message, wParam, lParam);
+  const auto* text = reinterpret_cast<const wchar_t*>(lParam);
+  const bool empty = !text || !*text;
+  const LRESULT result = ::DefSubclassProc(line, message, wParam, lParam);
+  ::ShowWindow(line, empty ? SW_HIDE : SW_SHOWNA);
+  if (!empty) AnnounceChange(line);
+  return result;
+}
 
 }  // namespace
 
@@ -27,6 +46,8 @@ struct InstallerWindowWin32::Controls {
       lines[static_cast<size_t>(i)] = std::make_unique<win32::Win32Label>(win32::CreateNamedControl(
           hwnd, L"STATIC", name.c_str(), kLabel1Id + i, kLabelStyle, "", {120, 480 + 360 * i, 9015, 315}));
       lineRefs[static_cast<size_t>(i)] = lines[static_cast<size_t>(i)].get();
+      ::SetWindowSubclass(lines[static_cast<size_t>(i)]->Handle(), &AnnounceStatus, 0, 0);
+      MarkLiveRegion(lines[static_cast<size_t>(i)]->Handle());
     }
   }
 
@@ -35,6 +56,10 @@ struct InstallerWindowWin32::Controls {
   win32::Win32Label label2{win32::CreateNamedControl(hwnd, L"STATIC", "Label2", kLabel2Id, kLabelStyle, "",
                                                      {120, 120, 9015, 315})};
   std::array<std::unique_ptr<win32::Win32Label>, omblet::kStatusLineCount> lines;
+  // Below the last status line; the one control that takes the focus while the window waits for a printer.
+  win32::Win32Label stopButton{win32::CreateNamedControl(hwnd, L"BUTTON", "CommandStop", kStopId,
+                                                         WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, "",
+                                                         {8100, 6000, 1000, 420})};
   omblet::StatusLines lineRefs{};
   win32::Win32Timer timerDelay{hwnd, kTimerDelay};
   win32::Win32Timer timerUSBCheck{hwnd, kTimerUSBCheck};
@@ -64,7 +89,7 @@ void InstallerWindowWin32::CreateControls() {
   controls_ = std::make_unique<Controls>(Handle());
   logic_ = std::make_unique<omblet::InstallerWindow>(
       omblet::InstallerControls{controls_->window, controls_->label2, controls_->lineRefs, controls_->timerDelay,
-                                controls_->timerUSBCheck, controls_->timerEnd},
+                                controls_->timerUSBCheck, controls_->timerEnd, controls_->stopButton},
       omblet::InstallerServices{wmi_, registry_, launcher_, spooler_, dialogs_, fileSystem_});
 }
 
@@ -88,7 +113,13 @@ LRESULT InstallerWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM 
     case WM_CREATE:
       CreateControls();
       logic_->Load();
-      UseDialogKeys();
+      UseDialogKeys().OnEscape([this] {
+        if (logic_) logic_->StopWaiting();
+      });
+      return 0;
+    case WM_COMMAND:
+      if (logic_ && LOWORD(wParam) == kStopId && HIWORD(wParam) == BN_CLICKED) logic_->StopWaiting();
+      if (Keyboard()) Keyboard()->Arrange();  // the button hides once the installs start
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_);

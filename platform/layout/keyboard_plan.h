@@ -26,6 +26,8 @@ struct PlacedControl {
   bool visible = true;
   std::string text;  // its caption (frames, labels, buttons)
   bool selected = false;  // an option button that is chosen
+  // Shown over other controls (a list that takes a box's place): while it shows, what lies under its box is covered.
+  bool overlay = false;
 };
 
 struct KeyboardEntry {
@@ -162,6 +164,27 @@ inline KeyboardPlan PlanKeyboard(const std::vector<PlacedControl>& controls, Pla
   ReadingOrder(top);
   std::vector<size_t> order;
   Flatten(top, order);
+  // A shown overlay covers the controls whose centre lies in its box: it goes right before the first of them, so
+  // that it is drawn over them, and they are no tab stops.
+  std::vector<bool> covered(controls.size(), false);
+  for (size_t o = 0; o < controls.size(); ++o) {
+    if (!controls[o].overlay || !controls[o].visible) continue;
+    size_t firstCovered = order.size();
+    for (size_t at = 0; at < order.size(); ++at) {
+      const size_t i = order[at];
+      if (i == o || controls[i].overlay || !Contains(controls[o].box, controls[i].box.CentreX(),
+                                                     controls[i].box.CentreY())) {
+        continue;
+      }
+      covered[i] = true;
+      firstCovered = std::min(firstCovered, at);
+    }
+    auto overlayAt = std::find(order.begin(), order.end(), o);
+    if (firstCovered < static_cast<size_t>(overlayAt - order.begin())) {
+      order.erase(overlayAt);
+      order.insert(order.begin() + static_cast<std::ptrdiff_t>(firstCovered), o);
+    }
+  }
 
   KeyboardPlan plan;
   size_t previous = none;
@@ -171,7 +194,7 @@ inline KeyboardPlan PlanKeyboard(const std::vector<PlacedControl>& controls, Pla
     const PlacedControl& control = controls[index];
     KeyboardEntry entry{control.name, false, false, {}};
     const bool inSight = control.visible && Contains(client, control.box.CentreX(), control.box.CentreY());
-    entry.tabStop = TakesFocus(control.role) && inSight;
+    entry.tabStop = TakesFocus(control.role) && inSight && !covered[index];
     if (TakesFocus(control.role)) {
       // Options of one frame form one group; every other control is a group of its own.
       const bool continuesOptions = control.role == ControlRole::OptionButton &&

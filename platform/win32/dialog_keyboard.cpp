@@ -12,6 +12,7 @@ namespace win32 {
 namespace {
 
 constexpr wchar_t kNameLabelMark[] = L"SpokenNameLabel";
+constexpr wchar_t kShortcutsProperty[] = L"KeyboardShortcuts";
 
 bool IsNameLabel(HWND child) { return ::GetPropW(child, kNameLabelMark) != nullptr; }
 
@@ -89,10 +90,21 @@ platform::ControlRole RoleOf(HWND control) {
   return ControlRole::Other;
 }
 
+HACCEL ShortcutsOf(HWND window) { return static_cast<HACCEL>(::GetPropW(window, kShortcutsProperty)); }
+
 void LeaveOnTabAndEscape(HWND multiLineBox) { ::SetWindowSubclass(multiLineBox, &PassTabAndEscape, 0, 0); }
 
 DialogKeyboard::DialogKeyboard(HWND window, std::map<std::string, std::string> spokenNames, std::string defaultButton)
     : window_(window), spokenNames_(std::move(spokenNames)), defaultButton_(std::move(defaultButton)) {}
+
+// A table loaded from the resources is the module's: it needs no freeing.
+DialogKeyboard::~DialogKeyboard() { ::RemovePropW(window_, kShortcutsProperty); }
+
+void DialogKeyboard::UseShortcuts(const wchar_t* tableName) {
+  if (HACCEL table = ::LoadAcceleratorsW(::GetModuleHandleW(nullptr), tableName)) {
+    ::SetPropW(window_, kShortcutsProperty, table);
+  }
+}
 
 void DialogKeyboard::Arrange() {
   std::vector<HWND> handles;
@@ -108,6 +120,7 @@ void DialogKeyboard::Arrange() {
     control.box = {box.left, box.top, box.right, box.bottom};
     control.role = RoleOf(child);
     control.visible = (::GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) != 0;
+    control.overlay = overlays_.count(control.name) != 0;
     control.selected = control.role == platform::ControlRole::OptionButton &&
                        ::SendMessageW(child, BM_GETCHECK, 0, 0) == BST_CHECKED;
     // Only captions are read: a box may hold millions of characters.
@@ -210,12 +223,19 @@ bool DialogKeyboard::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
       result = 0;
       return true;
     case WM_COMMAND:
+      if (HIWORD(wParam) == 1 && lParam == 0) {  // a shortcut
+        HWND button = ::GetDlgItem(window_, LOWORD(wParam));
+        if (CanTakeFocus(button)) ::SendMessageW(button, BM_CLICK, 0, 0);
+        result = 0;
+        return true;
+      }
       // The dialog keys arrive as the dialog commands: Enter as IDOK, Esc as IDCANCEL. Esc never closes a
       // window or drops what was typed.
       // A button of the window whose id happens to be IDOK or IDCANCEL is a click, not a key.
       if (HIWORD(wParam) == 0 && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) &&
           (lParam == 0 || ::GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) != LOWORD(wParam))) {
         if (LOWORD(wParam) == IDOK) OnEnter();
+        if (LOWORD(wParam) == IDCANCEL && escape_) escape_();
         result = 0;
         return true;
       }

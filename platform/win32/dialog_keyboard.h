@@ -4,7 +4,9 @@
 // Enter and Esc as the plan says. The message loop's IsDialogMessage does Tab, the arrows and Space.
 #include <windows.h>
 
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
 
 #include "platform/layout/keyboard_plan.h"
@@ -16,9 +18,17 @@ class DialogKeyboard {
   // `spokenNames`: names for boxes that have neither a label nor a frame; `defaultButton`: the control Enter
   // presses where the focus is on no button or list ("" for none).
   DialogKeyboard(HWND window, std::map<std::string, std::string> spokenNames = {}, std::string defaultButton = {});
+  ~DialogKeyboard();
   DialogKeyboard(const DialogKeyboard&) = delete;
   DialogKeyboard& operator=(const DialogKeyboard&) = delete;
 
+  // Controls (by name) that are shown over others: while one shows, what it covers is no tab stop.
+  void ShowsOver(std::set<std::string> overlays) { overlays_ = std::move(overlays); }
+  // What Esc does; without it Esc does nothing (it never closes the window or drops what was typed).
+  void OnEscape(std::function<void()> escape) { escape_ = std::move(escape); }
+  // Keyboard shortcuts: the accelerator table `tableName` of the program's resources. Each shortcut's command id
+  // is a button's id, and the shortcut presses that button while it is shown and enabled, captions unchanged.
+  void UseShortcuts(const wchar_t* tableName);
   // Plans again from where the controls are now and what is shown: after a layout or a change of visibility.
   void Arrange();
   void FocusFirst();
@@ -33,9 +43,14 @@ class DialogKeyboard {
   HWND window_;
   std::map<std::string, std::string> spokenNames_;
   std::string defaultButton_;
+  std::set<std::string> overlays_;
+  std::function<void()> escape_;
   std::string firstTabStop_;
   HWND lastFocus_ = nullptr;
 };
+
+// The shortcut table of a window that uses one (for the message loop), or null.
+HACCEL ShortcutsOf(HWND window);
 
 // What kind of control a child window is, from its class and style.
 platform::ControlRole RoleOf(HWND control);

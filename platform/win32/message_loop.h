@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "platform/win32/dialog_keyboard.h"
 #include "platform/win32/system_library.h"
 
 namespace win32 {
@@ -20,6 +21,9 @@ inline int RunMessageLoop() {
   MSG message{};
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
     HWND active = ::GetActiveWindow();
+    if (HACCEL shortcuts = active ? ShortcutsOf(active) : nullptr) {
+      if (::TranslateAcceleratorW(active, shortcuts, &message)) continue;
+    }
     if (active && ::IsDialogMessageW(active, &message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);

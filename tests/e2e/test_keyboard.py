@@ -11,12 +11,8 @@ CONSOLE = "Lumisk-条码打印机指令测试"
 OUT_OF_SIGHT = {"List4", "ComboPrinter", "Command10"}
 
 
-class FromTheKeyboard(WineTestCase):
-    @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        quorvel.start(cls.session, cls.gui)
-
+class KeyboardCase(WineTestCase):
+    """Waiting for the focus, and Tab rounds, with real key presses."""
     def focus_in(self, title, what, condition, timeout=15):
         """Waits until the focus in window `title` meets `condition`, and returns it."""
         deadline = time.monotonic() + timeout
@@ -66,6 +62,13 @@ class FromTheKeyboard(WineTestCase):
                 return
             self.press_until_focus_moves(title, key)
         self.fail(f"{key} never reached {name} in {title}")
+
+
+class FromTheKeyboard(KeyboardCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        quorvel.start(cls.session, cls.gui)
 
     def test_1_launcher_opens_with_the_focus_on_its_first_control_and_tabs_in_reading_order(self):
         chosen = [name for name, c in self.gui.dump(quorvel.LAUNCHER)["by_name"].items()
@@ -190,6 +193,153 @@ class FromTheKeyboard(WineTestCase):
         while self.gui.dump(quorvel.HANDHELD)["by_name"]["TextPairCode"]["text"] != "123":
             self.assertLess(time.monotonic(), deadline, "the pairing code box lost its text or the window closed")
             time.sleep(0.2)
+
+
+class ConsoleFromTheKeyboard(KeyboardCase):
+    """The console's command list, views and send box with real key presses (after the clicks that set up each
+    case)."""
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        quorvel.open_main_window(cls.session, cls.gui)
+        cls.gui.click(quorvel.MAIN, "Command6")
+        cls.gui.wait(CONSOLE)
+
+    def controls(self):
+        return self.gui.dump(CONSOLE)["by_name"]
+
+    def wait_for(self, what, condition, timeout=10):
+        deadline = time.monotonic() + timeout
+        while not condition(self.controls()):
+            self.assertLess(time.monotonic(), deadline, f"timed out waiting until {what}")
+            time.sleep(0.2)
+
+    def show_command_list(self):
+        self.gui.type(CONSOLE, "Text1", "")
+        self.gui.click(CONSOLE, "CommandC")
+        self.wait_for("the command list shows", lambda c: c["List2"]["visible"])
+        self.tab_to(CONSOLE, "List2")
+
+    def test_a_tab_from_the_command_list_goes_to_a_control_in_sight_and_typing_leaves_the_send_box_alone(self):
+        self.show_command_list()
+        focus = self.press_until_focus_moves(CONSOLE, "Tab")
+        self.assertNotEqual(focus["name"], "Text1")
+        self.assert_visible_inside(CONSOLE, focus)
+        self.gui.keys("space", "0", "A")
+        self.assertNotIn("Text1", self.tab_round(CONSOLE))
+        self.assertEqual(self.controls()["Text1"]["text"], "")
+
+    def test_b_esc_hides_the_command_list_and_returns_to_the_send_box(self):
+        self.show_command_list()
+        self.gui.keys("Escape")
+        self.wait_for("the command list hides", lambda c: not c["List2"]["visible"])
+        self.focus_in(CONSOLE, "in the send box", lambda f: f["name"] == "Text1" and f["visible"])
+        self.gui.keys("a")
+        self.wait_for("the send box takes the key", lambda c: c["Text1"]["text"] == "a")
+
+    def probe(self):
+        """The probe from the send box enlarged, as the console opens: its outcome takes the send box's place."""
+        self.gui.keys("Escape")  # the send box back in view
+        self.wait_for("the send box shows", lambda c: c["Text1"]["visible"])
+        self.gui.pointer_click(CONSOLE, "Text1")
+        self.wait_for("the send box alone shows", lambda c: not c["TXTRE"]["visible"])
+        self.gui.click(CONSOLE, "Command8")
+        self.wait_for("the probe shows its outcome", lambda c: c["TXTRE"]["text"] and not c["Text1"]["visible"])
+
+    def test_c_after_the_probe_esc_brings_the_send_box_back(self):
+        self.probe()
+        self.gui.keys("Escape")
+        self.wait_for("the send box shows", lambda c: c["Text1"]["visible"])
+        self.focus_in(CONSOLE, "in the send box", lambda f: f["name"] == "Text1" and f["visible"])
+
+    def test_d_the_receive_view_is_read_only_and_enter_or_space_on_it_toggles_the_views(self):
+        self.probe()
+        self.assertTrue(self.controls()["TXTRE"]["read_only"])
+        result = self.controls()["TXTRE"]["text"]
+        self.tab_to(CONSOLE, "TXTRE")
+        self.gui.keys("Return")  # enlarged -> side by side
+        self.wait_for("the three views show", lambda c: c["Text1"]["visible"] and c["TASCII"]["visible"])
+        self.gui.keys("space")  # side by side -> the receive view enlarged
+        self.wait_for("the receive view alone shows", lambda c: not c["Text1"]["visible"])
+        self.assertEqual(self.controls()["TXTRE"]["text"], result)
+
+    def test_e_f6_toggles_the_focused_view_as_a_click_does(self):
+        self.probe()
+        self.tab_to(CONSOLE, "TXTRE")
+        self.gui.keys("F6")
+        self.wait_for("the three views show", lambda c: c["Text1"]["visible"] and c["TASCII"]["visible"])
+        self.tab_to(CONSOLE, "Text1")
+        self.gui.keys("F6")  # the send box enlarged, the others hidden, as its click does
+        self.wait_for("the send box alone shows", lambda c: c["Text1"]["visible"] and not c["TXTRE"]["visible"])
+
+    def test_f_after_a_hex_text_and_enter_the_caret_line_is_in_view(self):
+        self.gui.type(CONSOLE, "Text1", "")
+        self.gui.keys("Escape")
+        self.wait_for("the send box shows", lambda c: c["Text1"]["visible"])
+        self.gui.pointer_click(CONSOLE, "Text1")  # the send box enlarged, as the console opens
+        self.wait_for("the send box alone shows", lambda c: not c["TXTRE"]["visible"])
+        self.focus_in(CONSOLE, "in the send box", lambda f: f["name"] == "Text1" and f["visible"])
+        self.gui.keys("1", "B", "space", "4", "0", "Return")
+        self.wait_for("the line break arrives", lambda c: c["Text1"]["text"] == "1B 40\r\n")
+        focus = self.gui.focus(CONSOLE)
+        self.session.screenshot("console-line-break")
+        self.assertEqual(focus["caret_line"], 1, focus)
+        self.assertLessEqual(focus["first_line"], 1, focus)
+        self.assertTrue(focus["caret_in_view"], focus)
+        self.assertGreater(focus["rect"][3] - focus["rect"][1], 40, focus)  # more than one line high
+
+
+class Shortcuts(KeyboardCase):
+    """The shortcut keys of the main window and the console press their buttons; the captions stay as they are."""
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        quorvel.open_main_window(cls.session, cls.gui)
+
+    def wait_for(self, title, what, condition, timeout=15):
+        deadline = time.monotonic() + timeout
+        while not condition(self.gui.dump(title)["by_name"]):
+            self.assertLess(time.monotonic(), deadline, f"timed out waiting until {what}")
+            time.sleep(0.2)
+
+    def test_1_main_window_read_and_set(self):
+        captions = {n: c["text"] for n, c in self.gui.dump(quorvel.MAIN)["by_name"].items() if n.startswith("Command")}
+        self.focus_in(quorvel.MAIN, "on a control", lambda f: f["name"] is not None)
+        for key, outcome in (("F5", "No printer linked"), ("ctrl+s", "no printer linked!"),
+                             ("F5", "No printer linked")):
+            self.gui.keys(key)
+            self.wait_for(quorvel.MAIN, f"{key} reports", lambda c: c["RichTextBox1"]["text"].strip() == outcome)
+        self.assertEqual({n: c["text"] for n, c in self.gui.dump(quorvel.MAIN)["by_name"].items()
+                          if n.startswith("Command")}, captions)
+
+    def test_2_main_window_install_driver(self):
+        self.focus_in(quorvel.MAIN, "on a control", lambda f: f["name"] is not None)
+        self.gui.keys("ctrl+d")
+        box = self.gui.message_box()
+        self.assertIn("Omblet.exe", box["text"])
+
+    def test_3_main_window_opens_the_console(self):
+        self.focus_in(quorvel.MAIN, "on a control", lambda f: f["name"] is not None)
+        self.gui.keys("ctrl+p")
+        self.gui.wait(CONSOLE)
+        self.focus_in(CONSOLE, "on a control", lambda f: f["name"] is not None and f["in_window"])
+
+    def test_4_console_add_command_clear_open_file_and_send(self):
+        self.gui.keys("ctrl+k")
+        self.wait_for(CONSOLE, "the command list shows", lambda c: c["List2"]["visible"])
+        self.gui.keys("Escape")
+        self.wait_for(CONSOLE, "the command list hides", lambda c: not c["List2"]["visible"])
+        self.gui.type(CONSOLE, "Text1", "1B 40")
+        self.gui.keys("ctrl+l")
+        self.wait_for(CONSOLE, "the send box is cleared", lambda c: c["Text1"]["text"] == "")
+        self.gui.keys("ctrl+o")
+        self.gui.file_dialog("打开二进制文件")  # cancelled
+        self.assertEqual(self.gui.message_box()["text"], "Please select file")
+        self.gui.type(CONSOLE, "Text1", "1B 4G")  # not hex: the send says the format is wrong
+        self.gui.check(CONSOLE, "CheckHEXMode", 1)
+        self.focus_in(CONSOLE, "on a control", lambda f: f["name"] is not None and f["in_window"])
+        self.gui.keys("ctrl+Return")
+        self.assertEqual(self.gui.message_box()["text"], "发送失败!格式不对！")
 
 
 if __name__ == "__main__":

@@ -101,6 +101,40 @@ class OmbletCase(WineTestCase):
         self.gui.wait(CAPTION, timeout_ms=30000)
 
 
+class StopTheWait(OmbletCase):
+    """No printer attached: the window waits for one until its stop button or Esc ends it."""
+    def wait_for_the_printer_wait(self):
+        self.start_program()
+        self.devices(HUB)
+        self.wait_for(lambda l: l[2].startswith(WAITING), what="the wait for a printer")
+
+    def test_1_only_lines_with_text_show_and_the_stop_button_has_the_focus(self):
+        self.wait_for_the_printer_wait()
+        controls = self.gui.dump(CAPTION)["by_name"]
+        for i in range(15):
+            line = controls[f"Label1({i})"]
+            self.assertEqual(line["visible"], bool(line["text"]), line)
+        focus = self.gui.focus(CAPTION)
+        self.assertEqual(focus["name"], "CommandStop", focus)
+        self.assertTrue(focus["visible"] and focus["in_window"], focus)
+        self.assertTrue(controls["CommandStop"]["text"])
+
+    def test_1b_a_changing_status_line_tells_screen_readers(self):
+        events = self.gui.win_events(CAPTION, 3500)  # the waiting line counts its scans, one a second
+        lines = {e["name"] for e in events if e["event"] == "live" and e["name"].startswith("Label1(")}
+        self.assertIn("Label1(2)", lines, events)
+        self.assertTrue(all(e["text"] for e in events if e["event"] == "live"), events)
+
+    def test_2_esc_ends_the_wait(self):
+        self.gui.keys("Escape")
+        self.gui.gone(CAPTION)
+
+    def test_3_the_stop_button_ends_the_wait(self):
+        self.wait_for_the_printer_wait()
+        self.gui.keys("Return")  # on the focused stop button
+        self.gui.gone(CAPTION)
+
+
 class VerifiedInstall(OmbletCase):
     """A printer plugged in late; printui installs both printers."""
     stub_adds_printers = True

@@ -101,6 +101,35 @@ class ReadAndWrite(QuorvelCase):
         self.assertEqual(c["Combo8"]["items"][c["Combo8"]["selected"]], "-14 mm")
 
 
+class AutomaticRead(QuorvelCase):
+    def queries(self):
+        return self.printer.received().count(b"RETURN VALUE\r\n")
+
+    def test_a_change_not_yet_written_is_kept_until_it_is_undone(self):
+        self.assertEqual(self.controls()["Combo4"]["selected"], 1)  # the printer's speed limit, read at load
+        self.gui.check(CAPTION, "Check2", 1)
+        start = self.queries()
+        deadline = time.monotonic() + 15
+        while self.queries() == start:
+            self.assertLess(time.monotonic(), deadline, "no automatic read came")
+            time.sleep(0.2)
+        quorvel.wait_for_first_read(self.gui)
+        self.gui.select(CAPTION, "Combo4", 0)
+        self.wait_for(lambda c: "Automatic read paused" in c["RichTextBox1"]["text"], timeout=15,
+                      what="the automatic read to say it is paused")
+        paused_at = self.queries()
+        time.sleep(7)  # two more ticks of the automatic read
+        self.assertEqual(self.controls()["Combo4"]["selected"], 0)
+        self.assertEqual(self.queries(), paused_at)
+        self.gui.select(CAPTION, "Combo4", 1)  # undone: the automatic read goes on
+        deadline = time.monotonic() + 15
+        while self.queries() == paused_at:
+            self.assertLess(time.monotonic(), deadline, "the automatic read did not go on")
+            time.sleep(0.2)
+        self.wait_for(lambda c: c["RichTextBox1"]["text"].startswith("Read correct!"), what="the read's report")
+        self.gui.check(CAPTION, "Check2", 0)
+
+
 class SilentPrinter(QuorvelCase):
     printer_mode = "silent"
 

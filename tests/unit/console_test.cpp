@@ -352,6 +352,59 @@ TEST(ConsoleViewState, ClicksToggleTheEnlargedBox) {
   EXPECT_EQ(f.console.Geometry().tascii.width, 196000);
 }
 
+TEST(ConsoleKeys, EscHidesTheCommandListAndBringsTheSendBoxBack) {
+  struct Case {
+    const char* what;
+    std::vector<quorvel::TextBox> clicks;  // before the command list shows
+    bool listShown;
+    bool characterViewAfter;
+  };
+  const Case cases[] = {
+      {"send box enlarged, list over it", {}, true, false},
+      {"side by side, list over the character view", {quorvel::TextBox::Receive}, true, true},
+      {"receive view enlarged, no list", {quorvel::TextBox::Receive, quorvel::TextBox::Receive}, false, true},
+      {"character view enlarged, no list", {quorvel::TextBox::Receive, quorvel::TextBox::Characters}, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ConsoleFixture f;
+    for (quorvel::TextBox box : c.clicks) f.console.OnTextBoxClick(box);
+    if (c.listShown) f.console.OnCommandCClick();
+    f.console.OnEscape();
+    EXPECT_FALSE(f.list2.Visible());
+    EXPECT_TRUE(f.text1.Visible());
+    EXPECT_EQ(f.tascii.Visible(), c.characterViewAfter);
+  }
+}
+
+TEST(ConsoleKeys, F6TogglesAnyViewAndEnterOrSpaceOnlyTheReadOnlyReceiveView) {
+  using quorvel::TextBox;
+  using quorvel::ViewKey;
+  struct Case {
+    TextBox box;
+    ViewKey key;
+    bool toggles;
+  };
+  const Case cases[] = {
+      {TextBox::Send, ViewKey::F6, true},         {TextBox::Characters, ViewKey::F6, true},
+      {TextBox::Receive, ViewKey::F6, true},      {TextBox::Receive, ViewKey::Enter, true},
+      {TextBox::Receive, ViewKey::Space, true},   {TextBox::Send, ViewKey::Enter, false},
+      {TextBox::Send, ViewKey::Space, false},     {TextBox::Characters, ViewKey::Enter, false},
+      {TextBox::Receive, ViewKey::Other, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.box) * 10 + static_cast<int>(c.key));
+    ConsoleFixture f;
+    f.console.OnTextBoxClick(TextBox::Receive);  // side by side
+    ConsoleFixture clicked;
+    clicked.console.OnTextBoxClick(TextBox::Receive);
+    clicked.console.OnTextBoxClick(c.box);
+    EXPECT_EQ(f.console.OnViewKey(c.box, c.key), c.toggles);
+    EXPECT_EQ(f.console.State(), c.toggles ? clicked.console.State() : quorvel::ViewState::SideBySide);
+    EXPECT_EQ(f.text1.Visible(), c.toggles ? clicked.text1.Visible() : true);
+  }
+}
+
 struct FileLoad : ConsoleFixture {
   void Load(const Bytes& bytes) {
     files.files["C:\\fw.bin"] = bytes;

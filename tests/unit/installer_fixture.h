@@ -112,6 +112,7 @@ struct InstallerFixture {
   FakeClock clock;
   fakes::FakeWindow window;
   fakes::FakeLabel label2;
+  fakes::FakeLabel stopButton;
   std::array<fakes::FakeLabel, omblet::kStatusLineCount> lines;
   omblet::StatusLines lineRefs = [this] {
     omblet::StatusLines refs{};
@@ -127,7 +128,7 @@ struct InstallerFixture {
   WatchingDialogs dialogs{window};
   fakes::FakeFileSystem fileSystem;
 
-  omblet::InstallerWindow installer{{window, label2, lineRefs, timerDelay, timerUSBCheck, timerEnd},
+  omblet::InstallerWindow installer{{window, label2, lineRefs, timerDelay, timerUSBCheck, timerEnd, stopButton},
                                     {wmi, registry, launcher, spooler, dialogs, fileSystem}};
 };
 

@@ -56,6 +56,41 @@ TEST_F(InstallerFlow, LoadShowsTheFirstLinesAndStartsTheSpoolerHidden) {
   EXPECT_FALSE(timerEnd.Running());
 }
 
+// Without a printer the window would wait for ever: its button (or Esc) ends the wait and the window, until a
+// printer is found; the installs that then start are not stopped halfway.
+TEST_F(InstallerFlow, TheWaitForAPrinterCanBeStoppedUntilAPrinterIsFound) {
+  struct Case {
+    const char* what;
+    uint64_t stopAt;
+    bool printerAttached;
+    bool stops;
+  };
+  const Case cases[] = {
+      {"while the spooler starts", 2000, false, true},
+      {"while no printer is attached", 30000, false, true},
+      {"once the installs run", 30000, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    InstallerFixture f;
+    if (c.printerAttached) {
+      f.wmi.dependents = {DependentOf(kPrinter)};
+      f.RegisterPrinter(kPrinter, "0", 1);
+    }
+    f.installer.Load();
+    EXPECT_TRUE(f.stopButton.Visible());
+    EXPECT_FALSE(f.stopButton.Text().empty());
+    f.RunUntil(c.stopAt);
+    EXPECT_EQ(f.stopButton.Visible(), c.stops);
+    EXPECT_EQ(f.installer.StopWaiting(), c.stops);
+    EXPECT_EQ(f.window.closed, c.stops);
+    if (c.stops) {
+      EXPECT_FALSE(f.timerDelay.Running() || f.timerUSBCheck.Running() || f.timerEnd.Running());
+      EXPECT_TRUE(f.dialogs.messages.empty());
+    }
+  }
+}
+
 TEST_F(InstallerFlow, FiveDotsAtFourSecondsThenDetectionAtFive) {
   installer.Load();
   RunUntil(0);

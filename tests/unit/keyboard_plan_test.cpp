@@ -82,6 +82,25 @@ TEST(KeyboardPlan, ControlsOutOfSightOrHiddenOrLabelsAreNoTabStops) {
   EXPECT_EQ(position("LabelY") + 1, position("ComboY"));  // the label right before the box it names
 }
 
+TEST(KeyboardPlan, AControlCoveredByAShownOverlayIsNoTabStopAndTheOverlayGoesRightBeforeIt) {
+  // A send box with a list shown over it, created after it, and buttons below; a box beside the list stays.
+  std::vector<PlacedControl> controls = {
+      At("Send", ControlRole::MultiLineText, 100, 100, 4000, 3000),
+      At("Beside", ControlRole::MultiLineText, 4200, 100, 2000, 3000),
+      At("Commands", ControlRole::List, 100, 100, 4000, 3000),
+      At("Clear", ControlRole::PushButton, 100, 3300, 1000, 400),
+  };
+  controls[2].overlay = true;
+  auto plan = platform::PlanKeyboard(controls, {0, 0, 8000, 4000});
+  EXPECT_EQ(TabOrder(plan), (std::vector<std::string>{"Commands", "Beside", "Clear"}));
+  EXPECT_EQ(plan.order.size(), controls.size());
+  EXPECT_EQ(plan.order[0].name, "Commands");  // in front of what it covers
+  EXPECT_EQ(plan.order[1].name, "Send");
+  controls[2].visible = false;  // the list hidden: the box is a tab stop again
+  EXPECT_EQ(TabOrder(platform::PlanKeyboard(controls, {0, 0, 8000, 4000})),
+            (std::vector<std::string>{"Send", "Beside", "Clear"}));
+}
+
 TEST(KeyboardPlan, OptionsOfOneFrameFormOneGroupAndEveryOtherControlIsAGroupOfItsOwn) {
   auto plan = platform::PlanKeyboard(ColumnsWindow(), {0, 0, 14310, 9990});
   EXPECT_TRUE(Entry(plan, "Option1").groupStart);

@@ -124,6 +124,62 @@ TEST_F(Reading, AutomaticReadFollowsItsTickBoxAndThePendingFlag) {
   EXPECT_EQ(printer->checks, 1);  // ...and one decoding
 }
 
+// A setting changed and not yet written pauses the automatic read, which says so; once the change is undone or
+// written, the next tick reads and the printer's value shows again.
+struct AutomaticRead : Reading {
+  int printerValue = -1;
+  size_t writes = 0;
+  void SetUp() override {
+    Reading::SetUp();
+    f.process.paramsReadDone = 1;
+    f.check2.SetValue(platform::CheckValue::Checked);
+    printer->reply = Frame();
+    f.mainWindow.OnTimer3Tick();
+    f.mainWindow.OnTimer4Tick();
+    printerValue = f.combo4.Selected();
+    ASSERT_GE(printerValue, 0);
+    f.combo4.Select(1 - printerValue);  // the speed limit changed, not written
+    writes = printer->writes.size();
+    for (int tick = 0; tick < 2; ++tick) {
+      f.mainWindow.OnTimer3Tick();
+      f.mainWindow.OnTimer4Tick();
+    }
+  }
+  void ExpectTheNextTickToShowThePrinterValue() {
+    const size_t before = printer->writes.size();
+    f.mainWindow.OnTimer3Tick();
+    ASSERT_EQ(printer->writes.size(), before + 1);
+    EXPECT_EQ(Written(before), kQuery);
+    printer->reply = Frame();
+    f.mainWindow.OnTimer4Tick();
+    EXPECT_EQ(f.richTextBox1.Text().substr(0, 13), "Read correct!");
+    EXPECT_EQ(f.combo4.Selected(), printerValue);
+  }
+};
+
+TEST_F(AutomaticRead, PausesAndSaysSoWhileAChangeIsNotWritten) {
+  EXPECT_EQ(printer->writes.size(), writes);
+  EXPECT_EQ(f.combo4.Selected(), 1 - printerValue);
+  const std::string shown = f.richTextBox1.Text();
+  EXPECT_NE(shown.find("Automatic read paused"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("Automatic read paused"), shown.rfind("Automatic read paused")) << "said once: " << shown;
+  f.mainWindow.OnCommand8Click();  // a read asked for with the button still reads
+  EXPECT_EQ(printer->writes.size(), writes + 1);
+}
+
+TEST_F(AutomaticRead, GoesOnOnceTheChangeIsUndone) {
+  f.combo4.Select(printerValue);
+  ExpectTheNextTickToShowThePrinterValue();
+}
+
+TEST_F(AutomaticRead, GoesOnOnceTheChangeIsWritten) {
+  f.mainWindow.OnCommand4Click();
+  ASSERT_EQ(printer->writes.size(), writes + 1);
+  f.window.SetEnabled(true);  // the wait window's end
+  // The printer here keeps its old value: the read after the write shows what the printer holds.
+  ExpectTheNextTickToShowThePrinterValue();
+}
+
 TEST_F(Reading, SetWritesTheBatchAndOpensTheWaitWindow) {
   f.mainWindow.OnCommand4Click();
   ASSERT_EQ(printer->writes.size(), 1u);

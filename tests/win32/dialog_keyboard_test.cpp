@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -144,3 +145,34 @@ TEST(DialogKeyboard, AMultiLineBoxLetsTabAndEscGoButKeepsOtherKeys) {
 }
 
 }  // namespace
+
+// A shortcut arrives as a command from an accelerator (notification 1, no control): it presses the button of its
+// id while that button is shown and enabled, and does nothing else.
+TEST(DialogKeyboard, AShortcutPressesItsButtonOnlyWhileTheButtonIsShownAndEnabled) {
+  {
+    KeyedWindow window;
+    ASSERT_TRUE(window.Create());
+    ::ShowWindow(window.Handle(), SW_SHOW);
+    struct Case {
+      const char* what;
+      bool shown, enabled, pressed;
+    };
+    const Case cases[] = {{"shown and enabled", true, true, true},
+                          {"hidden", false, true, false},
+                          {"disabled", true, false, false}};
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.what);
+      ::ShowWindow(window.Child(kButton), c.shown ? SW_SHOW : SW_HIDE);
+      ::EnableWindow(window.Child(kButton), c.enabled);
+      window.commands.clear();
+      ::SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(kButton, 1), 0);
+      const bool pressed =
+          std::find(window.commands.begin(), window.commands.end(),
+                    std::make_pair(static_cast<int>(kButton), static_cast<int>(BN_CLICKED))) != window.commands.end();
+      EXPECT_EQ(pressed, c.pressed);
+      EXPECT_EQ(std::count(window.commands.begin(), window.commands.end(),
+                           std::make_pair(static_cast<int>(kButton), 1)), 0);  // not handed on as it came
+    }
+  }
+  DrainQuit();
+}

@@ -10,6 +10,9 @@
 //   gui_driver stats --title T     handles and private bytes of the process that owns window T
 //   gui_driver focus --title T     the control that has the keyboard focus in the thread of window T, with its
 //                                  place, that of the window's client area, and the label right before it
+//   gui_driver winevents --title T --for MS
+//     the accessibility events that window T's controls raise for MS milliseconds: name changes and live-region
+//     changes, each with the control's name and its text then
 //   gui_driver probe --title T --for MS [--each MS]
 //     asks window T again and again, for MS milliseconds, whether it responds, as the system does (WM_NULL sent
 //     with a time limit, given up at once when the window counts as hung); prints how many probes went unanswered
@@ -167,6 +170,8 @@ std::string DumpControl(HWND control) {
             ",\"selected\":" + std::to_string(static_cast<int>(::SendMessageW(control, CB_GETCURSEL, 0, 0)));
   } else if (ClassIs(control, L"Button")) {
     json += ",\"checked\":" + std::to_string(static_cast<int>(::SendMessageW(control, BM_GETCHECK, 0, 0)));
+  } else if (ClassIs(control, L"Edit") || ClassIs(control, L"RichEdit50W")) {
+    json += ",\"read_only\":" + std::string((::GetWindowLongPtrW(control, GWL_STYLE) & ES_READONLY) ? "true" : "false");
   } else if (ClassIs(control, L"msctls_progress32")) {
     json += ",\"progress\":{\"pos\":" + std::to_string(::SendMessageW(control, PBM_GETPOS, 0, 0)) +
             ",\"min\":" + std::to_string(::SendMessageW(control, PBM_GETRANGE, TRUE, 0)) +
@@ -328,11 +333,59 @@ int FocusCommand(HWND window) {
     // What a screen reader takes as the name of a box without text of its own: the static label right before it
     // in z-order, shown or not.
     HWND before = ::GetWindow(focus, GW_HWNDPREV);
+    // Where the caret is: its line, the box's first line in view, and whether the caret lies inside the box.
+    if (info.hwndCaret == focus && (ClassIs(focus, L"Edit") || ClassIs(focus, L"RichEdit50W"))) {
+      RECT inside{};
+      ::GetClientRect(focus, &inside);
+      const RECT& caret = info.rcCaret;
+      const bool inView = caret.top >= inside.top && caret.bottom <= inside.bottom && caret.left >= inside.left &&
+                          caret.left < inside.right;
+      json += ",\"caret_line\":" + std::to_string(::SendMessageW(focus, EM_LINEFROMCHAR, static_cast<WPARAM>(-1), 0)) +
+              ",\"first_line\":" + std::to_string(::SendMessageW(focus, EM_GETFIRSTVISIBLELINE, 0, 0)) +
+              ",\"caret_in_view\":" + (inView ? "true" : "false");
+    }
     json += ",\"label\":" + (before && ClassIs(before, L"Static") ? JsonString(Utf8(Text(before))) : std::string("null"));
   } else {
     json += ",\"name\":null";
   }
   tool_io::Print(json + "}\n");
+  return 0;
+}
+
+// What the hook of WinEventsCommand collects: out of context, the events arrive as messages to this thread.
+struct WinEventLog {
+  HWND window = nullptr;
+  std::string json;
+};
+WinEventLog* winEventLog = nullptr;
+
+void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG, LONG, DWORD, DWORD) {
+  if (!winEventLog || !hwnd || !::IsChild(winEventLog->window, hwnd)) return;
+  winEventLog->json += (winEventLog->json.empty() ? "" : ",") + std::string("{\"event\":") +
+                       (event == EVENT_OBJECT_NAMECHANGE ? "\"name\"" : "\"live\"") +
+                       ",\"name\":" + JsonString(Utf8(NameOf(hwnd))) + ",\"text\":" + JsonString(Utf8(Text(hwnd))) +
+                       "}";
+}
+
+int WinEventsCommand(HWND window, const std::vector<std::wstring>& args) {
+  constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED
+  const DWORD total = static_cast<DWORD>(std::wcstoul(tool_io::Option(args, L"--for", L"3000").c_str(), nullptr, 10));
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  WinEventLog log{window, {}};
+  winEventLog = &log;
+  HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_NAMECHANGE, kLiveRegionChanged, nullptr, &OnWinEvent, pid, 0,
+                                         WINEVENT_OUTOFCONTEXT);
+  if (!hook) tool_io::Fail("the event hook could not be set", 1);
+  const DWORD start = ::GetTickCount();
+  while (::GetTickCount() - start < total) {
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+  }
+  ::UnhookWinEvent(hook);
+  winEventLog = nullptr;
+  tool_io::Print("[" + log.json + "]\n");
   return 0;
 }
 
@@ -421,6 +474,7 @@ int Run(const std::vector<std::wstring>& args) {
   if (command == L"stats") return StatsCommand(window);
   if (command == L"focus") return FocusCommand(window);
   if (command == L"probe") return ProbeCommand(window, args);
+  if (command == L"winevents") return WinEventsCommand(window, args);
   if (command == L"close") {
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     return 0;

@@ -111,6 +111,11 @@ class GuiDriver:
         screen, and the title of the active window."""
         return self._json("focus", "--title", title)
 
+    def win_events(self, title, for_ms):
+        """The name and live-region changes that the controls of window `title` raise for `for_ms`: a list of
+        {"event": "name" or "live", "name", "text"}."""
+        return self._json("winevents", "--title", title, "--for", for_ms, timeout=for_ms / 1000 + 60)
+
     def work_area(self):
         return self._json("workarea")
 
