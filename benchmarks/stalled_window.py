@@ -5,7 +5,11 @@ from the repository, after scripts/build; WINDOWS_BUILD_DIR and NATIVE_BUILD_DIR
 
 A stalled read and a stalled Set each run against the simulator's stalled printer while the GUI driver posts check
 state changes to a check box and times how soon the window shows each (`gui_driver queuegap`): that is the time
-the thread took to get back to its queue. It prints the samples, the median and the longest per operation."""
+the thread took to get back to its queue. It prints the samples, the median and the longest per operation.
+
+On the 2-core build machine, idle, Release x64 build under Wine 8: about 195 samples per operation, median 0 ms,
+longest 2-4 ms for a stalled read and for a stalled Set (5 ms while other builds ran). Before the device writes moved
+off the window's thread, a click waited up to the 5-second write limit."""
 import sys
 import time
 from pathlib import Path
