@@ -25,9 +25,6 @@ bool AnySet(const uint8_t* bytes, size_t count) {
 
 }  // namespace
 
-std::vector<uint8_t> JobStart() { return {kEsc, '@'}; }
-std::vector<uint8_t> JobEnd() { return {kEsc, '@'}; }
-
 PageEncoder::PageEncoder(uint32_t widthDots, PaperKind paper, std::vector<uint8_t>& out)
     : widthDots_(widthDots),
       rowBytes_(BytesPerRow(widthDots)),

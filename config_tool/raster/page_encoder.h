@@ -1,7 +1,8 @@
 #pragma once
 // A one-bit page as the printers' Windows driver sends it, so that a label printed from anywhere else is the same
 // label: ESC @ at the start of the job and of each page, ESC J n for white rows, GS v 0 raster blocks of at most
-// 32 KB for rows with black, FF at the end of each page and ESC @ at the end of the job.
+// 32 KB for rows with black, FF at the end of each page and ESC @ at the end of the job (the job's own ESC @ before
+// and after its pages are the caller's).
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -22,10 +23,6 @@ enum class PaperKind {
   Labels,  // each page is one label or form: its white rows are fed, as the driver feeds them
   Roll,    // a receipt: no white fed above its first printed row, and only a small margin after its last
 };
-
-// Bytes of the job's start and end.
-std::vector<uint8_t> JobStart();
-std::vector<uint8_t> JobEnd();
 
 // One page, a row at a time. Rows are BytesPerRow(widthDots) bytes, eight dots a byte, the leftmost dot in the
 // highest bit, black = 1; dots right of the width are ignored. The bytes go to the end of `out` as they are ready.

@@ -178,8 +178,6 @@ TEST_F(Session, EachWayOfEndingHasItsOwnName) {
     EXPECT_STREQ(ctl::SetEndName(outcome.end), c.name);
     EXPECT_EQ(outcome.written, c.written);
   }
-  EXPECT_STREQ(ctl::SetEndName(ctl::SetEnd::WriteFailed), "write_failed");
-  EXPECT_STREQ(ctl::SetEndName(ctl::SetEnd::Unplugged), "unplugged");
 }
 
 TEST_F(Session, SeveralPrintersAtTheSameTimeEachWithItsOwnOutcome) {

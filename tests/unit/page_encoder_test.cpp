@@ -69,10 +69,8 @@ TEST(PageEncoder, BlackRunsAreSplitIntoBlocksOfAtMost32KB) {
                         {0x0C}}));
 }
 
-TEST(PageEncoder, AJobIsResetBeforeAndAfterItsPages) {
-  EXPECT_EQ(quorvel::JobStart(), (Bytes{0x1B, 0x40}));
-  EXPECT_EQ(quorvel::JobEnd(), (Bytes{0x1B, 0x40}));
-  // Rows given after the page's end, or shorter than a row, change nothing after it.
+// A row shorter than the width is white to its end; rows given after the page's end change nothing.
+TEST(PageEncoder, AShortRowIsPaddedAndNothingFollowsTheEnd) {
   Bytes out;
   quorvel::PageEncoder page(16, quorvel::PaperKind::Labels, out);
   page.AddRow(Bytes{0x80});  // one byte of two: the rest is white

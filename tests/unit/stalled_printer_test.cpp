@@ -93,11 +93,8 @@ TEST_F(HeldWrite, NothingStartsTwiceWhileAWriteWaits) {
     EXPECT_EQ(f.registry.reads, reads) << "the printer search ran again under the waiting operation";
     EXPECT_TRUE(printer->writeLimits.empty());  // the held write has not even reached the printer yet
 
-    f.background.Finish();  // the printer gave up on it: stalled
+    f.background.Finish();  // the printer gave up on it: stalled (what the view says then: the tests above)
     EXPECT_FALSE(f.background.Running());
-    EXPECT_NE(f.richTextBox1.Text().find("took no data"), std::string::npos) << f.richTextBox1.Text();
-    EXPECT_EQ(f.host.waitWindowsOpened, 0);
-    EXPECT_FALSE(f.timer4.Enabled());
     EXPECT_EQ(f.mainWindow.Fields().settingsWriteActive, 0);
     EXPECT_EQ(printer->writeLimits.size(), 1u);
     printer->writeLimits.clear();

@@ -11,14 +11,18 @@
 
 namespace {
 
+void DispatchWaiting() {
+  MSG message{};
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+}
+
 // Runs the thread's messages until `until` holds or 10 s have passed; false on the time-out.
 bool PumpUntil(const std::function<bool()>& until) {
   const ULONGLONG end = ::GetTickCount64() + 10000;
   while (!until()) {
     if (::GetTickCount64() > end) return false;
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    MSG message{};
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+    DispatchWaiting();
   }
   return true;
 }
@@ -63,9 +67,7 @@ TEST_F(BackgroundWork, AQuickTaskGivesNoNoticeOfRunningLong) {
   ASSERT_TRUE(background.Start({[] {}, [&] { done = true; }, [&] { noticed = true; }, std::chrono::milliseconds(300)}));
   ASSERT_TRUE(PumpUntil([&] { return done; }));
   ::Sleep(400);
-  PumpUntil([] { return true; });
-  MSG message{};
-  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+  DispatchWaiting();
   EXPECT_FALSE(noticed);
 }
 
@@ -83,9 +85,7 @@ TEST_F(BackgroundWork, DestroyingWaitsForTheWorkAndDropsItsEnd) {
     ::SetEvent(release.Get());  // as DeviceFile::Abort would
   }
   EXPECT_TRUE(workEnded);
-  PumpUntil([] { return true; });
-  MSG message{};
-  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+  DispatchWaiting();
   EXPECT_FALSE(done);
 }
 
