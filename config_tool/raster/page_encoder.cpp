@@ -76,6 +76,12 @@ void PageEncoder::End() {
   Append(out_, {kFormFeed});
 }
 
+void PageEncoder::DropSettled() {
+  const size_t settled = SettledBytes();
+  out_.erase(out_.begin(), out_.begin() + static_cast<long>(settled));
+  if (blockRows_ > 0) blockStart_ -= settled;
+}
+
 void PageEncoder::FlushBlock() {
   if (blockRows_ == 0) return;
   out_[blockStart_ + 6] = static_cast<uint8_t>(blockRows_ & 0xFF);

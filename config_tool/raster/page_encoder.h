@@ -34,6 +34,11 @@ class PageEncoder {
   // Sends what is held back, then FF. Rows added afterwards are ignored.
   void End();
 
+  // How many bytes at the start of `out` are final (all but an open block, whose row count is still to come), so
+  // that a long page can go to the printer while it is being encoded; DropSettled takes them out of `out`.
+  size_t SettledBytes() const { return blockRows_ > 0 ? blockStart_ : out_.size(); }
+  void DropSettled();
+
  private:
   void FlushBlock();
   void Feed(uint32_t rows);
