@@ -69,6 +69,12 @@ std::string ParseServerOptions(const std::map<std::string, std::string>& options
         return "stall-limit takes a number of seconds (1 to 86400), not '" + value + "'";
       }
       parsed.stallLimit = std::chrono::seconds(*seconds);
+    } else if (name == "sensor-settle") {
+      const auto seconds = Number(value);
+      if (!seconds || *seconds < 0 || *seconds > 600) {
+        return "sensor-settle takes a number of seconds (0 to 600), not '" + value + "'";
+      }
+      parsed.sensorSettle = std::chrono::seconds(*seconds);
     } else if (name == "auto-add") {
       const auto on = Boolean(value);
       if (!on) return "auto-add takes true or false, not '" + value + "'";

@@ -22,6 +22,7 @@ struct ServerOptions {
   std::string authService;           // PAM service for remote admins; none: administration over the local socket only
   std::string socketFile;            // a further local socket, as the service's
   std::chrono::seconds stallLimit{300};
+  std::chrono::seconds sensorSettle{15};  // after setting the sensor, before reading it back (as the main window)
   bool autoAdd = true;
   bool privateServer = false;        // started by a client command: no network listener
 };

@@ -95,6 +95,7 @@ pappl_system_t* CreateSystem(int numOptions, cups_option_t* options, void* /*dat
 
   print_app::AppSettings& settings = print_app::TheApp().settings;
   settings.stallLimit = server.stallLimit;
+  settings.sensorSettle = server.sensorSettle;
   settings.autoAdd = server.autoAdd;
 
   pappl_system_t* system = papplSystemCreate(soptions, "quorvelprint", server.port, "_print,_universal",
