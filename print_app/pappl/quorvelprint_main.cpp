@@ -14,6 +14,7 @@
 #include "print_app/pappl/app.h"
 #include "print_app/pappl/device_schemes.h"
 #include "print_app/pappl/hotplug.h"
+#include "print_app/pappl/local_admin.h"
 #include "print_app/pappl/printer_pages.h"
 #include "print_app/pappl/raster_driver.h"
 #include "print_app/server_options.h"
@@ -47,13 +48,7 @@ pappl_loglevel_t LogLevel(const std::string& name) {
 // The admin group when none is named: Debian's group of printer admins.
 constexpr const char* kDefaultAdminGroup = "lpadmin";
 
-// Administration over TCP needs the PAM service the admin named (auth-service); without one, only the local
-// socket administers, and who may reach it is the socket folder's group. PAPPL asks the same callback about
-// printing, with the printer's print group (none by default): that stays open to everyone who reaches the server.
-http_status_t RefuseNetworkAdmin(pappl_client_t*, const char* group, gid_t, void* data) {
-  const auto* adminGroup = static_cast<const std::string*>(data);
-  return group && *adminGroup == group ? HTTP_STATUS_FORBIDDEN : HTTP_STATUS_CONTINUE;
-}
+bool IsLoopback(const std::string& host) { return host == "localhost" || host == "127.0.0.1" || host == "::1"; }
 
 bool SaveState(pappl_system_t* system, void* data) {
   return papplSystemSaveState(system, static_cast<const std::string*>(data)->c_str());
@@ -106,7 +101,13 @@ pappl_system_t* CreateSystem(int numOptions, cups_option_t* options, void* /*dat
   static std::string adminGroup;
   adminGroup = server.adminGroup.empty() ? kDefaultAdminGroup : server.adminGroup;
   papplSystemSetAdminGroup(system, adminGroup.c_str());
-  if (server.authService.empty()) papplSystemSetAuthCallback(system, "Basic", RefuseNetworkAdmin, &adminGroup);
+  if (server.authService.empty() && IsLoopback(server.listenHost)) {
+    papplSystemSetAuthCallback(system, "Basic", print_app::AuthorizeLocalAdmin, &adminGroup);
+  } else if (server.authService.empty()) {
+    // PAPPL asks clients on other machines for TLS once a callback decides: that would stop them printing here.
+    papplLog(system, PAPPL_LOGLEVEL_WARN, "Listening on %s: every user of this machine may administer the printers "
+             "through http://localhost; set auth-service to restrict it.", server.listenHost.c_str());
+  }
   if (!server.serverHostName.empty()) papplSystemSetHostName(system, server.serverHostName.c_str());
   if (!server.privateServer && !papplSystemAddListeners(system, server.listenHost.c_str())) {
     std::fprintf(stderr, "quorvelprint: cannot listen on %s:%d\n", server.listenHost.c_str(), server.port);

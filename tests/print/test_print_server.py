@@ -1,0 +1,103 @@
+"""quorvelprint prints what IPP clients send with the bytes of the printers' Windows driver, to a printer behind a
+raw TCP port; it keeps serving whatever it is sent."""
+import tempfile
+import unittest
+from pathlib import Path
+
+import pages
+from print_harness import PrintServer, SocketPrinter
+
+QUERY = b"RETURN VALUE\r\n"
+RESET = b"\x1b@"
+
+
+class PrintServerCase(unittest.TestCase):
+    queues = 0
+
+    @classmethod
+    def setUpClass(cls):
+        cls.server = PrintServer()
+        cls.files = Path(tempfile.mkdtemp(prefix="quorvelprint-pages-"))
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.close()
+
+    def printer(self, driver):
+        """A new queue on its own raw port; returns its name and the port."""
+        target = SocketPrinter()
+        self.addCleanup(target.close)
+        PrintServerCase.queues += 1
+        name = f"q{PrintServerCase.queues}_{driver}".replace("-", "_")
+        self.server.add_printer(name, driver, target.uri)
+        return name, target
+
+    def write(self, name, data):
+        path = self.files / name
+        path.write_bytes(data)
+        return path
+
+    def print_and_wait(self, name, path, format, **attributes):
+        job = self.server.submit(name, path, format, **attributes)
+        state, reasons, message = self.server.wait_job(name, job)
+        return job, state, reasons, message
+
+
+class DriverBytes(PrintServerCase):
+    def test_a_pwg_raster_page_arrives_as_the_windows_driver_sends_it(self):
+        # driver, medium width in dots (the raster PAPPL and CUPS make), printable width, rows, a black box in the
+        # raster's columns, where it prints (the rows are cropped around their middle), roll or label.
+        cases = [
+            ("qrx-label-100x150", 799, 783, 1000, (208, 100, 408, 150), (200, 100, 400, 150), False),
+            ("qrx-label-76x130", 607, 591, 700, (8, 0, 16, 1), (0, 0, 8, 1), False),  # the first printable dots
+            ("qrx-roll-80", 639, 576, 600, (100, 300, 300, 340), (69, 300, 269, 340), True),
+            ("qrx-roll-58", 463, 384, 500, (0, 50, 463, 60), (0, 50, 384, 60), True),  # black beyond the edges
+            # More than 32 KB of black rows: two blocks.
+            ("qrx-invoice-241x140", 1926, 1910, 300, (0, 10, 1926, 250), (0, 10, 1910, 250), False),
+        ]
+        for driver, width, printable, height, box, printed, roll in cases:
+            with self.subTest(driver=driver):
+                name, target = self.printer(driver)
+                path = self.write(f"{driver}.pwg", pages.pwg_raster(width, height, [box]))
+                _, state, reasons, message = self.print_and_wait(name, path, "image/pwg-raster")
+                self.assertEqual(state, "completed", (reasons, message, self.server.log_text()[-3000:]))
+                expected = pages.driver_bytes(pages.one_bit_rows(printable, height, [printed]), roll=roll)
+                # The first job asks the printer for its settings (to follow the media type); a printer behind a
+                # raw port that answers nothing is not asked again.
+                self.assertEqual(target.received(1)[0], QUERY + RESET + expected + RESET)
+
+    def test_a_second_job_is_not_held_up_by_a_printer_that_sends_nothing_back(self):
+        name, target = self.printer("qrx-label-100x100")
+        page = self.write("second.pwg", pages.pwg_raster(799, 100, [(8, 10, 16, 20)]))
+        for _ in range(2):
+            self.assertEqual(self.print_and_wait(name, page, "image/pwg-raster")[1], "completed")
+        first, second = target.received(2)
+        self.assertTrue(first.startswith(QUERY + RESET))
+        self.assertTrue(second.startswith(RESET + RESET + b"\x1bJ\x0a"), second[:16])
+        self.assertIn("not set for this printer's jobs", self.server.log_text())
+
+    def test_pictures_land_at_their_place(self):
+        # A 400 x 304 picture at 203 dpi, not scaled, on a 100 x 150 mm label: centred on the medium (799 x 1198
+        # dots), then cropped by 8 dots on the left. Its box lies on JPEG's 8 x 8 blocks, so both formats give the
+        # same dots.
+        box = (96, 48, 200, 104)
+        picture = self.write("picture.png", pages.png(400, 304, [box]))
+        photo = self.files / "picture.jpg"
+        pages.jpeg(picture, photo)
+        left, top = (799 - 400) // 2 - 8, (1198 - 304) // 2
+        expected = (left + box[0], top + box[1], left + box[2], top + box[3])
+        for path, format in ((picture, "image/png"), (photo, "image/jpeg")):
+            with self.subTest(format=format):
+                name, target = self.printer("qrx-label-100x150")
+                _, state, reasons, message = self.print_and_wait(name, path, format, print_scaling="none",
+                                                                 orientation_requested=3, print_quality=4)
+                self.assertEqual(state, "completed", (reasons, message))
+                received = target.received(1)[0]
+                self.assertTrue(received.startswith(QUERY + RESET + RESET), received[:32])
+                (rows,) = pages.decode(received[len(QUERY):])
+                self.assertTrue(all(len(row) in (0, 98) for row in rows), "rows of the 100 mm label's 783 dots")
+                self.assertEqual(pages.black_box(rows), expected)
+
+
+if __name__ == "__main__":
+    unittest.main()
