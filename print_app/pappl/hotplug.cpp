@@ -1,7 +1,10 @@
 #include "print_app/pappl/hotplug.h"
 
+#include <atomic>
 #include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "cli/attached_printer.h"
 #include "cli/usb_printer_source.h"
@@ -10,12 +13,42 @@
 
 namespace print_app {
 
+namespace {
+
+struct NewPrinter {
+  std::string name, uri, deviceId;
+};
+
+// Timers run under the system's read lock and papplPrinterCreate takes its write lock: the queues are made on a
+// thread of their own, one batch at a time.
+std::thread creator;
+std::atomic<bool> creating{false};
+
+void CreatePrinters(pappl_system_t* system, std::vector<NewPrinter> printers) {
+  for (const NewPrinter& printer : printers) {
+    if (!papplSystemIsRunning(system)) break;
+    if (papplPrinterCreate(system, 0, printer.name.c_str(), kAutoDriver, printer.deviceId.c_str(),
+                           printer.uri.c_str())) {
+      papplLog(system, PAPPL_LOGLEVEL_INFO, "Added the printer '%s' for %s, plugged in.", printer.name.c_str(),
+               printer.uri.c_str());
+    } else {
+      papplLog(system, PAPPL_LOGLEVEL_ERROR, "Could not add a printer for %s.", printer.uri.c_str());
+    }
+  }
+  creating = false;
+}
+
+}  // namespace
+
 bool LookForNewPrinters(pappl_system_t* system, void* /*data*/) {
+  if (creating) return true;  // the last batch is still being made: look again next time
+  if (creator.joinable()) creator.join();
   // Only what appeared since the last look: a queue the admin deleted is not made again while its printer stays
   // plugged in.
   static std::set<std::string> seen;
   const auto devices = TheApp().WithBus([](auto& bus) { return bus.Devices(); });
   std::set<std::string> now;
+  std::vector<NewPrinter> added;
   for (const platform::UsbDeviceRecord& device : devices) {
     if (!ctl::NotOurPrinter(device).empty()) continue;
     const std::string uri = UsbPrinterUri(device);
@@ -25,15 +58,18 @@ bool LookForNewPrinters(pappl_system_t* system, void* /*data*/) {
     std::snprintf(vid, sizeof vid, "%04X", device.vendor);
     std::snprintf(pid, sizeof pid, "%04X", device.product);
     const std::string model = ctl::ModelNameOf(vid, pid);
-    const std::string name = AutoPrinterName(model, device);
-    if (papplPrinterCreate(system, 0, name.c_str(), kAutoDriver, DeviceIdOf(model).c_str(), uri.c_str())) {
-      papplLog(system, PAPPL_LOGLEVEL_INFO, "Added the printer '%s' for %s, plugged in.", name.c_str(), uri.c_str());
-    } else {
-      papplLog(system, PAPPL_LOGLEVEL_ERROR, "Could not add a printer for %s.", uri.c_str());
-    }
+    added.push_back({AutoPrinterName(model, device), uri, DeviceIdOf(model)});
   }
   seen = std::move(now);
+  if (!added.empty()) {
+    creating = true;
+    creator = std::thread(CreatePrinters, system, std::move(added));
+  }
   return true;
+}
+
+void StopLookingForPrinters() {
+  if (creator.joinable()) creator.join();
 }
 
 }  // namespace print_app

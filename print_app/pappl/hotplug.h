@@ -12,4 +12,7 @@ inline constexpr const char* kAutoDriver = "qrx-label-100x150";
 // For papplSystemAddTimerCallback.
 bool LookForNewPrinters(pappl_system_t* system, void* data);
 
+// Waits for queues still being made; after the server has stopped.
+void StopLookingForPrinters();
+
 }  // namespace print_app

@@ -136,7 +136,9 @@ pappl_system_t* CreateSystem(int numOptions, cups_option_t* options, void* /*dat
 int main(int argc, char** argv) {
   // Before anything else, so that PAPPL adds no scheme of its own (file:// among them).
   print_app::RegisterDeviceSchemes();
-  return papplMainloop(argc, argv, QUORVELPRINT_VERSION, nullptr, static_cast<int>(TheDrivers().size()),
-                       TheDrivers().data(), nullptr, print_app::FillDriverData, nullptr, nullptr, CreateSystem,
-                       nullptr, nullptr);
+  const int status = papplMainloop(argc, argv, QUORVELPRINT_VERSION, nullptr,
+                                   static_cast<int>(TheDrivers().size()), TheDrivers().data(), nullptr,
+                                   print_app::FillDriverData, nullptr, nullptr, CreateSystem, nullptr, nullptr);
+  print_app::StopLookingForPrinters();
+  return status;
 }

@@ -56,6 +56,9 @@ class PrintServer:
         # PAPPL's client commands find the server's socket in TMPDIR, by the user's number.
         self.env.update(HOME=str(self.folder), TMPDIR=str(self.folder))
         self.env.pop("XDG_STATE_HOME", None)
+        # Client commands need no USB bus: they only talk to the server.
+        self.client_env = {key: value for key, value in self.env.items()
+                           if key not in ("LD_PRELOAD", "UMOCKDEV_DIR")}
         command = [*self.prefix, str(self.program), "server", "-o", f"server-port={self.port}",
                    "-o", "listen-hostname=127.0.0.1", "-o", f"state-directory={self.state}", "-o", "log-level=debug",
                    "-o", f"log-file={self.log}", *options]
@@ -74,7 +77,8 @@ class PrintServer:
 
     def command(self, *args, timeout=60):
         """A client sub-command, as the server's user: (exit code, output, errors)."""
-        result = subprocess.run([*self.prefix, str(self.program), *map(str, args)], env=self.env, capture_output=True,
+        result = subprocess.run([*self.prefix, str(self.program), *map(str, args)], env=self.client_env,
+                                capture_output=True,
                                 text=True, timeout=timeout)
         return result.returncode, result.stdout, result.stderr
 
