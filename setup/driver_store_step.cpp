@@ -52,7 +52,7 @@ class Step {
 
   const std::string& Inf() const { return inf_; }
 
-  // What the store holds of the package before anything changes, and what this install put there, or an exit code.
+  // Reads our INF, by whose bytes its copies in the store are known, and the record of this install's copies.
   int Load() {
     const platform::FileContents ours = files_.ReadWholeFile(inf_, kMaxInfBytes);
     if (!ours.ok) {

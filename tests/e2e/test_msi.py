@@ -341,6 +341,8 @@ class InstallerPackage(WineTestCase):
         # its driver package; msiexec ends with 1603. Wine's msiexec differs in two ways this test must allow:
         # it removes the older product in a msiexec process of its own, whose removal is committed at once, and
         # it ends a failed custom action with 1627. What both show: the failed version leaves nothing behind.
+        # Wine's rollback also deletes the files before AddDriverRollback runs, so the helper's undo-add cannot
+        # start (the log says so); what undo-add and undo-remove do is shown by the unit tests.
         self.assertIn(code, (installer.FATAL_ERROR, installer.WINE_ACTION_FAILED))
         # Why, in the log: the driver store's error code and text, as the helper reports them.
         self.assertRegex(installer.log_text(self.session.artifacts / "5-failed-upgrade.log"),
