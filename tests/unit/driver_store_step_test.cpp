@@ -1,5 +1,5 @@
-// The installer helper's step: the driver package beside it into the driver store and out again, with the store's
-// refusals reported as failures the installer sees.
+// The installer helper's step: the driver package beside it into the driver store and, of what is there, only the
+// copy this install put there out again, with the store's refusals reported as failures the installer sees.
 #include "setup/driver_store_step.h"
 
 #include <gtest/gtest.h>
