@@ -59,6 +59,10 @@ ROLLBACK_ACTIONS = {"AddDriverRollback": 1 | 0x40 | 0x100 | 0x400 | 0x800,
 ENVIRONMENT = "Environment\tName\tValue\tComponent_\r\ns72\tl255\tL255\ts72\r\nEnvironment\tEnvironment\r\n" \
               "QuorvelctlPath\t=-*PATH\t[~];[INSTALLDIR]\tQuorvelctlExe\r\n"
 ENVIRONMENT_ACTIONS = {"RemoveEnvironmentStrings": 3300, "WriteEnvironmentStrings": 5200}
+# wixl has no RemoveFile element: the helper's record of its copies in the driver store (QRXStore.txt, written by
+# QRXStore.exe, so no component's file) goes with the helper's component on removal (InstallMode 2), after the
+# helper's removal step has read it. Windows Installer restores it on rollback, for the removal's rollback entry.
+REMOVE_FILES = {"RemoveStoredCopies": ("QRXStoreExe", "QRXStore.txt", "INSTALLDIR", 2)}
 # Public properties that reach the installing service from the command line, a transform or the saved choice;
 # wixl ignores Secure="yes", so they join SecureCustomProperties here.
 SECURE_PROPERTIES = ("ADDDRIVER", "SAVEDADDDRIVER")
@@ -235,6 +239,10 @@ def finish(msi, arch, stage, helper, with_guide, work):
         queries.append(f"INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('{action}', {sequence})")
         wanted.append(("InstallExecuteSequence", f"{action}\t\t{sequence}"))
     wanted.append(("Environment", "QuorvelctlPath\t=-*PATH\t[~];[INSTALLDIR]\tQuorvelctlExe"))
+    for key, (component, name, folder, mode) in REMOVE_FILES.items():
+        queries.append("INSERT INTO `RemoveFile` (`FileKey`, `Component_`, `FileName`, `DirProperty`, `InstallMode`) "
+                       f"VALUES ('{key}', '{component}', '{name}', '{folder}', {mode})")
+        wanted.append(("RemoveFile", f"{key}\t{component}\t{name}\t{folder}\t{mode}"))
     steps = [[msibuild, str(msi), "-i", str(codepage)], [msibuild, str(msi), "-i", str(environment)]]
     steps += [[msibuild, str(msi), "-q", query] for query in queries]
     for step in steps:

@@ -80,6 +80,18 @@ platform::FileContents FakeFileSystem::ReadWholeFile(std::string_view path, uint
   return {true, it->second, {}};
 }
 
+platform::FileChange FakeFileSystem::WriteWholeFile(std::string_view path, const std::vector<uint8_t>& bytes) {
+  if (auto it = unwritable.find(std::string(path)); it != unwritable.end()) return {false, it->second};
+  files[std::string(path)] = bytes;
+  return {true, {}};
+}
+
+platform::FileChange FakeFileSystem::RemoveFile(std::string_view path) {
+  if (auto it = unwritable.find(std::string(path)); it != unwritable.end()) return {false, it->second};
+  files.erase(std::string(path));
+  return {true, {}};
+}
+
 namespace {
 // UTF-8 and GBK forms of the characters the tests use.
 const std::pair<std::string_view, std::string_view> kKnownCharacters[] = {

@@ -100,12 +100,15 @@ class FakeFileSystem : public platform::FileSystem {
   std::map<std::string, std::vector<uint8_t>> files;  // full path -> contents, in listing order of the map
   std::vector<std::string> listingOrder;              // when set, ListFiles lists in this order
   std::map<std::string, std::string> unreadable;      // path -> system error text
+  std::map<std::string, std::string> unwritable;      // path -> system error text of a write or removal
 
   std::string ProgramFolder() override { return programFolder; }
   std::string SystemFolder() override { return systemFolder; }
   std::vector<std::string> ListFiles(std::string_view folder) override;
   bool FileExists(std::string_view path) override { return files.contains(std::string(path)); }
   platform::FileContents ReadWholeFile(std::string_view path, uint64_t maxBytes) override;
+  platform::FileChange WriteWholeFile(std::string_view path, const std::vector<uint8_t>& bytes) override;
+  platform::FileChange RemoveFile(std::string_view path) override;
 };
 
 class FakeDialogs : public platform::Dialogs {

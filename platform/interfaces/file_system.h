@@ -1,5 +1,6 @@
 #pragma once
-// Files the programs read: the skin folder, firmware images, the program's own folder. Paths are UTF-8.
+// Files the programs read (the skin folder, firmware images, the program's own folder) and the few that the
+// installer's helper writes beside itself. Paths are UTF-8.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,6 +14,11 @@ struct FileContents {
   std::vector<uint8_t> bytes;
   std::string error;      // the system's description of the failure when !ok
   bool tooLarge = false;  // not read: the file holds more than the caller's limit
+};
+
+struct FileChange {
+  bool ok = false;
+  std::string error;  // the system's description of the failure when !ok
 };
 
 class FileSystem {
@@ -33,6 +39,12 @@ class FileSystem {
 
   // Reads nothing when the file holds more than `maxBytes`, so a wrong file cannot exhaust memory.
   virtual FileContents ReadWholeFile(std::string_view path, uint64_t maxBytes) = 0;
+
+  // Replaces the file's contents as one step: a reader sees the old bytes or the new ones, never a part.
+  virtual FileChange WriteWholeFile(std::string_view path, const std::vector<uint8_t>& bytes) = 0;
+
+  // Deletes the file; a file that is not there is no failure.
+  virtual FileChange RemoveFile(std::string_view path) = 0;
 };
 
 }  // namespace platform

@@ -107,6 +107,40 @@ platform::FileContents Win32FileSystem::ReadWholeFile(std::string_view path, uin
   return contents;
 }
 
+platform::FileChange Win32FileSystem::WriteWholeFile(std::string_view path, const std::vector<uint8_t>& bytes) {
+  // Written whole beside the file, then moved over it: a failure half-way leaves the old contents.
+  const std::wstring target = Utf8ToWide(path);
+  const std::wstring partial = target + L".partial";
+  {
+    UniqueFile file(::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file) return {false, SystemErrorText(::GetLastError())};
+    DWORD written = 0;
+    const bool whole = bytes.empty() || (::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                                                     &written, nullptr) &&
+                                         written == bytes.size());
+    if (!whole || !::FlushFileBuffers(file.Get())) {
+      const DWORD error = ::GetLastError();
+      file.Reset();
+      ::DeleteFileW(partial.c_str());
+      return {false, SystemErrorText(error)};
+    }
+  }
+  if (!::MoveFileExW(partial.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = ::GetLastError();
+    ::DeleteFileW(partial.c_str());
+    return {false, SystemErrorText(error)};
+  }
+  return {true, {}};
+}
+
+platform::FileChange Win32FileSystem::RemoveFile(std::string_view path) {
+  if (::DeleteFileW(Utf8ToWide(path).c_str())) return {true, {}};
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {true, {}};
+  return {false, SystemErrorText(error)};
+}
+
 void Win32Dialogs::ShowMessage(std::string_view text, std::string_view title) {
   ::MessageBoxW(owner_, Utf8ToWide(text).c_str(), Utf8ToWide(title).c_str(), MB_OK);
 }

@@ -24,6 +24,8 @@ class Win32FileSystem : public platform::FileSystem {
   std::vector<std::string> ListFiles(std::string_view folder) override;
   bool FileExists(std::string_view path) override;
   platform::FileContents ReadWholeFile(std::string_view path, uint64_t maxBytes) override;
+  platform::FileChange WriteWholeFile(std::string_view path, const std::vector<uint8_t>& bytes) override;
+  platform::FileChange RemoveFile(std::string_view path) override;
 };
 
 // Message boxes and file dialogs owned by one window.

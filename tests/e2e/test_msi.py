@@ -19,6 +19,8 @@ CONTACT = "Quorvel developers <quorvel-devel@quorvel.example.org>"
 INSTALLED = {"Quorvel.exe", "Omblet.exe", "quorvelctl.exe", "QRXStore.exe", "QRX/", "QRX/QRX.inf",
              "QRX/QRX203.GPD", "QRX/QRX.cat", "skin/", "guide/", "guide/guide.zh.html", "guide/guide.en.html",
              "guide/images/", "guide/images/launcher.png"}
+# The helper's record, beside it, of the driver store's copies that this install put there.
+STORED_COPIES = "QRXStore.txt"
 
 
 def msiinfo(*args):
@@ -134,9 +136,14 @@ class PackageTables(unittest.TestCase):
                 self.assertEqual(actions["AddDriverRollback"], ["3393"] + entry)
                 self.assertEqual(actions["RemoveDriverRollback"], ["3393"] + entry)
                 helper = '"[INSTALLDIR]QRXStore.exe"'
-                for action, command in (("AddDriver", "add"), ("AddDriverRollback", "remove"),
-                                        ("RemoveDriver", "remove"), ("RemoveDriverRollback", "add")):
+                # Each rollback entry undoes only its own step.
+                for action, command in (("AddDriver", "add"), ("AddDriverRollback", "undo-add"),
+                                        ("RemoveDriver", "remove"), ("RemoveDriverRollback", "undo-remove")):
                     self.assertEqual(actions[f"Set{action}Data"], ["2099", action, f"{helper} {command}"])
+                # The helper's record of its copies in the store goes with the helper on removal (2), once the
+                # helper's removal step has read it.
+                removals = {row[0]: row[1:] for row in table(package, "RemoveFile")}
+                self.assertEqual(removals["RemoveStoredCopies"], ["QRXStoreExe", STORED_COPIES, "INSTALLDIR", "2"])
                 # The DLL is a stream of the Binary table (an export of that table would write its streams out).
                 self.assertIn("Binary.QRXStoreAction", msiinfo("streams", package).split())
                 sequence = {row[0]: (int(row[2]), row[1]) for row in table(package, "InstallExecuteSequence")}
@@ -225,8 +232,11 @@ class InstallerPackage(WineTestCase):
     def package_path(self, package):
         return self.session.windows_path(package)
 
-    def assert_installed(self, version, with_driver=True, package=None):
-        self.assertEqual(installer.files_under(self.folder), INSTALLED)
+    def assert_installed(self, version, with_driver=True, package=None, ours=None):
+        """`ours`: the store's copy was put there by this install (by default when there is one), rather than
+        found there."""
+        ours = with_driver if ours is None else ours
+        self.assertEqual(installer.files_under(self.folder), INSTALLED | ({STORED_COPIES} if ours else set()))
         for name in ("Quorvel.exe", "Omblet.exe", "quorvelctl.exe", "QRX/QRX.inf", "QRX/QRX203.GPD", "QRX/QRX.cat"):
             self.assertEqual((self.folder / name).read_bytes(), (self.stage / name).read_bytes(), name)
         folders = installer.start_menu_folders(self.session)
@@ -253,6 +263,10 @@ class InstallerPackage(WineTestCase):
         self.assertEqual(entry.get("NoModify"), "0x1", entry)
         copies = installer.stored_copies(self.session, self.stage / "QRX" / "QRX.inf")
         self.assertEqual(len(copies), 1 if with_driver else 0, copies)
+        if ours:
+            record = (self.folder / STORED_COPIES).read_text(encoding="ascii").splitlines()
+            self.assertRegex("\n".join(line for line in record if not line.startswith("#")),
+                             rf"^(added|kept) {re.escape(copies[0])}$")
         self.assertEqual(self.path_entries(), 1, installer.machine_path_entries(self.session))
 
     def path_entries(self):
@@ -327,6 +341,8 @@ class InstallerPackage(WineTestCase):
         # its driver package; msiexec ends with 1603. Wine's msiexec differs in two ways this test must allow:
         # it removes the older product in a msiexec process of its own, whose removal is committed at once, and
         # it ends a failed custom action with 1627. What both show: the failed version leaves nothing behind.
+        # Wine's rollback also deletes the files before AddDriverRollback runs, so the helper's undo-add cannot
+        # start (the log says so); what undo-add and undo-remove do is shown by the unit tests.
         self.assertIn(code, (installer.FATAL_ERROR, installer.WINE_ACTION_FAILED))
         # Why, in the log: the driver store's error code and text, as the helper reports them.
         self.assertRegex(installer.log_text(self.session.artifacts / "5-failed-upgrade.log"),
@@ -378,6 +394,27 @@ class InstallerPackage(WineTestCase):
         code = self.msiexec("/x", installer.product_code(self.newer_again), "/qn", log="8-remove")
         self.assertEqual(code, installer.SUCCESS)
         self.assert_removed(copies_by_hand=1)
+        self.store_by_hand("remove")
+        self.assertEqual(self.stored_copies(), [])
+
+    def test_8a_removal_leaves_the_copy_stored_by_hand_before_a_driver_install(self):
+        self.store_by_hand("add")
+        by_hand = self.stored_copies()
+        self.assertEqual(len(by_hand), 1)
+        code = self.msiexec("/i", self.package_path(self.first), "ADDDRIVER=1", "/qn", log="8a-install")
+        self.assertEqual(code, installer.SUCCESS)
+        # The store names the copy it already holds: this install put nothing there and records nothing.
+        self.assert_installed("1.0.0", package=self.first, ours=False)
+        code = self.msiexec("/x", installer.product_code(self.first), "/qn", log="8a-remove")
+        self.assertEqual(code, installer.SUCCESS)
+        self.assert_removed(copies_by_hand=1)
+        self.assertEqual(self.stored_copies(), by_hand)
+        self.assertIn(f"{by_hand[0]}, which was there before this install",
+                      installer.log_text(self.session.artifacts / "8a-install.log"))
+        self.assertIn("this install put no copy of C:\\Program Files\\Quorvel\\QRX\\QRX.inf into the driver store",
+                      installer.log_text(self.session.artifacts / "8a-remove.log"))
+        # The same package put there by hand after this install's add is, in Wine's store as in Windows', the
+        # very copy this install put there: nothing tells the two apart, and removal takes it out.
         self.store_by_hand("remove")
         self.assertEqual(self.stored_copies(), [])
 

@@ -1,13 +1,15 @@
-// The installer helper's step: the driver package beside it into the driver store and out again, with the store's
-// refusals reported as failures the installer sees.
+// The installer helper's step: the driver package beside it into the driver store and, of what is there, only the
+// copy this install put there out again, with the store's refusals reported as failures the installer sees.
 #include "setup/driver_store_step.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 
 #include "platform/fakes/fake_driver_store.h"
 #include "platform/fakes/fake_services.h"
+#include "setup/stored_copies.h"
 
 namespace {
 
@@ -15,6 +17,10 @@ const std::string kFolder = "C:\\Program Files\\Quorvel";
 const std::string kInf = kFolder + "\\QRX\\QRX.inf";
 const std::vector<uint8_t> kOurs = {0xFF, 0xFE, '[', 0, 'V', 0};
 const std::vector<uint8_t> kOther = {0xFF, 0xFE, '[', 0, 'X', 0};
+const std::string kStore = "C:\\Windows\\INF\\";
+const std::string kRecord = kFolder + "\\QRXStore.txt";
+
+std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
 class DriverStoreStep : public ::testing::Test {
  protected:
@@ -29,7 +35,16 @@ class DriverStoreStep : public ::testing::Test {
     return setup::RunDriverStoreStep(arguments, files, store, out, err);
   }
 
-  bool Stored(const std::string& name) { return files.files.contains("C:\\Windows\\INF\\" + name); }
+  bool Stored(const std::string& name) { return files.files.contains(kStore + name); }
+
+  // The names of the files in the store's INF folder.
+  std::set<std::string> StoreFolder() {
+    std::set<std::string> names;
+    for (const auto& [path, bytes] : files.files) {
+      if (path.starts_with(kStore)) names.insert(path.substr(kStore.size()));
+    }
+    return names;
+  }
 
   fakes::FakeFileSystem files;
   fakes::FakeDriverStore store{files};
@@ -40,12 +55,12 @@ TEST_F(DriverStoreStep, AddPutsThePackageBesideTheHelperIntoTheStoreOnce) {
   EXPECT_EQ(Run({"add"}), setup::Done);
   EXPECT_EQ(store.added, std::vector<std::string>{kInf});
   EXPECT_TRUE(Stored("oem0.inf"));
-  EXPECT_EQ(out.str(), kInf + " is in the driver store as oem0.inf\n");
+  EXPECT_EQ(out.str(), kInf + " is in the driver store as oem0.inf, put there now by this install\n");
 
   // A repair or a second run names the same copy rather than adding another.
   EXPECT_EQ(Run({"add"}), setup::Done);
   EXPECT_FALSE(Stored("oem1.inf"));
-  EXPECT_EQ(out.str(), kInf + " is in the driver store as oem0.inf\n");
+  EXPECT_EQ(out.str(), kInf + " is in the driver store as oem0.inf, put there earlier by this install\n");
 }
 
 TEST_F(DriverStoreStep, AddFailsWhenTheStoreRefusesOrThePackageIsMissing) {
@@ -63,54 +78,146 @@ TEST_F(DriverStoreStep, AddFailsWhenTheStoreRefusesOrThePackageIsMissing) {
   EXPECT_EQ(err.str(), "the driver package is missing: " + kInf + " does not exist\n");
 }
 
-TEST_F(DriverStoreStep, RemoveTakesOutEveryCopyOfOursAndNothingElse) {
-  files.files["C:\\Windows\\INF\\oem3.inf"] = kOther;    // another vendor's package
-  files.files["C:\\Windows\\INF\\OEM7.INF"] = kOurs;     // ours, however the name is written
-  files.files["C:\\Windows\\INF\\oem12.inf"] = kOurs;    // a copy left by an earlier install
-  files.files["C:\\Windows\\INF\\QRX.inf"] = kOurs;      // a store that kept the package's own name
-  files.files["C:\\Windows\\INF\\printer.inf"] = kOther; // a system INF
-  files.files["C:\\Windows\\INF\\QRX.pnf"] = kOurs;      // not an INF: the store's own business
-  files.files["C:\\Windows\\INF\\QRX\\oem1.inf"] = kOurs;  // not in the INF folder itself
+// What the administrator did with the driver store apart from this install, and what removal then does.
+struct AdminCase {
+  std::string name;
+  std::vector<std::string> byHandBefore;  // identical copies in the store before this install's add
+  std::vector<std::string> byHandAfter;   // ... put there after it
+  std::vector<std::string> removed;       // what removal takes out
+  std::set<std::string> left;             // the store's INF folder afterwards
+};
 
-  EXPECT_EQ(Run({"remove"}), setup::Done) << err.str();
-  EXPECT_EQ(store.removed, (std::vector<std::string>{"OEM7.INF", "QRX.inf", "oem12.inf"}));
-  EXPECT_TRUE(Stored("oem3.inf"));
-  EXPECT_TRUE(Stored("printer.inf"));
-  EXPECT_TRUE(Stored("QRX.pnf"));
-  EXPECT_FALSE(Stored("OEM7.INF"));
-  EXPECT_FALSE(Stored("QRX.inf"));
-  EXPECT_FALSE(Stored("oem12.inf"));
-  EXPECT_EQ(out.str(),
-            "removed OEM7.INF from the driver store\nremoved QRX.inf from the driver store\n"
-            "removed oem12.inf from the driver store\n");
+TEST_F(DriverStoreStep, RemovalTakesOutOnlyTheCopyThisInstallPutThere) {
+  const std::vector<AdminCase> cases = {
+      // The store names the copy it already holds: this install added nothing, and removal leaves it.
+      {"by hand before, named again by the store", {"oem3.inf"}, {}, {}, {"oem3.inf", "printer.inf"}},
+      // Copies the store keeps apart although their bytes are the same (Wine's store keeps an INF's own name
+      // while it is free, so the same package from an INF of another name is another copy).
+      {"by hand before, apart from this install's", {"QRX.inf"}, {}, {"oem0.inf"}, {"QRX.inf", "printer.inf"}},
+      {"by hand after, apart from this install's", {}, {"oem4.inf"}, {"oem0.inf"}, {"oem4.inf", "printer.inf"}},
+      {"nothing else in the store", {}, {}, {"oem0.inf"}, {"printer.inf"}},
+  };
+  for (const AdminCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    files.files.clear();
+    files.files[kInf] = kOurs;
+    files.files[kStore + "printer.inf"] = kOther;  // a system INF, not ours whatever happens
+    store.removed.clear();
+    for (const std::string& name : c.byHandBefore) files.files[kStore + name] = kOurs;
+    ASSERT_EQ(Run({"add"}), setup::Done) << err.str();
+    for (const std::string& name : c.byHandAfter) files.files[kStore + name] = kOurs;
+
+    EXPECT_EQ(Run({"remove"}), setup::Done) << err.str();
+    EXPECT_EQ(store.removed, c.removed);
+    EXPECT_EQ(StoreFolder(), c.left);
+  }
 }
 
-TEST_F(DriverStoreStep, RemoveAfterAddLeavesTheStoreAsItWas) {
-  files.files["C:\\Windows\\INF\\oem0.inf"] = kOther;
-  ASSERT_EQ(Run({"add"}), setup::Done);
-  EXPECT_TRUE(Stored("oem1.inf"));
-  EXPECT_EQ(Run({"remove"}), setup::Done);
-  EXPECT_FALSE(Stored("oem1.inf"));
-  EXPECT_TRUE(Stored("oem0.inf"));
+// Each rollback entry undoes its own step and nothing before it: the add's takes out only the copy that add put
+// there, the removal's puts back only what the removal took out. Afterwards the store is as it was before the
+// step, and a later removal still knows which copy is this install's.
+struct RollbackCase {
+  std::string name;
+  std::vector<std::string> byHandBefore;
+  std::vector<std::vector<std::string>> steps;
+  std::vector<std::string> undone;         // what the last step took out
+  std::set<std::string> afterUndo;         // the store's INF folder then
+  std::vector<std::string> removedAtLast;  // what a removal then takes out
+};
 
-  // Nothing left to remove (also after an install without the driver) is no failure.
-  EXPECT_EQ(Run({"remove"}), setup::Done);
-  EXPECT_EQ(out.str(), "the driver store holds no copy of " + kInf + "\n");
-  EXPECT_EQ(err.str(), "");
+TEST_F(DriverStoreStep, RollbackEntriesUndoOnlyTheirOwnStep) {
+  const std::vector<RollbackCase> cases = {
+      {"a first install's add", {}, {{"add"}, {"undo-add"}}, {"oem0.inf"}, {}, {}},
+      {"a repair's add", {}, {{"add"}, {"add"}, {"undo-add"}}, {}, {"oem0.inf"}, {"oem0.inf"}},
+      {"an add that found a copy put there by hand", {"oem3.inf"}, {{"add"}, {"undo-add"}}, {}, {"oem3.inf"}, {}},
+      {"a removal", {"QRX.inf"}, {{"add"}, {"remove"}, {"undo-remove"}}, {}, {"QRX.inf", "oem0.inf"},
+       {"oem0.inf"}},
+      {"a removal that took nothing", {"QRX.inf"}, {{"remove"}, {"undo-remove"}}, {}, {"QRX.inf"}, {}},
+      {"a removal after a repair", {}, {{"add"}, {"add"}, {"remove"}, {"undo-remove"}}, {}, {"oem0.inf"},
+       {"oem0.inf"}},
+  };
+  for (const RollbackCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    files.files.clear();
+    files.files[kInf] = kOurs;
+    for (const std::string& name : c.byHandBefore) files.files[kStore + name] = kOurs;
+    for (const auto& step : c.steps) {
+      store.removed.clear();
+      ASSERT_EQ(Run(step), setup::Done) << step[0] << ": " << err.str();
+    }
+    EXPECT_EQ(store.removed, c.undone);
+    EXPECT_EQ(StoreFolder(), c.afterUndo);
+    store.removed.clear();
+    EXPECT_EQ(Run({"remove"}), setup::Done) << err.str();
+    EXPECT_EQ(store.removed, c.removedAtLast);
+  }
+}
+
+TEST_F(DriverStoreStep, AddTellsWhetherTheCopyIsThisInstalls) {
+  files.files[kStore + "oem3.inf"] = kOurs;
+  EXPECT_EQ(Run({"add"}), setup::Done);
+  EXPECT_EQ(out.str(), kInf + " is in the driver store as oem3.inf, which was there before this install: "
+                              "removing it leaves that copy\n");
+  EXPECT_FALSE(files.files.contains(kRecord));  // nothing of this install's to remember
+  files.files.erase(kStore + "oem3.inf");
+  EXPECT_EQ(Run({"add"}), setup::Done);
+  EXPECT_EQ(out.str(), kInf + " is in the driver store as oem0.inf, put there now by this install\n");
+  EXPECT_EQ(Run({"add"}), setup::Done);
+  EXPECT_EQ(out.str(), kInf + " is in the driver store as oem0.inf, put there earlier by this install\n");
+}
+
+TEST_F(DriverStoreStep, AnAddThatCannotBeRememberedIsTakenBack) {
+  files.unwritable[kRecord] = "Access is denied.";
+  EXPECT_EQ(Run({"add"}), setup::RecordFailed);
+  EXPECT_EQ(store.removed, std::vector<std::string>{"oem0.inf"});
+  EXPECT_EQ(StoreFolder(), std::set<std::string>{});
+  EXPECT_NE(err.str().find("cannot write " + kRecord + ": Access is denied."), std::string::npos) << err.str();
+}
+
+TEST_F(DriverStoreStep, AnUnreadableRecordTouchesNothing) {
+  files.files[kStore + "oem2.inf"] = kOurs;
+  files.files[kRecord] = Bytes("kept oem2.inf\r\n");
+  files.unreadable[kRecord] = "Access is denied.";
+  for (const char* command : {"add", "remove", "undo-add", "undo-remove"}) {
+    SCOPED_TRACE(command);
+    EXPECT_EQ(Run({command}), setup::RecordFailed);
+    EXPECT_NE(err.str().find("cannot read " + kRecord), std::string::npos) << err.str();
+  }
+  EXPECT_TRUE(store.added.empty());
+  EXPECT_TRUE(store.removed.empty());
+}
+
+TEST_F(DriverStoreStep, TheRecordNamesNothingButOurCopiesInTheStore) {
+  files.files[kStore + "oem3.inf"] = kOther;  // once ours; the store has since given the name to another package
+  files.files[kStore + "oem5.inf"] = kOurs;   // ours by bytes, but the record does not name it
+  files.files["C:\\Windows\\system32\\drivers\\x.inf"] = kOurs;
+  files.files[kRecord] = Bytes(
+      "kept oem3.inf\r\nadded ..\\system32\\drivers\\x.inf\r\nadded C:\\Windows\\INF\\oem5.inf\r\n"
+      "kept\r\noem5.inf\r\nowned oem5.inf\r\n");
+  EXPECT_EQ(Run({"remove"}), setup::Done) << err.str();
+  EXPECT_TRUE(store.removed.empty());
+  EXPECT_EQ(out.str(), "oem3.inf is no longer a copy of " + kInf + " in the driver store: left alone\n");
+  EXPECT_FALSE(files.files.contains(kRecord));
 }
 
 TEST_F(DriverStoreStep, RemoveReportsACopyTheStoreKeepsAndStillRemovesTheOthers) {
-  files.files["C:\\Windows\\INF\\oem2.inf"] = kOurs;
-  files.files["C:\\Windows\\INF\\oem5.inf"] = kOurs;
+  files.files[kStore + "oem2.inf"] = kOurs;
+  files.files[kStore + "oem5.inf"] = kOurs;
+  files.files[kRecord] = Bytes("added oem2.inf\r\nkept oem5.inf\r\n");
   store.keepOnRemove = {"oem2.inf"};
   EXPECT_EQ(Run({"remove"}), setup::StoreRefused);
   EXPECT_TRUE(Stored("oem2.inf"));
   EXPECT_FALSE(Stored("oem5.inf"));
   EXPECT_EQ(err.str(), "the driver store kept oem2.inf: The driver is in use by a device. (error 3758096949)\n");
+  // The kept copy is still this install's; the one that went is there for the removal's rollback to put back.
+  EXPECT_EQ(setup::ParseStoredCopies(files.files[kRecord]),
+            (std::vector<setup::StoredCopy>{{"oem2.inf", setup::CopyState::Added},
+                                            {"oem5.inf", setup::CopyState::Removed}}));
 }
 
 TEST_F(DriverStoreStep, RemoveCannotTellCopiesApartWithoutOurInf) {
-  files.files["C:\\Windows\\INF\\oem2.inf"] = kOurs;
+  files.files[kStore + "oem2.inf"] = kOurs;
+  files.files[kRecord] = Bytes("kept oem2.inf\r\n");
   files.unreadable[kInf] = "Access is denied.";
   EXPECT_EQ(Run({"remove"}), setup::PackageMissing);
   EXPECT_TRUE(store.removed.empty());

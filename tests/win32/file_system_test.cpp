@@ -23,7 +23,8 @@ class FileSystemTest : public ::testing::Test {
   void TearDown() override { Clean(); }
 
   void Clean() {
-    for (const wchar_t* name : {L"\\skinh.she", L"\\china.she", L"\\sub\\x.she", L"\\image.bin"}) {
+    for (const wchar_t* name : {L"\\skinh.she", L"\\china.she", L"\\sub\\x.she", L"\\image.bin",
+                                L"\\record.txt", L"\\record.txt.partial"}) {
       std::wstring path = folder_ + name;
       ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
       ::DeleteFileW(path.c_str());
@@ -83,6 +84,33 @@ TEST_F(FileSystemTest, ReadsAWholeFileUpToTheLimitAndNothingBeyond) {
   EXPECT_FALSE(missing.ok);
   EXPECT_FALSE(missing.tooLarge);
   EXPECT_FALSE(missing.error.empty());
+}
+
+TEST_F(FileSystemTest, WritesAWholeFileOverTheOldOneAndRemovesIt) {
+  const std::string path = Folder() + "\\record.txt";
+  for (const std::string& text : {std::string("added oem7.inf\r\n\0", 17), std::string("kept oem7.inf\r\n")}) {
+    const platform::FileChange written = files_.WriteWholeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+    ASSERT_TRUE(written.ok) << written.error;
+    const platform::FileContents read = files_.ReadWholeFile(path, 100);
+    ASSERT_TRUE(read.ok) << read.error;
+    EXPECT_EQ(std::string(read.bytes.begin(), read.bytes.end()), text);
+  }
+  EXPECT_EQ(files_.ListFiles(Folder()), std::vector<std::string>{path});  // nothing written beside it stays
+
+  EXPECT_TRUE(files_.RemoveFile(path).ok);
+  EXPECT_FALSE(files_.FileExists(path));
+  EXPECT_TRUE(files_.RemoveFile(path).ok);  // already gone
+}
+
+TEST_F(FileSystemTest, AFileThatCannotBeWrittenIsAFailureWithTheSystemsReason) {
+  const platform::FileChange written = files_.WriteWholeFile(Folder() + "\\nothing-here\\record.txt", {'x'});
+  EXPECT_FALSE(written.ok);
+  EXPECT_FALSE(written.error.empty());
+  ::CreateDirectoryW((folder_ + L"\\sub").c_str(), nullptr);
+  const platform::FileChange removed = files_.RemoveFile(Folder() + "\\sub");  // a folder is no file
+  EXPECT_FALSE(removed.ok);
+  EXPECT_FALSE(removed.error.empty());
+  EXPECT_TRUE(files_.ListFiles(Folder()).empty());
 }
 
 TEST_F(FileSystemTest, MissingFolderListsNothing) {
