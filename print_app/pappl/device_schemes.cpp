@@ -132,7 +132,13 @@ ssize_t Write(pappl_device_t* device, const void* buffer, size_t bytes) {
   const JobWrite written = WriteJobBytes(*open->connection,
                                          {static_cast<const uint8_t*>(buffer), bytes},
                                          TheApp().settings.stallLimit, report);
-  if (written.complete) return static_cast<ssize_t>(bytes);
+  if (written.complete) {
+    // The printer takes data: whatever held it off before (this job's or an earlier one's) is over.
+    if (printer && (papplPrinterGetReasons(printer) & PAPPL_PREASON_OFFLINE)) {
+      papplPrinterSetReasons(printer, PAPPL_PREASON_NONE, PAPPL_PREASON_OFFLINE);
+    }
+    return static_cast<ssize_t>(bytes);
+  }
   if (job) {
     papplJobSetMessage(job, "Stopped: %s.", written.problem.c_str());
     if (open->connection->Unplugged()) papplPrinterSetReasons(printer, PAPPL_PREASON_OFFLINE, PAPPL_PREASON_NONE);

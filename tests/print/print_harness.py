@@ -115,6 +115,9 @@ class PrintServer:
                  "ATTR name requesting-user-name tester", f"ATTR mimeMediaType document-format {format}",
                  "GROUP job-attributes-tag"]
         for name, value in attributes.items():
+            if name == "media_type":  # PAPPL takes the type as a member of media-col, as CUPS sends it
+                lines.append(f"ATTR collection media-col {{ MEMBER keyword media-type {value} }}")
+                continue
             kind = ENUMS.get(name) or ("integer" if isinstance(value, int) else "keyword")
             lines.append(f"ATTR {kind} {name.replace('_', '-')} {value}")
         result = self.ipp(printer, lines, file=path)
