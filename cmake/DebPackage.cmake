@@ -44,6 +44,10 @@ string(CONCAT CPACK_DEBIAN_QUORVELPRINT_DESCRIPTION
        "paper sensor from each job's media type, adds plugged-in printers by\n"
        "itself and reaches printers behind a print server over AppSocket.\n"
        "The package runs it as a hardened systemd service.")
+# The service reaches USB printers as the group lp through quorvelctl's udev rule: the same version of quorvelctl
+# comes with it.
+set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
+set(CPACK_COMPONENT_QUORVELPRINT_DEPENDS quorvelctl)
 # systemd-sysusers and systemd-tmpfiles make the service's user and socket folder at install time; they come with
 # systemd, or alone on systems that boot with another init.
 set(CPACK_DEBIAN_QUORVELPRINT_PACKAGE_DEPENDS
