@@ -36,8 +36,9 @@ install -d -m "$(setting RuntimeDirectoryMode)" -o "$(setting User)" -g "$(setti
 install -d -m "$(setting StateDirectoryMode)" -o "$(setting User)" -g "$(setting Group)" "$state"
 setting ExecStartPre | sed 's/^+//' | while read -r pre; do $pre; done
 report service_socket_folder "$(stat -c '%a %U %G' "$runtime" 2>/dev/null)"
+# Under strace, to hold what it calls against the unit's sandbox.
 setpriv --reuid="$(setting User)" --regid="$(setting Group)" --init-groups env -i STATE_DIRECTORY="$state" \
-  $(setting ExecStart) -o auto-add=false >/tmp/server.log 2>&1 &
+  strace -f -qq -e signal=none -o /tmp/trace $(setting ExecStart) -o auto-add=false >/tmp/server.log 2>&1 &
 server=$!
 admin_gid=$(getent group lpadmin | cut -d : -f 3)
 for _ in $(seq 50); do
@@ -48,9 +49,39 @@ as 64010 "$admin_gid" quorvelprint add -d trial -m qrx-roll-80 -v socket://127.0
 report admin_status "$(as 64010 "$admin_gid" quorvelprint status 2>/dev/null | head -n 1 | cut -d , -f 1)"
 report admin_printers "$(as 64010 "$admin_gid" quorvelprint printers 2>/dev/null | tr '\n' ' ')"
 report other_status "$(as 64011 "" quorvelprint status 2>/dev/null | head -n 1)"
-kill "$server"
+
+# A label printed to a printer on a raw port: a job through every part of the server that a sandbox could stop.
+python3 /trial/raw_printer.py /tmp/printer.bin &
+raw_printer=$!
+python3 /trial/label_png.py /tmp/label.png
+as 64010 "$admin_gid" quorvelprint add -d label -m qrx-label-100x150 -v socket://127.0.0.1:9100 >/dev/null 2>&1
+as 64011 "" quorvelprint submit -u ipp://localhost:8631/ipp/print/label /tmp/label.png >/dev/null 2>&1
+for _ in $(seq 100); do
+  job_state=$(as 64011 "" quorvelprint jobs -u ipp://localhost:8631/ipp/print/label 2>/dev/null | awk '{print $2}')
+  case "$job_state" in completed|aborted|canceled) break ;; esac
+  sleep 0.1
+done
+report job_state "$job_state"
+report printer_bytes "$(python3 -c 'import sys; print("raster" if b"\x1dv0" in open(sys.argv[1], "rb").read() else "none")' /tmp/printer.bin 2>/dev/null)"
+kill "$raw_printer"
+kill "$(pgrep -P "$server")"  # the server; strace, its parent, ends with it
 wait "$server" 2>/dev/null
 report saved_printer "$(grep -ac 'name="trial"' "$state/quorvelprint.state")"
+
+# What the server called, against the unit's SystemCallFilter (its allow list less its "~" lists),
+# RestrictAddressFamilies and MemoryDenyWriteExecute.
+expand() {  # the system calls of a systemd group, nested groups expanded
+  systemd-analyze syscall-filter "$1" | sed -E 's/^ +//; /^(#|$)/d' | tail -n +2 |
+    while read -r name; do case "$name" in @*) expand "$name" ;; *) echo "$name" ;; esac; done
+}
+setting SystemCallFilter | grep -v '^~' | tr ' ' '\n' | while read -r group; do expand "$group"; done | sort -u >/tmp/allowed
+setting SystemCallFilter | sed -n 's/^~//p' | tr ' ' '\n' | while read -r group; do expand "$group"; done | sort -u >/tmp/denied
+sed -E 's/^[0-9]+ +//' /tmp/trace | grep -oE '^[a-z_0-9]+\(' | tr -d '(' | sort -u >/tmp/called
+report traced_calls "$(wc -l </tmp/called)"
+report calls_outside_filter "$(comm -23 /tmp/called <(comm -23 /tmp/allowed /tmp/denied) | tr '\n' ' ')"
+report families_outside "$(grep -oE 'socket\(AF_[A-Z0-9]+' /tmp/trace | cut -d '(' -f 2 | sort -u |
+  grep -vxF -f <(setting RestrictAddressFamilies | tr ' ' '\n') | tr '\n' ' ')"
+report write_exec_maps "$(grep -cE 'PROT_(WRITE\|PROT_EXEC|EXEC\|PROT_WRITE)' /tmp/trace)"
 
 dpkg -r quorvelprint >/dev/null 2>&1
 report link_after_remove "$(test -L /run/quorvelprint.sock && echo present || echo absent)"
@@ -71,6 +102,6 @@ unshare --mount --net --fork sh -c '
   mkdir "$trial/root/trial"
   cp "$2" "$trial/root/trial/ctl.deb"
   cp "$3" "$trial/root/trial/print.deb"
-  cp "$trial/inside.sh" "$trial/root/trial/inside.sh"
+  cp "$trial/inside.sh" "$4/raw_printer.py" "$4/label_png.py" "$trial/root/trial/"
   chroot "$trial/root" bash /trial/inside.sh
-' trial "$trial" "$ctl_deb" "$print_deb"
+' trial "$trial" "$ctl_deb" "$print_deb" "$(dirname "$(realpath "$0")")"
