@@ -23,8 +23,6 @@ as() {  # as UID GROUPS COMMAND...: a user with no name, in the groups given (co
 dpkg -i /trial/ctl.deb /trial/print.deb >/dev/null 2>&1
 report installed "$(dpkg-query -W -f='${Status}' quorvelprint 2>/dev/null)"
 report user_group "$(id -gn quorvelprint 2>/dev/null)"
-report boot_socket_folder "$(stat -c '%a %U %G' /run/quorvelprint 2>/dev/null)"
-report socket_link "$(readlink /run/quorvelprint.sock)"
 
 # The service as systemd starts it, from its unit: the runtime and state folders made anew for its user and group
 # with their modes, the ExecStartPre commands as root ("+"), then its command as its user, with STATE_DIRECTORY.
