@@ -50,9 +50,22 @@ bool SendSettled(pappl_device_t* device, PageWork& page) {
   return true;
 }
 
+// The job's own sensor-follows-media, else the printer's default (PAPPL hands a job only the vendor options the
+// job itself names).
+bool SensorFollowsMedia(pappl_printer_t* printer, pappl_pr_options_t* options) {
+  if (const char* value = cupsGetOption(kSensorOption, options->num_vendor, options->vendor)) {
+    return std::strcmp(value, "false") != 0;
+  }
+  ipp_t* attributes = papplPrinterGetDriverAttributes(printer);
+  ipp_attribute_t* setting =
+      ippFindAttribute(attributes, (std::string(kSensorOption) + "-default").c_str(), IPP_TAG_BOOLEAN);
+  const bool follows = !setting || ippGetBoolean(setting, 0);
+  ippDelete(attributes);
+  return follows;
+}
+
 void FollowMediaTypeFor(pappl_job_t* job, pappl_pr_options_t* options, OpenPrinter& open) {
-  const char* follows = cupsGetOption(kSensorOption, options->num_vendor, options->vendor);
-  if (follows && std::strcmp(follows, "false") == 0) return;  // the admin sets the sensor by hand
+  if (!SensorFollowsMedia(papplJobGetPrinter(job), options)) return;  // the admin sets the sensor by hand
   if (TheApp().IsSilent(open.uri)) return;
   const SensorStep step = FollowMediaType(
       *open.connection, papplPrinterGetName(papplJobGetPrinter(job)), options->media.type,
