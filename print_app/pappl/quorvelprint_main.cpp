@@ -15,6 +15,7 @@
 #include "print_app/pappl/device_schemes.h"
 #include "print_app/pappl/hotplug.h"
 #include "print_app/pappl/local_admin.h"
+#include "print_app/pappl/png_filter.h"
 #include "print_app/pappl/printer_pages.h"
 #include "print_app/pappl/raster_driver.h"
 #include "print_app/server_options.h"
@@ -121,6 +122,7 @@ pappl_system_t* CreateSystem(int numOptions, cups_option_t* options, void* /*dat
   }
   papplSystemSetPrinterDrivers(system, static_cast<int>(TheDrivers().size()), TheDrivers().data(), nullptr,
                                print_app::AddPrinterPages, print_app::FillDriverData, nullptr);
+  papplSystemAddMIMEFilter(system, "image/png", print_app::kRawFormat, print_app::FilterPng, nullptr);
   static std::string stateFile;
   stateFile = server.stateDir + "/quorvelprint.state";
   papplSystemLoadState(system, stateFile.c_str());

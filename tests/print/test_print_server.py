@@ -1,5 +1,6 @@
 """quorvelprint prints what IPP clients send with the bytes of the printers' Windows driver, to a printer behind a
 raw TCP port; it keeps serving whatever it is sent."""
+import subprocess
 import tempfile
 import unittest
 from pathlib import Path
@@ -84,10 +85,12 @@ class DriverBytes(PrintServerCase):
         picture = self.write("picture.png", pages.png(400, 304, [box]))
         photo = self.files / "picture.jpg"
         pages.jpeg(picture, photo)
+        one_bit = self.files / "picture-1bit.png"
+        subprocess.run(["convert", str(picture), "-type", "bilevel", "-depth", "1", str(one_bit)], check=True)
         left, top = (799 - 400) // 2 - 8, (1198 - 304) // 2
         expected = (left + box[0], top + box[1], left + box[2], top + box[3])
-        for path, format in ((picture, "image/png"), (photo, "image/jpeg")):
-            with self.subTest(format=format):
+        for path, format in ((picture, "image/png"), (photo, "image/jpeg"), (one_bit, "image/png")):
+            with self.subTest(file=path.name):
                 name, target = self.printer("qrx-label-100x150")
                 _, state, reasons, message = self.print_and_wait(name, path, format, print_scaling="none",
                                                                  orientation_requested=3, print_quality=4)
@@ -97,6 +100,40 @@ class DriverBytes(PrintServerCase):
                 (rows,) = pages.decode(received[len(QUERY):])
                 self.assertTrue(all(len(row) in (0, 98) for row in rows), "rows of the 100 mm label's 783 dots")
                 self.assertEqual(pages.black_box(rows), expected)
+
+
+class BadInput(PrintServerCase):
+    def test_bad_files_end_with_a_reason_and_the_server_prints_on(self):
+        name, target = self.printer("qrx-label-100x150")
+        good = pages.pwg_raster(799, 100, [(208, 10, 408, 20)])
+        wide_page = pages.pwg_raster(2000, 50, [(0, 10, 2000, 20)])
+        # file, format, the end it must reach, words of its message
+        cases = [
+            ("wide.pwg", wide_page, "image/pwg-raster", "completed", ""),  # wider than the medium: cropped
+            ("too-wide.pwg", pages.pwg_raster(5000, 10), "image/pwg-raster", "aborted", "5000 dots wide"),
+            ("ten-metres.pwg", pages.pwg_raster(799, 81200), "image/pwg-raster", "aborted", "mm long"),
+            ("300dpi.pwg", pages.pwg_raster(799, 10, dpi=300), "image/pwg-raster", "aborted", "300x300 dpi"),
+            ("damaged.pwg", pages.pwg_raster(799, 10, header_width=900), "image/pwg-raster", "aborted", ""),
+            ("cut-short.pwg", good[:len(good) // 3], "image/pwg-raster", None, ""),
+            ("text.png", b"this is not a picture\n" * 40, "image/png", "aborted", ""),
+            ("text.jpg", b"this is not a photo\n" * 40, "image/jpeg", "aborted", ""),
+        ]
+        for file, data, format, end, words in cases:
+            with self.subTest(file=file):
+                before = len(target.jobs)
+                try:
+                    job = self.server.submit(name, self.write(file, data), format)
+                    state, reasons, message = self.server.wait_job(name, job)
+                except AssertionError as refused:  # refused with the request itself: as good as an aborted job
+                    state, reasons, message = "refused", [], str(refused)
+                if end is not None:
+                    self.assertIn(state, (end, "refused") if end == "aborted" else (end,), (reasons, message))
+                self.assertIn(words, message)
+                # The server still serves, and the printer is left ready: the next job starts from its defaults.
+                self.assertEqual(self.print_and_wait(name, self.write("good.pwg", good), "image/pwg-raster")[1],
+                                 "completed")
+                received = target.received(len(target.jobs) if len(target.jobs) > before else before + 1)[-1]
+                self.assertTrue(received.startswith(RESET + RESET) and received.endswith(b"\x0c" + RESET))
 
 
 if __name__ == "__main__":
