@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -50,6 +52,17 @@ pappl_loglevel_t LogLevel(const std::string& name) {
 constexpr const char* kDefaultAdminGroup = "lpadmin";
 
 bool IsLoopback(const std::string& host) { return host == "localhost" || host == "127.0.0.1" || host == "::1"; }
+
+// PAPPL makes a user's socket in the temporary folder open to everyone (mode 0777), and whoever reaches a local
+// socket administers: the user's own server is the user's alone. The socket exists once the server runs.
+bool CloseUserSocket(pappl_system_t* system, void* /*data*/) {
+  const std::string socket =
+      std::string(papplGetTempDir()) + "/quorvelprint" + std::to_string(::getuid()) + ".sock";
+  if (::chmod(socket.c_str(), 0700) != 0 && errno != ENOENT) {
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Cannot close %s to other users: %s", socket.c_str(), std::strerror(errno));
+  }
+  return false;  // once
+}
 
 bool SaveState(pappl_system_t* system, void* data) {
   return papplSystemSaveState(system, static_cast<const std::string*>(data)->c_str());
@@ -127,6 +140,7 @@ pappl_system_t* CreateSystem(int numOptions, cups_option_t* options, void* /*dat
   stateFile = server.stateDir + "/quorvelprint.state";
   papplSystemLoadState(system, stateFile.c_str());
   papplSystemSetSaveCallback(system, SaveState, &stateFile);
+  papplSystemAddTimerCallback(system, 0, 0, CloseUserSocket, nullptr);
   if (settings.autoAdd) {
     papplSystemAddTimerCallback(system, 0, print_app::kHotplugLookSeconds, print_app::LookForNewPrinters, nullptr);
   }

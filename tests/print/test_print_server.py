@@ -1,12 +1,13 @@
 """quorvelprint prints what IPP clients send with the bytes of the printers' Windows driver, to a printer behind a
 raw TCP port; it keeps serving whatever it is sent."""
+import os
 import subprocess
 import tempfile
 import unittest
 from pathlib import Path
 
 import pages
-from print_harness import PrintServer, SocketPrinter
+from print_harness import PrintServer, SocketPrinter, wait_until
 
 QUERY = b"RETURN VALUE\r\n"
 RESET = b"\x1b@"
@@ -100,6 +101,18 @@ class DriverBytes(PrintServerCase):
                 (rows,) = pages.decode(received[len(QUERY):])
                 self.assertTrue(all(len(row) in (0, 98) for row in rows), "rows of the 100 mm label's 783 dots")
                 self.assertEqual(pages.black_box(rows), expected)
+
+
+class Safety(PrintServerCase):
+    def test_the_users_socket_is_the_users_alone_and_root_is_refused(self):
+        # Whoever reaches the local socket administers: PAPPL makes it open to everyone.
+        socket_file = wait_until(lambda: next(self.server.folder.glob("quorvelprint*.sock"), None), 10, "the socket")
+        wait_until(lambda: socket_file.stat().st_mode & 0o077 == 0, 10, "the socket to be closed to others")
+        if os.geteuid() == 0:
+            result = subprocess.run([str(self.server.program), "server", "-o", "server-port=0"], capture_output=True,
+                                    text=True, timeout=30, env={**self.server.env, "HOME": "/nonexistent"})
+            self.assertNotEqual(result.returncode, 0)
+            self.assertIn("will not run as root", result.stderr)
 
 
 class BadInput(PrintServerCase):
