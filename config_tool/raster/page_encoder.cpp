@@ -26,8 +26,7 @@ bool AnySet(const uint8_t* bytes, size_t count) {
 }  // namespace
 
 PageEncoder::PageEncoder(uint32_t widthDots, PaperKind paper, std::vector<uint8_t>& out)
-    : widthDots_(widthDots),
-      rowBytes_(BytesPerRow(widthDots)),
+    : rowBytes_(BytesPerRow(widthDots)),
       // The dots of the last byte that lie inside the width; the rest are padding, never printed.
       lastByteMask_(widthDots % 8 == 0 ? 0xFF : static_cast<uint8_t>(0xFF << (8 - widthDots % 8))),
       paper_(paper),

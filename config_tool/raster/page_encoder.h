@@ -43,7 +43,6 @@ class PageEncoder {
   void FlushBlock();
   void Feed(uint32_t rows);
 
-  uint32_t widthDots_;
   size_t rowBytes_;
   uint8_t lastByteMask_;
   PaperKind paper_;

@@ -113,7 +113,9 @@ bool StartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* de
   shape.bytesPerLine = header.cupsBytesPerLine;
   shape.xDpi = header.HWResolution[0];
   shape.yDpi = header.HWResolution[1];
-  shape.blackIsHigh = header.cupsColorSpace == CUPS_CSPACE_K;
+  unsigned space;  // a client's header may hold any number here, not only the enumeration's
+  std::memcpy(&space, &header.cupsColorSpace, sizeof space);
+  shape.blackIsHigh = space == CUPS_CSPACE_K;
   if (const std::string problem = quorvel::GreyPageProblem(shape, quorvel::kPrinterDpi); !problem.empty()) {
     papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Cannot print this page: %s.", problem.c_str());
     papplJobSetMessage(job, "Not printed: %s.", problem.c_str());
