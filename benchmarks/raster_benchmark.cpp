@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "config_tool/raster/grey_rows.h"
 #include "config_tool/raster/page_encoder.h"
 
 namespace {
@@ -46,6 +47,32 @@ void CopyLabel(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
 }
 BENCHMARK(CopyLabel);
+
+// The printer application's whole path from the 8-bit grey rows PAPPL hands over (the medium's 799 dots) to the
+// printer's bytes: crop, dither, encode. Bytes processed are the grey input's.
+void GreyLabelToPrinterBytes(benchmark::State& state) {
+  constexpr uint32_t kMediumDots = 799;
+  std::vector<uint8_t> grey(kMediumDots * kRows, 255);
+  uint32_t seed = 12345;
+  for (size_t i = grey.size() / 3; i < grey.size(); ++i) {
+    seed = seed * 1103515245u + 12345u;
+    grey[i] = (seed >> 16) & 1 ? 0 : 255;
+  }
+  quorvel::DitherMatrix dither;
+  for (size_t i = 0; i < 256; ++i) dither[i / 16][i % 16] = static_cast<uint8_t>(i);
+  for (auto _ : state) {
+    std::vector<uint8_t> out;
+    quorvel::GreyRowConverter rows(kMediumDots, kWidthDots, false, dither);
+    quorvel::PageEncoder page(kWidthDots, quorvel::PaperKind::Labels, out);
+    for (size_t y = 0; y < kRows; ++y) {
+      page.AddRow(rows.Convert(std::span(grey).subspan(y * kMediumDots, kMediumDots), static_cast<uint32_t>(y)));
+    }
+    page.End();
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * grey.size()));
+}
+BENCHMARK(GreyLabelToPrinterBytes);
 
 }  // namespace
 
