@@ -37,6 +37,20 @@ bool App::IsSilent(const std::string& uri) {
   return silent_.count(uri) > 0;
 }
 
+void App::Owe(const std::string& uri, std::vector<uint8_t> completion) {
+  std::lock_guard lock(reportsMutex_);
+  owed_[uri] = std::move(completion);
+}
+
+std::vector<uint8_t> App::TakeOwed(const std::string& uri) {
+  std::lock_guard lock(reportsMutex_);
+  const auto found = owed_.find(uri);
+  if (found == owed_.end()) return {};
+  std::vector<uint8_t> completion = std::move(found->second);
+  owed_.erase(found);
+  return completion;
+}
+
 void App::Remember(const std::string& uri, PrinterReport report) {
   std::lock_guard lock(reportsMutex_);
   reports_[uri] = std::move(report);

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "cli/print_job_check.h"
 #include "platform/linux/libusb_printer_bus.h"
@@ -38,6 +39,10 @@ class App {
   void MarkSilent(const std::string& uri);
   bool IsSilent(const std::string& uri);
 
+  // The bytes that finish a command a stopped job left the printer in, sent before its next job.
+  void Owe(const std::string& uri, std::vector<uint8_t> completion);
+  std::vector<uint8_t> TakeOwed(const std::string& uri);
+
   void Remember(const std::string& uri, PrinterReport report);
   PrinterReport ReportOf(const std::string& uri);
 
@@ -48,6 +53,7 @@ class App {
   std::mutex reportsMutex_;
   std::map<std::string, PrinterReport> reports_;
   std::set<std::string> silent_;
+  std::map<std::string, std::vector<uint8_t>> owed_;
 };
 
 App& TheApp();

@@ -112,7 +112,7 @@ ssize_t Read(pappl_device_t* device, void* buffer, size_t bytes) {
 
 ssize_t Write(pappl_device_t* device, const void* buffer, size_t bytes) {
   OpenPrinter* open = OpenPrinterOf(device);
-  if (!open) return -1;
+  if (!open || open->failed) return -1;
   pappl_job_t* job = open->job;
   pappl_printer_t* printer = job ? papplJobGetPrinter(job) : nullptr;
   StallReport report;
@@ -132,12 +132,18 @@ ssize_t Write(pappl_device_t* device, const void* buffer, size_t bytes) {
   const JobWrite written = WriteJobBytes(*open->connection,
                                          {static_cast<const uint8_t*>(buffer), bytes},
                                          TheApp().settings.stallLimit, report);
+  if (!open->raw) open->commands.Took({static_cast<const uint8_t*>(buffer), written.taken});
   if (written.complete) {
     // The printer takes data: whatever held it off before (this job's or an earlier one's) is over.
     if (printer && (papplPrinterGetReasons(printer) & PAPPL_PREASON_OFFLINE)) {
       papplPrinterSetReasons(printer, PAPPL_PREASON_NONE, PAPPL_PREASON_OFFLINE);
     }
     return static_cast<ssize_t>(bytes);
+  }
+  open->failed = true;
+  if (const auto completion = open->commands.Completion();
+      !open->raw && !completion.empty() && !open->connection->Unplugged()) {
+    TheApp().Owe(open->uri, completion);
   }
   if (job) {
     papplJobSetMessage(job, "Stopped: %s.", written.problem.c_str());

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "config_tool/raster/cut_command.h"
 #include "platform/interfaces/printer_device.h"
 
 namespace print_app {
@@ -20,6 +21,9 @@ struct OpenPrinter {
   std::string uri;
   pappl_job_t* job = nullptr;
   std::shared_ptr<PageWork> page;  // the page being encoded, owned here so that an aborted job frees it
+  quorvel::CommandStream commands;  // where the printer stands in a raster job's commands
+  bool failed = false;              // a write of this job failed: the rest of it goes nowhere
+  bool raw = false;                 // the job's bytes are the sender's own: their commands are not followed
 };
 
 void RegisterDeviceSchemes();

@@ -89,11 +89,25 @@ void FollowMediaTypeFor(pappl_job_t* job, pappl_pr_options_t* options, OpenPrint
   }
 }
 
+// A new job on the printer: a command an earlier job was stopped in the middle of is finished first.
+bool BeginJob(pappl_job_t* job, OpenPrinter& open, pappl_device_t* device, bool raw) {
+  open.job = job;
+  open.raw = raw;
+  open.page.reset();
+  open.failed = false;
+  open.commands = {};
+  const std::vector<uint8_t> owed = TheApp().TakeOwed(open.uri);
+  if (owed.empty()) return true;
+  papplLogJob(job, PAPPL_LOGLEVEL_INFO, "Finishing the command the last job was stopped in (%zu bytes).", owed.size());
+  // Before anything that goes to the printer past PAPPL's buffer (the settings read).
+  const bool sent = Send(device, owed.data(), owed.size());
+  papplDeviceFlush(device);
+  return sent;
+}
+
 bool StartJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device) {
   OpenPrinter* open = OpenPrinterOf(device);
-  if (!open || !FamilyOf(job)) return false;
-  open->job = job;
-  open->page.reset();
+  if (!open || !FamilyOf(job) || !BeginJob(job, *open, device, false)) return false;
   FollowMediaTypeFor(job, options, *open);
   return Send(device, kReset, sizeof kReset);
 }
@@ -159,8 +173,7 @@ bool EndJob(pappl_job_t* /*job*/, pappl_pr_options_t* /*options*/, pappl_device_
 // Bytes already in the printer's language, sent as they are: a raw job is never cut short or changed.
 bool PrintRawFile(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_t* device) {
   OpenPrinter* open = OpenPrinterOf(device);
-  if (!open) return false;
-  open->job = job;
+  if (!open || !BeginJob(job, *open, device, true)) return false;
   const int fd = ::open(papplJobGetFilename(job), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   std::array<char, 65536> buffer;

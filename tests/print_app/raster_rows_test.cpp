@@ -2,6 +2,7 @@
 // sent while it is encoded is the page encoded whole.
 #include <gtest/gtest.h>
 
+#include "config_tool/raster/cut_command.h"
 #include "config_tool/raster/grey_rows.h"
 #include "config_tool/raster/page_encoder.h"
 #include "config_tool/raster/paper_families.h"
@@ -96,6 +97,41 @@ TEST(PaperFamilies, EachMediumIsWiderThanWhatItsHeadPrints) {
     EXPECT_EQ(quorvel::PaperFamilyOfDriver(family.driver), &family);
   }
   EXPECT_EQ(quorvel::PaperFamilyOfDriver("qrx-label-1x1"), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CommandStream, AJobCutAnywhereIsFinishedSoThatTheNextJobStartsBetweenCommands) {
+  // A page with feeds and two raster blocks, then the job's end.
+  std::vector<uint8_t> rows;
+  const uint32_t width = 20;  // 3 bytes a row
+  for (int y = 0; y < 30; ++y) rows.insert(rows.end(), {uint8_t(y % 10 < 6 ? 0xF0 : 0), 0, uint8_t(y)});
+  std::vector<uint8_t> job{0x1B, '@'};
+  const auto page = quorvel::EncodePage(width, quorvel::PaperKind::Labels, rows);
+  job.insert(job.end(), page.begin(), page.end());
+  job.insert(job.end(), {0x1B, '@'});
+  for (size_t cut = 0; cut <= job.size(); ++cut) {
+    quorvel::CommandStream printer;
+    printer.Took(std::span(job).first(cut));
+    const std::vector<uint8_t> completion = printer.Completion();
+    quorvel::CommandStream after;
+    after.Took(std::span(job).first(cut));
+    after.Took(completion);
+    EXPECT_TRUE(after.Completion().empty()) << "cut at " << cut;
+    // Nothing is invented: only zeros (white, no feed), or the J of a feed of nothing.
+    for (size_t i = 0; i < completion.size(); ++i) {
+      EXPECT_TRUE(completion[i] == 0 || (i == 0 && completion[i] == 'J')) << "cut at " << cut;
+    }
+  }
+  // A block of 6 rows of 3 bytes cut after its header and 4 raster bytes owes the other 14.
+  quorvel::CommandStream printer;
+  printer.Took(std::vector<uint8_t>{0x1D, 'v', '0', 0, 3, 0, 6, 0, 1, 2, 3, 4});
+  EXPECT_EQ(printer.Completion(), std::vector<uint8_t>(14, 0));
+  quorvel::CommandStream inHeader;
+  inHeader.Took(std::vector<uint8_t>{0x1D, 'v', '0', 0, 3, 0, 6});  // the rows' high byte missing
+  EXPECT_EQ(inHeader.Completion(), std::vector<uint8_t>(1 + 18, 0));
 }
 
 }  // namespace
