@@ -42,6 +42,42 @@ class TimedSocketPrinter(SocketPrinter):
             self.jobs.append(b"")
 
 
+def usb_round(rounds, label):
+    """The same labels to a printer on the emulated USB bus (its simulator logs the bytes as they come)."""
+    import os
+    from ctl_harness import Bench
+    from usb_bench import UsbBus
+    bench, bus = Bench(), UsbBus()
+    simulator = bench.printer("bench")
+    bus.plug(1, simulator, serial="BENCH1")
+    root = bus.testbed.get_root_dir()
+    for folder, _, files in os.walk(root):
+        os.chmod(folder, 0o777)
+        for file in files:
+            if not os.path.islink(os.path.join(folder, file)):
+                os.chmod(os.path.join(folder, file), 0o666)
+    server = PrintServer(env=bus.env())
+    try:
+        name = wait_until(lambda: server.command("printers")[1].split(), 20, "the queue")[0]
+        last = []
+        for n in range(rounds + 1):
+            before = len(simulator.received())
+            start = time.monotonic()
+            job = server.submit(name, label, "image/png")
+            server.wait_job(name, job)
+            # The job is complete once its last byte (ESC @) has arrived.
+            wait_until(lambda: len(simulator.received()) > before and simulator.received().endswith(b"\x1b@"), 20,
+                       "the last byte")
+            if n:
+                last.append((time.monotonic() - start) * 1000)
+        print(f"emulated USB printer, {rounds} labels: submit to last byte median {statistics.median(last):.1f} ms "
+              f"(max {max(last):.1f}; job states are polled every 50 ms)")
+    finally:
+        server.close()
+        bus.close()
+        bench.close()
+
+
 def main(rounds):
     folder = Path("/tmp/quorvelprint-bench")
     folder.mkdir(exist_ok=True)
@@ -70,6 +106,7 @@ def main(rounds):
         print(f"idle server after {rounds + 1} jobs: {rss_kb(server.process.pid) / 1024:.1f} MB")
     finally:
         server.close()
+    usb_round(rounds, label)
 
 
 if __name__ == "__main__":
