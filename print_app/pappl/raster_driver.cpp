@@ -1,10 +1,10 @@
 #include "print_app/pappl/raster_driver.h"
 
-#include <array>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <array>
+#include <cstring>
 #include <string>
 #include <thread>
 
