@@ -1,9 +1,12 @@
 """quorvelprint with the clients its users have: a private cupsd in front of it (lpadmin -m everywhere, lp of a PDF),
 CUPS's own IPP Everywhere checks, and its printer's settings page in headless Chromium. These run as root (cupsd as
 root with filters as lp, the server as nobody); elsewhere they are skipped, and under CI they fail instead."""
+import html
 import os
+import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import unittest
 from pathlib import Path
@@ -12,6 +15,8 @@ import everywhere_checks
 import pages
 from cups_harness import PROGRAMS as CUPS_PROGRAMS, PrivateCups
 from print_harness import ROOT, PrintServer, SocketPrinter, wait_until
+
+sys.path.insert(0, str(ROOT / "tests" / "ctl"))  # the emulated USB bus of quorvelctl's tests
 
 QUERY = b"RETURN VALUE\r\n"
 RESET = b"\x1b@"
@@ -133,6 +138,83 @@ class EverywhereChecks(ClientCase):
             "ATTR uri printer-uri $uri", "ATTR keyword requested-attributes printer-up-time"])
         return next((group["printer-up-time"] for group in result.get("ResponseAttributes") or []
                      if "printer-up-time" in group), 0)
+
+
+class SettingsPageInABrowser(ClientCase):
+    """The page of a printer on the emulated USB bus, added when it was plugged in, in headless Chromium."""
+
+    def test_the_printer_page_shows_the_model_and_the_settings_read_from_the_printer(self):
+        self.require(self.root_and("chromium", "setpriv") or usb_bench_missing())
+        from ctl_harness import Bench, ctl  # noqa: E402 - they need the emulated bus's GObject bindings
+        from usb_bench import UsbBus
+        bench, bus = Bench(), UsbBus()
+        self.addCleanup(bench.close)
+        self.addCleanup(bus.close)
+        # A gap threshold no printer starts with: the page must show what was read from this printer.
+        simulator = bench.printer("p", pid="1000", gap_threshold="0437")
+        bus.plug(1, simulator, product=0x1000, serial="SIM0001")
+        # The testbed is the test's own: the server, as nobody, may use all of it (its device node and its
+        # sockets, which each program makes in its folders).
+        for folder, _, files in os.walk(bus.testbed.get_root_dir()):
+            os.chmod(folder, 0o777)
+            for file in files:
+                path = os.path.join(folder, file)
+                if not os.path.islink(path):
+                    os.chmod(path, 0o666)
+        code, listed, err = ctl("list", env=bus.env())
+        self.assertEqual(code, 0, err)
+        model = listed.split("\t")[3]  # the model name quorvelctl gives this printer
+
+        server = PrintServer(env=bus.env())
+        self.addCleanup(server.close)
+        queue = wait_until(lambda: self.only_queue(server), 20, "a queue for the plugged-in printer")
+
+        home = f"http://127.0.0.1:{server.port}/{queue}"
+        links = re.findall(r'<a [^>]*href="([^"]+)"[^>]*>Model and settings</a>', self.chromium("--dump-dom", home))
+        self.assertEqual(len(set(links)), 1, f"one link to the settings page on {home}")
+        page = f"http://127.0.0.1:{server.port}{links[0]}"
+        dom = self.chromium("--dump-dom", page)
+        self.assertIn(f'<p id="model">Model: {html.escape(model)}</p>', dom)
+        settings = re.search(r'<pre id="settings">(.*?)</pre>', dom, re.S)
+        self.assertIsNotNone(settings, dom[-2000:])
+        self.assertTrue(any(line.startswith("GAP AD value") and line.endswith(":0437")
+                            for line in settings[1].splitlines()), settings[1])
+
+        artifacts = Path(os.environ.get("ARTIFACTS_DIR") or ROOT / "artifacts")
+        artifacts.mkdir(parents=True, exist_ok=True)
+        shot = artifacts / "quorvelprint-settings.png"
+        shot.unlink(missing_ok=True)
+        self.chromium("--window-size=1000,900", f"--screenshot={shot}", page)
+        header = shot.read_bytes()[:24]
+        self.assertEqual((header[:8], header[16:24]), (b"\x89PNG\r\n\x1a\n", (1000).to_bytes(4, "big") +
+                                                      (900).to_bytes(4, "big")))
+
+    @staticmethod
+    def only_queue(server):
+        try:
+            code, out, _ = server.command("printers", timeout=10)
+        except subprocess.TimeoutExpired:
+            raise AssertionError("the server stopped answering once the printer was plugged in: "
+                                 + server.log_text()[-2000:]) from None
+        names = out.split()
+        return names[0] if code == 0 and len(names) == 1 else None
+
+    def chromium(self, *args):
+        profile = self.folder()
+        result = subprocess.run(["chromium", "--headless", "--no-sandbox", "--disable-gpu",
+                                 f"--user-data-dir={profile}", *args], capture_output=True, text=True, timeout=120)
+        self.assertEqual(result.returncode, 0, result.stderr[-2000:])
+        return result.stdout
+
+
+def usb_bench_missing():
+    """Why the emulated USB bus cannot run here, or ""."""
+    try:
+        import gi
+        gi.require_version("UMockdev", "1.0")
+    except (ImportError, ValueError) as error:
+        return f"needs umockdev's GObject bindings (gir1.2-umockdev-1.0, python3-gi): {error}"
+    return ""
 
 
 if __name__ == "__main__":
