@@ -9,7 +9,7 @@ import subprocess
 import tempfile
 from pathlib import Path
 
-from print_harness import free_port, job_state, wait_until
+from print_harness import free_port, ipp, job_state, wait_until
 
 # What a private cupsd needs, beside root: the scheduler, its clients, and the PDF filters of cups-filters.
 PROGRAMS = ("cupsd", "lpadmin", "lp", "lpstat", "ipptool", "gs")
@@ -66,6 +66,23 @@ class PrivateCups:
         result = self.run("lpadmin", "-p", queue, "-E", "-v", printer_uri, "-m", "everywhere")
         if result.returncode != 0:
             raise AssertionError(f"lpadmin: {result.stderr}")
+        # cupsd answers lpadmin before it has asked the printer and made the PPD, and meanwhile takes jobs for the
+        # queue as a raw one (a PDF then goes to the printer as it is): the queue is ready once it has its PPD.
+        wait_until(lambda: self._nickname(queue) and self._nickname(queue) == self._make_and_model(queue), 30,
+                   f"CUPS to make the PPD of {queue}")
+
+    def _nickname(self, queue):
+        ppd = self.folder / "ppd" / f"{queue}.ppd"
+        found = re.search(r'^\*NickName: "(.*)"', ppd.read_text(errors="replace"), re.M) if ppd.exists() else None
+        return found[1] if found else None
+
+    def _make_and_model(self, queue):
+        result = ipp(self.uri(queue), [
+            "OPERATION Get-Printer-Attributes", "GROUP operation-attributes-tag",
+            "ATTR charset attributes-charset utf-8", "ATTR naturalLanguage attributes-natural-language en",
+            "ATTR uri printer-uri $uri", "ATTR keyword requested-attributes printer-make-and-model"])
+        return next((group["printer-make-and-model"] for group in result.get("ResponseAttributes") or []
+                     if "printer-make-and-model" in group), None)
 
     def page_sizes(self, queue):
         """The PageSize lines of the PPD that CUPS made for `queue`."""
@@ -89,6 +106,11 @@ class PrivateCups:
     def log_text(self):
         log = self.folder / "log" / "error_log"
         return log.read_text(errors="replace") if log.exists() else ""
+
+    def job_log(self):
+        """What the scheduler said about its jobs: filters started and ended, errors, states (no debug detail)."""
+        return "\n".join(line for line in self.log_text().splitlines()
+                         if "[Job " in line and (not line.startswith("D ") or "exited" in line or "filter" in line))
 
     def close(self):
         if self.process.poll() is None:

@@ -67,10 +67,10 @@ class CupsInFront(ClientCase):
         document.write_bytes(pages.pdf(100, 150, [box_mm]))
         cups_job = cups.print_file("T", document)
         state, reasons, message = cups.wait_job("T", cups_job)
-        self.assertEqual(state, "completed", (reasons, message, cups.log_text()[-4000:]))
+        self.assertEqual(state, "completed", (reasons, message, cups.job_log()))
         (job,) = server.jobs("label")
         state, reasons, message = server.wait_job("label", job)
-        self.assertEqual(state, "completed", (reasons, message, server.log_text()[-3000:]))
+        self.assertEqual(state, "completed", (reasons, message, server.log_text()[-3000:], cups.job_log()))
 
         received = target.received(1)[0]
         # The first job on a printer asks for its settings first (to set its sensor for the job's media type); a
