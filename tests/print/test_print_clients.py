@@ -1,6 +1,7 @@
 """quorvelprint with the clients its users have: a private cupsd in front of it (lpadmin -m everywhere, lp of a PDF),
-CUPS's own IPP Everywhere checks, and its printer's settings page in headless Chromium. These run as root (cupsd as
-root with filters as lp, the server as nobody); elsewhere they are skipped, and under CI they fail instead."""
+CUPS's own IPP Everywhere checks, and its printer's settings page in headless Chromium. As root the server runs as
+nobody; the CUPS test needs root (cupsd as root, its filters as lp). A test whose needs are not met is skipped, and
+under CI, which has them all, fails instead."""
 import html
 import os
 import re
@@ -36,9 +37,8 @@ class ClientCase(unittest.TestCase):
             self.fail(f"cannot run under CI: {missing}")
         self.skipTest(missing)
 
-    def root_and(self, *programs):
-        if os.geteuid() != 0:
-            return "needs root, to run cupsd and to run the server as an unprivileged user"
+    @staticmethod
+    def lacking(*programs):
         absent = [name for name in programs if shutil.which(name) is None]
         return f"needs {', '.join(absent)}" if absent else ""
 
@@ -50,7 +50,8 @@ class ClientCase(unittest.TestCase):
 
 class CupsInFront(ClientCase):
     def test_a_pdf_printed_through_cups_arrives_as_the_windows_driver_sends_it(self):
-        self.require(self.root_and(*CUPS_PROGRAMS))
+        # cupsd runs as root, its filters as lp, as the system's does.
+        self.require("needs root, to run cupsd" if os.geteuid() != 0 else self.lacking(*CUPS_PROGRAMS))
         server = PrintServer()
         self.addCleanup(server.close)
         target = SocketPrinter()
@@ -101,7 +102,7 @@ class CupsInFront(ClientCase):
 
 class EverywhereChecks(ClientCase):
     def test_cups_ipp_everywhere_checks_pass(self):
-        self.require(self.root_and("ipptool", "convert")
+        self.require(self.lacking("ipptool", "convert")
                      or ("" if everywhere_checks.CUPS_TESTS.joinpath("ipp-everywhere.test").exists()
                          else "needs CUPS's ipp-everywhere.test (cups-ipp-utils)"))
         server = PrintServer()
@@ -144,7 +145,7 @@ class SettingsPageInABrowser(ClientCase):
     """The page of a printer on the emulated USB bus, added when it was plugged in, in headless Chromium."""
 
     def test_the_printer_page_shows_the_model_and_the_settings_read_from_the_printer(self):
-        self.require(self.root_and("chromium", "setpriv") or usb_bench_missing())
+        self.require(self.lacking("chromium") or usb_bench_missing())
         from ctl_harness import Bench, ctl  # noqa: E402 - they need the emulated bus's GObject bindings
         from usb_bench import UsbBus
         bench, bus = Bench(), UsbBus()
@@ -153,8 +154,8 @@ class SettingsPageInABrowser(ClientCase):
         # A gap threshold no printer starts with: the page must show what was read from this printer.
         simulator = bench.printer("p", pid="1000", gap_threshold="0437")
         bus.plug(1, simulator, product=0x1000, serial="SIM0001")
-        # The testbed is the test's own: the server, as nobody, may use all of it (its device node and its
-        # sockets, which each program makes in its folders).
+        # The testbed is the test's own: the server (nobody, when the test runs as root) may use all of it, its
+        # device node and the sockets that each program makes in its folders.
         for folder, _, files in os.walk(bus.testbed.get_root_dir()):
             os.chmod(folder, 0o777)
             for file in files:
