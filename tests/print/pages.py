@@ -1,4 +1,4 @@
-"""Test pages: PWG raster, PNG and JPEG with black rectangles at known places, and the bytes the printers' Windows
+"""Test pages: PWG raster, PNG, JPEG and PDF with black rectangles at known places, and the bytes the printers' Windows
 driver sends for a one-bit page (the table of docs/driver-package.md), to compare what a printer received."""
 import struct
 import subprocess
@@ -76,6 +76,29 @@ def png(width, height, black=(), dpi=DPI):
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 0, 0, 0, 0)) +
             chunk(b"pHYs", struct.pack(">IIB", per_metre, per_metre, 1)) + chunk(b"IDAT", zlib.compress(bytes(raw))) +
             chunk(b"IEND", b""))
+
+
+def pdf(width_mm, height_mm, black_mm=()):
+    """A one-page PDF written by hand: a page of `width_mm` x `height_mm`, white, with black filled rectangles
+    `black_mm` (x0, y0, x1, y1 in millimetres from the page's top left corner, as the printer's rows count)."""
+    def points(mm):
+        return f"{mm * 72 / 25.4:.4f}"
+    drawing = "".join(f"0 g {points(x0)} {points(height_mm - y1)} {points(x1 - x0)} {points(y1 - y0)} re f\n"
+                      for x0, y0, x1, y1 in black_mm).encode()
+    objects = [b"<< /Type /Catalog /Pages 2 0 R >>", b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+               f"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 {points(width_mm)} {points(height_mm)}] "
+               "/Contents 4 0 R /Resources << >> >>".encode(),
+               b"<< /Length %d >>\nstream\n" % len(drawing) + drawing + b"endstream"]
+    out = bytearray(b"%PDF-1.4\n")
+    offsets = []
+    for number, body in enumerate(objects, 1):
+        offsets.append(len(out))
+        out += b"%d 0 obj\n" % number + body + b"\nendobj\n"
+    table = len(out)
+    out += b"xref\n0 %d\n0000000000 65535 f \n" % (len(objects) + 1)
+    out += b"".join(b"%010d 00000 n \n" % offset for offset in offsets)
+    out += b"trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (len(objects) + 1, table)
+    return bytes(out)
 
 
 def jpeg(png_path, jpeg_path):

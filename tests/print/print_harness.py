@@ -38,6 +38,41 @@ def wait_until(condition, timeout, what):
         time.sleep(0.05)
 
 
+def ipp(uri, operation_lines, file=None):
+    """One IPP request to `uri` through ipptool ($uri in the lines); returns the response's attributes (plist)."""
+    with tempfile.NamedTemporaryFile("w", suffix=".test") as test:
+        lines = ["{", "NAME \"request\""] + operation_lines
+        if file:
+            lines.append(f"FILE \"{file}\"")
+        lines.append("}")
+        test.write("\n".join(lines) + "\n")
+        test.flush()
+        result = subprocess.run(["ipptool", "-X", "-T", "30", uri, test.name], capture_output=True, timeout=60)
+    if not result.stdout.strip():
+        raise AssertionError("ipptool: " + result.stderr.decode(errors="replace"))
+    report = plistlib.loads(result.stdout)
+    tests = report.get("Tests") or []
+    if not tests:
+        raise AssertionError("ipptool gave no result: " + result.stderr.decode(errors="replace"))
+    return tests[0]
+
+
+def job_state(uri, job_id):
+    """(state name, reasons, message) of job `job_id` of the printer at `uri`."""
+    result = ipp(uri, [
+        "OPERATION Get-Job-Attributes", "GROUP operation-attributes-tag",
+        "ATTR charset attributes-charset utf-8", "ATTR naturalLanguage attributes-natural-language en",
+        "ATTR uri printer-uri $uri", f"ATTR integer job-id {job_id}", "ATTR name requesting-user-name tester",
+        "ATTR keyword requested-attributes job-state,job-state-reasons,job-state-message"])
+    attrs = {}
+    for group in result.get("ResponseAttributes") or []:
+        attrs.update(group)
+    reasons = attrs.get("job-state-reasons", [])
+    reasons = reasons if isinstance(reasons, list) else [reasons]
+    return JOB_STATES.get(attrs.get("job-state"), str(attrs.get("job-state"))), reasons, \
+        attrs.get("job-state-message", "")
+
+
 class PrintServer:
     """One `quorvelprint server`; `env` adds to its environment (the emulated bus's)."""
 
@@ -89,24 +124,7 @@ class PrintServer:
 
     def ipp(self, printer, operation_lines, file=None):
         """One IPP request through ipptool; returns the response's attributes (plist)."""
-        test = self.folder / f"request-{threading.get_ident()}-{time.monotonic_ns()}.test"
-        lines = ["{", "NAME \"request\""] + operation_lines
-        if file:
-            lines.append(f"FILE \"{file}\"")
-        lines.append("}")
-        test.write_text("\n".join(lines) + "\n")
-        try:
-            result = subprocess.run(["ipptool", "-X", "-T", "30", self.uri(printer), str(test)], capture_output=True,
-                                    timeout=60)
-        finally:
-            test.unlink()
-        if not result.stdout.strip():
-            raise AssertionError("ipptool: " + result.stderr.decode(errors="replace"))
-        report = plistlib.loads(result.stdout)
-        tests = report.get("Tests") or []
-        if not tests:
-            raise AssertionError("ipptool gave no result: " + result.stderr.decode(errors="replace"))
-        return tests[0]
+        return ipp(self.uri(printer), operation_lines, file)
 
     def submit(self, printer, path, format, **attributes):
         """Print-Job with `path`; job attributes by name (media_type="continuous"); returns the job id."""
@@ -129,18 +147,15 @@ class PrintServer:
 
     def job(self, printer, job_id):
         """(state name, reasons, message) of a job."""
+        return job_state(self.uri(printer), job_id)
+
+    def jobs(self, printer):
+        """The ids of all the printer's jobs, ended ones included."""
         result = self.ipp(printer, [
-            "OPERATION Get-Job-Attributes", "GROUP operation-attributes-tag",
-            "ATTR charset attributes-charset utf-8", "ATTR naturalLanguage attributes-natural-language en",
-            "ATTR uri printer-uri $uri", f"ATTR integer job-id {job_id}",
-            "ATTR keyword requested-attributes job-state,job-state-reasons,job-state-message"])
-        attrs = {}
-        for group in result.get("ResponseAttributes") or []:
-            attrs.update(group)
-        reasons = attrs.get("job-state-reasons", [])
-        reasons = reasons if isinstance(reasons, list) else [reasons]
-        return JOB_STATES.get(attrs.get("job-state"), str(attrs.get("job-state"))), reasons, \
-            attrs.get("job-state-message", "")
+            "OPERATION Get-Jobs", "GROUP operation-attributes-tag", "ATTR charset attributes-charset utf-8",
+            "ATTR naturalLanguage attributes-natural-language en", "ATTR uri printer-uri $uri",
+            "ATTR keyword which-jobs all", "ATTR keyword requested-attributes job-id"])
+        return [group["job-id"] for group in result.get("ResponseAttributes") or [] if "job-id" in group]
 
     def printer_reasons(self, printer):
         result = self.ipp(printer, [
