@@ -47,7 +47,7 @@ PrinterReport CurrentReport(pappl_printer_t* printer) {
 
 bool ServeSettingsPage(pappl_client_t* client, void* data) {
   auto* printer = static_cast<pappl_printer_t*>(data);
-  if (!papplClientRespond(client, HTTP_STATUS_OK, nullptr, "text/html", 0, 0)) return false;
+  // The printer header sends the HTTP response's own header first: a second one would garble the page.
   papplClientHTMLPrinterHeader(client, printer, kLabel, 0, nullptr, nullptr);
   papplClientHTMLPuts(client, SettingsPageBody(CurrentReport(printer)).c_str());
   papplClientHTMLPrinterFooter(client);

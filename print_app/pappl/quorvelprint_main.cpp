@@ -112,6 +112,9 @@ pappl_system_t* CreateSystem(int numOptions, cups_option_t* options, void* /*dat
                                              LogLevel(server.logLevel),
                                              server.authService.empty() ? nullptr : server.authService.c_str(), false);
   if (!system) return nullptr;
+  // PAPPL (1.3 and 1.4) looks a web page's footer up in the page's language without checking that there is one:
+  // with none set, a page that ends with it takes the server down.
+  papplSystemSetFooterHTML(system, "quorvelprint " QUORVELPRINT_VERSION);
   static std::string adminGroup;
   adminGroup = server.adminGroup.empty() ? kDefaultAdminGroup : server.adminGroup;
   papplSystemSetAdminGroup(system, adminGroup.c_str());

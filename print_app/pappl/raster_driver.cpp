@@ -235,9 +235,12 @@ bool FillDriverData(pappl_system_t* /*system*/, const char* driverName, const ch
   data->num_resolution = 1;
   data->x_resolution[0] = data->y_resolution[0] = quorvel::kPrinterDpi;
   data->x_default = data->y_default = quorvel::kPrinterDpi;
-  // The raster covers the whole medium; each row is cropped to the printable width around its middle.
-  data->borderless = true;
-  data->left_right = 0;
+  // The raster covers the whole medium; each row is cropped to the printable width around its middle. The side
+  // margins say so: CUPS names a size whose margins are all zero "NAME.Borderless" yet its default "NAME", so that
+  // a queue made with lpadmin -m everywhere, with no other size, would render every page on Letter.
+  data->borderless = false;
+  data->left_right = (family->widthHundredthsMm -
+                      static_cast<int>(family->printableDots) * 2540 / quorvel::kPrinterDpi) / 2;
   data->bottom_top = 0;
   data->num_media = 1;
   data->media[0] = family->mediaName.data();
@@ -247,6 +250,7 @@ bool FillDriverData(pappl_system_t* /*system*/, const char* driverName, const ch
   std::snprintf(media.size_name, sizeof media.size_name, "%s", family->mediaName.data());
   media.size_width = family->widthHundredthsMm;
   media.size_length = family->lengthHundredthsMm;
+  media.left_margin = media.right_margin = data->left_right;
   std::snprintf(media.source, sizeof media.source, "%s", kSource);
   std::snprintf(media.type, sizeof media.type, "%s",
                 std::string(roll ? kMediaContinuous : kMediaGapLabels).c_str());
@@ -260,6 +264,11 @@ bool FillDriverData(pappl_system_t* /*system*/, const char* driverName, const ch
   data->num_vendor = 1;
   data->vendor[0] = kSensorOption;
   *attrs = ippNew();
+  // What IPP Everywhere clients look for and PAPPL leaves out: one side, no colour management, no preferred values.
+  ippAddBoolean(*attrs, IPP_TAG_PRINTER, "preferred-attributes-supported", 0);
+  ippAddString(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "print-rendering-intent-default", nullptr, "auto");
+  ippAddString(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "print-rendering-intent-supported", nullptr, "auto");
+  ippAddString(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "pwg-raster-document-sheet-back", nullptr, "normal");
   ippAddBoolean(*attrs, IPP_TAG_PRINTER, "sensor-follows-media-default", 1);
   ippAddBoolean(*attrs, IPP_TAG_PRINTER, "sensor-follows-media-supported", 1);
   return true;

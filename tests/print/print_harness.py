@@ -7,6 +7,7 @@ import shutil
 import signal
 import socket
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -182,6 +183,12 @@ class PrintServer:
         return self.log.read_text(errors="replace") if self.log.exists() else ""
 
     def close(self):
+        if self.process.poll() is not None and self.process.returncode != 0:
+            # It ended before the test was done with it: what it said goes with the test's failure.
+            self.output.flush()
+            tail = (self.folder / "server.out").read_text(errors="replace")[-3000:]
+            log = "\n".join(line for line in self.log_text().splitlines() if not line.startswith("D"))[-3000:]
+            print(f"quorvelprint ended with {self.process.returncode}:\n{tail}\n{log}", file=sys.stderr)
         if self.process.poll() is None:
             self.process.send_signal(signal.SIGTERM)
             try:
