@@ -10,10 +10,16 @@ constexpr uint8_t kEsc = 0x1B, kGs = 0x1D, kFormFeed = 0x0C;
 
 void Append(std::vector<uint8_t>& out, std::initializer_list<uint8_t> bytes) { out.insert(out.end(), bytes); }
 
-// Any dot set among `bytes`, eight bytes at a time: the encoder looks at every byte of a page.
+// Any dot set among `bytes`, eight bytes at a time, 32 between looks: the encoder looks at every byte of a white
+// row, and a row with black usually shows it in its first bytes.
 bool AnySet(const uint8_t* bytes, size_t count) {
-  uint64_t any = 0;
   size_t i = 0;
+  for (; i + 32 <= count; i += 32) {
+    uint64_t words[4];
+    std::memcpy(words, bytes + i, 32);
+    if ((words[0] | words[1] | words[2] | words[3]) != 0) return true;
+  }
+  uint64_t any = 0;
   for (; i + 8 <= count; i += 8) {
     uint64_t word;
     std::memcpy(&word, bytes + i, 8);
