@@ -39,8 +39,9 @@ def wait_until(condition, timeout, what):
         time.sleep(0.05)
 
 
-def ipp(uri, operation_lines, file=None):
-    """One IPP request to `uri` through ipptool ($uri in the lines); returns the response's attributes (plist)."""
+def ipp(uri, operation_lines, file=None, prefix=()):
+    """One IPP request to `uri` through ipptool ($uri in the lines), run after `prefix` (another user's setpriv);
+    returns the response's attributes (plist)."""
     with tempfile.NamedTemporaryFile("w", suffix=".test") as test:
         lines = ["{", "NAME \"request\""] + operation_lines
         if file:
@@ -48,7 +49,9 @@ def ipp(uri, operation_lines, file=None):
         lines.append("}")
         test.write("\n".join(lines) + "\n")
         test.flush()
-        result = subprocess.run(["ipptool", "-X", "-T", "30", uri, test.name], capture_output=True, timeout=60)
+        os.chmod(test.name, 0o644)
+        result = subprocess.run([*prefix, "ipptool", "-X", "-T", "30", uri, test.name], capture_output=True,
+                                timeout=60)
     if not result.stdout.strip():
         raise AssertionError("ipptool: " + result.stderr.decode(errors="replace"))
     report = plistlib.loads(result.stdout)
@@ -123,9 +126,9 @@ class PrintServer:
         if code != 0:
             raise AssertionError(f"add {name}: {out}{err}")
 
-    def ipp(self, printer, operation_lines, file=None):
+    def ipp(self, printer, operation_lines, file=None, prefix=()):
         """One IPP request through ipptool; returns the response's attributes (plist)."""
-        return ipp(self.uri(printer), operation_lines, file)
+        return ipp(self.uri(printer), operation_lines, file, prefix)
 
     def submit(self, printer, path, format, **attributes):
         """Print-Job with `path`; job attributes by name (media_type="continuous"); returns the job id."""

@@ -104,7 +104,7 @@ class DriverBytes(PrintServerCase):
 
 
 class Safety(PrintServerCase):
-    def test_the_users_socket_is_the_users_alone_and_root_is_refused(self):
+    def test_only_the_user_and_admins_administer_and_root_is_refused(self):
         # Whoever reaches the local socket administers: PAPPL makes it open to everyone.
         socket_file = wait_until(lambda: next(self.server.folder.glob("quorvelprint*.sock"), None), 10, "the socket")
         wait_until(lambda: socket_file.stat().st_mode & 0o077 == 0, 10, "the socket to be closed to others")
@@ -113,6 +113,20 @@ class Safety(PrintServerCase):
         self.assertEqual(code, 0, err)
         self.assertEqual(self.server.command("status")[0], 0)
         if os.geteuid() == 0:
+            # Over TCP from this machine, a user outside the admin group may read a printer but not change it.
+            name, _ = self.printer("qrx-label-100x100")
+            change = ["OPERATION Set-Printer-Attributes", "GROUP operation-attributes-tag",
+                      "ATTR charset attributes-charset utf-8", "ATTR naturalLanguage attributes-natural-language en",
+                      "ATTR uri printer-uri $uri", "GROUP printer-attributes-tag",
+                      "ATTR boolean sensor-follows-media-default false"]
+            read = ["OPERATION Get-Printer-Attributes", "GROUP operation-attributes-tag",
+                    "ATTR charset attributes-charset utf-8", "ATTR naturalLanguage attributes-natural-language en",
+                    "ATTR uri printer-uri $uri"]
+            stranger = ("setpriv", "--reuid=65533", "--regid=65533", "--clear-groups")
+            self.assertEqual(self.server.ipp(name, change, prefix=stranger).get("StatusCode"),
+                             "client-error-forbidden")
+            self.assertEqual(self.server.ipp(name, read, prefix=stranger).get("StatusCode"), "successful-ok")
+            self.assertEqual(self.server.ipp(name, change).get("StatusCode"), "successful-ok")  # root may
             result = subprocess.run([str(self.server.program), "server", "-o", "server-port=0"], capture_output=True,
                                     text=True, timeout=30, env={**self.server.env, "HOME": "/nonexistent"})
             self.assertNotEqual(result.returncode, 0)
