@@ -37,14 +37,14 @@ std::string Unescaped(std::string_view text) {
 
 }  // namespace
 
-std::string UsbPrinterUri(const platform::UsbDeviceRecord& device) {
-  std::string uri = std::string(kUsbScheme) + "://" + Escaped(device.location);
-  if (!device.serial.empty()) uri += "?serial=" + Escaped(device.serial);
+std::string UsbPrinterUri(const ctl::AttachedPrinter& printer) {
+  std::string uri = std::string(kUsbScheme) + "://" + Escaped(printer.location);
+  if (!printer.serial.empty()) uri += "?serial=" + Escaped(printer.serial);
   return uri;
 }
 
-std::optional<platform::UsbDeviceRecord> FindUsbPrinter(const std::vector<platform::UsbDeviceRecord>& devices,
-                                                        std::string_view uri) {
+std::optional<ctl::AttachedPrinter> FindUsbPrinter(const std::vector<ctl::AttachedPrinter>& printers,
+                                                   std::string_view uri) {
   const std::string prefix = std::string(kUsbScheme) + "://";
   if (uri.substr(0, prefix.size()) != prefix) return std::nullopt;
   uri.remove_prefix(prefix.size());
@@ -54,16 +54,16 @@ std::optional<platform::UsbDeviceRecord> FindUsbPrinter(const std::vector<platfo
   if (query != std::string_view::npos && uri.substr(query + 1, 7) == "serial=") {
     serial = Unescaped(uri.substr(query + 8));
   }
-  for (const platform::UsbDeviceRecord& device : devices) {
-    if (!serial.empty() ? device.serial == serial : device.location == location && !location.empty()) return device;
+  for (const ctl::AttachedPrinter& printer : printers) {
+    if (!serial.empty() ? printer.serial == serial : printer.location == location && !location.empty()) return printer;
   }
   return std::nullopt;
 }
 
-std::string AutoPrinterName(std::string_view model, const platform::UsbDeviceRecord& device) {
+std::string AutoPrinterName(const ctl::AttachedPrinter& printer) {
   std::string name;
-  for (const char c : std::string(model.empty() ? "Quorvel" : model) + "_" +
-                          (device.serial.empty() ? device.location : device.serial)) {
+  for (const char c : (printer.model.empty() ? std::string("Quorvel") : printer.model) + "_" +
+                          (printer.serial.empty() ? printer.location : printer.serial)) {
     name += std::isalnum(static_cast<unsigned char>(c)) || c == '-' ? c : '_';
   }
   return name.substr(0, 127);

@@ -6,21 +6,21 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/interfaces/usb_bus.h"
+#include "cli/attached_printer.h"
 
 namespace print_app {
 
 inline constexpr std::string_view kUsbScheme = "quorvel-usb";
 
-std::string UsbPrinterUri(const platform::UsbDeviceRecord& device);
+std::string UsbPrinterUri(const ctl::AttachedPrinter& printer);
 
-// The device `uri` names among `devices`; none when it is not plugged in.
-std::optional<platform::UsbDeviceRecord> FindUsbPrinter(const std::vector<platform::UsbDeviceRecord>& devices,
-                                                        std::string_view uri);
+// The printer `uri` names among `printers` (quorvelctl's list of ours); none when it is not plugged in.
+std::optional<ctl::AttachedPrinter> FindUsbPrinter(const std::vector<ctl::AttachedPrinter>& printers,
+                                                   std::string_view uri);
 
 // A queue name for a printer added when it is plugged in: the model, and the serial (or the place) that tells two
 // of the same model apart, in the letters IPP resource names take: "QRX-100_A1B2".
-std::string AutoPrinterName(std::string_view model, const platform::UsbDeviceRecord& device);
+std::string AutoPrinterName(const ctl::AttachedPrinter& printer);
 
 // The IEEE 1284 device ID the printer application reports for it.
 std::string DeviceIdOf(std::string_view model);

@@ -51,6 +51,15 @@ std::vector<uint8_t> App::TakeOwed(const std::string& uri) {
   return completion;
 }
 
+std::vector<ctl::AttachedPrinter> App::OurPrinters(std::string* failure) {
+  return WithBus([&](auto& bus) {
+    ctl::UsbPrinterSource source(bus);
+    auto printers = source.List();
+    if (failure) *failure = source.ListingFailure();
+    return printers;
+  });
+}
+
 void App::Remember(const std::string& uri, PrinterReport report) {
   std::lock_guard lock(reportsMutex_);
   reports_[uri] = std::move(report);

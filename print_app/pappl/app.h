@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/attached_printer.h"
 #include "cli/print_job_check.h"
 #include "platform/linux/libusb_printer_bus.h"
 #include "print_app/settings_page.h"
@@ -42,6 +43,9 @@ class App {
   // The bytes that finish a command a stopped job left the printer in, sent before its next job.
   void Owe(const std::string& uri, std::vector<uint8_t> completion);
   std::vector<uint8_t> TakeOwed(const std::string& uri);
+
+  // Our printers on the bus, as quorvelctl lists them; `failure` says why the bus could not be looked at.
+  std::vector<ctl::AttachedPrinter> OurPrinters(std::string* failure = nullptr);
 
   void Remember(const std::string& uri, PrinterReport report);
   PrinterReport ReportOf(const std::string& uri);

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "cli/attached_printer.h"
-#include "cli/usb_printer_source.h"
 #include "platform/linux/socket_connection.h"
 #include "print_app/job_writer.h"
 #include "print_app/pappl/app.h"
@@ -16,28 +15,14 @@ constexpr std::chrono::milliseconds kSocketConnectLimit{10000};
 // A read waits this long at most: the callers (settings reads) bound their own waits above it.
 constexpr std::chrono::milliseconds kReadWait{1000};
 
-std::string ModelOf(const platform::UsbDeviceRecord& device) {
-  char vid[5], pid[5];
-  std::snprintf(vid, sizeof vid, "%04X", device.vendor);
-  std::snprintf(pid, sizeof pid, "%04X", device.product);
-  return ctl::ModelNameOf(vid, pid);
-}
-
 bool ListUsb(pappl_device_cb_t cb, void* data, pappl_deverror_cb_t errorCb, void* errorData) {
-  App& app = TheApp();
   std::string failure;
-  const auto devices = app.WithBus([&](auto& bus) {
-    auto found = bus.Devices();
-    failure = bus.ListingFailure();
-    return found;
-  });
+  const auto printers = TheApp().OurPrinters(&failure);
   if (!failure.empty() && errorCb) errorCb(("Cannot look at the USB bus: " + failure).c_str(), errorData);
-  for (const platform::UsbDeviceRecord& device : devices) {
-    if (!ctl::NotOurPrinter(device).empty()) continue;
-    const std::string model = ModelOf(device);
-    const std::string info = "Quorvel " + (model.empty() ? std::string("thermal printer") : model) +
-                             (device.serial.empty() ? " at USB " + device.location : " (" + device.serial + ")");
-    if (cb(info.c_str(), UsbPrinterUri(device).c_str(), DeviceIdOf(model).c_str(), data)) return true;
+  for (const ctl::AttachedPrinter& printer : printers) {
+    const std::string info = "Quorvel " + (printer.model.empty() ? std::string("thermal printer") : printer.model) +
+                             (printer.serial.empty() ? " at USB " + printer.location : " (" + printer.serial + ")");
+    if (cb(info.c_str(), UsbPrinterUri(printer).c_str(), DeviceIdOf(printer.model).c_str(), data)) return true;
   }
   return false;
 }
@@ -54,11 +39,9 @@ bool OpenUsb(pappl_device_t* device, const char* uri, const char* /*name*/) {
   App& app = TheApp();
   platform::OpenFailure failure;
   std::unique_ptr<platform::PrinterConnection> connection;
-  const bool plugged = app.WithBus([&](auto& bus) {
-    const auto found = FindUsbPrinter(bus.Devices(), uri);
-    if (found) connection = bus.Open(found->node, failure);
-    return found.has_value();
-  });
+  const auto found = FindUsbPrinter(app.OurPrinters(), uri);
+  if (found) connection = app.WithBus([&](auto& bus) { return bus.Open(found->device, failure); });
+  const bool plugged = found.has_value();
   if (!plugged) {
     papplDeviceError(device, "The printer %s is not plugged in; the job waits for it.", uri);
     return false;

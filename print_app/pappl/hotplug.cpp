@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "cli/attached_printer.h"
-#include "cli/usb_printer_source.h"
 #include "print_app/pappl/app.h"
 #include "print_app/usb_printer_uri.h"
 
@@ -46,19 +45,13 @@ bool LookForNewPrinters(pappl_system_t* system, void* /*data*/) {
   // Only what appeared since the last look: a queue the admin deleted is not made again while its printer stays
   // plugged in.
   static std::set<std::string> seen;
-  const auto devices = TheApp().WithBus([](auto& bus) { return bus.Devices(); });
   std::set<std::string> now;
   std::vector<NewPrinter> added;
-  for (const platform::UsbDeviceRecord& device : devices) {
-    if (!ctl::NotOurPrinter(device).empty()) continue;
-    const std::string uri = UsbPrinterUri(device);
+  for (const ctl::AttachedPrinter& printer : TheApp().OurPrinters()) {
+    const std::string uri = UsbPrinterUri(printer);
     now.insert(uri);
     if (seen.count(uri) || papplSystemFindPrinter(system, nullptr, 0, uri.c_str())) continue;
-    char vid[5], pid[5];
-    std::snprintf(vid, sizeof vid, "%04X", device.vendor);
-    std::snprintf(pid, sizeof pid, "%04X", device.product);
-    const std::string model = ctl::ModelNameOf(vid, pid);
-    added.push_back({AutoPrinterName(model, device), uri, DeviceIdOf(model)});
+    added.push_back({AutoPrinterName(printer), uri, DeviceIdOf(printer.model)});
   }
   seen = std::move(now);
   if (!added.empty()) {

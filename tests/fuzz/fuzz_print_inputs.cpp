@@ -95,9 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       print_app::PngPixelsPerInch({bytes, rest.size()});
       break;
     case 2: {
-      const platform::UsbDeviceRecord device{"/dev/bus/usb/001/002", "1-1", 0x1A86, 0x1000, true, "S1"};
-      print_app::FindUsbPrinter({device}, rest);
-      print_app::UsbPrinterUri({"", std::string(rest), 0, 0, true, std::string(rest)});
+      const ctl::AttachedPrinter printer{"/dev/bus/usb/001/002", "1A86", "1000", "", {}, "S1", "1-1"};
+      print_app::FindUsbPrinter({printer}, rest);
+      print_app::UsbPrinterUri({"", "", "", "", {}, std::string(rest), std::string(rest)});
       break;
     }
     default:

@@ -70,21 +70,21 @@ TEST(LocalPeer, TheClientsEndOfAConnectionNamesItsOwner) {
 }
 
 TEST(UsbPrinterUri, APrinterIsFoundByItsSerialWhereverItIsAndByItsPlaceWithoutOne) {
-  const platform::UsbDeviceRecord withSerial{"/dev/bus/usb/001/004", "1-1.4", 0x1A86, 0x1000, true, "A&B 7"};
-  const platform::UsbDeviceRecord withoutSerial{"/dev/bus/usb/001/005", "1-2", 0x1A86, 0x1000, true, ""};
+  ctl::AttachedPrinter withSerial{"/dev/bus/usb/001/004", "1A86", "1000", "Vollenby LP-420B", {}, "A&B 7", "1-1.4"};
+  const ctl::AttachedPrinter withoutSerial{"/dev/bus/usb/001/005", "1A86", "1000", "", {}, "", "1-2"};
   EXPECT_EQ(print_app::UsbPrinterUri(withSerial), "quorvel-usb://1-1.4?serial=A%26B%207");
   EXPECT_EQ(print_app::UsbPrinterUri(withoutSerial), "quorvel-usb://1-2");
 
-  platform::UsbDeviceRecord moved = withSerial;
+  ctl::AttachedPrinter moved = withSerial;
   moved.location = "1-3";
-  moved.node = "/dev/bus/usb/001/009";
+  moved.device = "/dev/bus/usb/001/009";
   const auto found = print_app::FindUsbPrinter({withoutSerial, moved}, print_app::UsbPrinterUri(withSerial));
   ASSERT_TRUE(found);
-  EXPECT_EQ(found->node, moved.node);
-  EXPECT_EQ(print_app::FindUsbPrinter({withoutSerial}, "quorvel-usb://1-2")->node, withoutSerial.node);
+  EXPECT_EQ(found->device, moved.device);
+  EXPECT_EQ(print_app::FindUsbPrinter({withoutSerial}, "quorvel-usb://1-2")->device, withoutSerial.device);
   EXPECT_FALSE(print_app::FindUsbPrinter({withoutSerial}, "quorvel-usb://1-9"));
   EXPECT_FALSE(print_app::FindUsbPrinter({withoutSerial}, "socket://1-2"));
-  EXPECT_EQ(print_app::AutoPrinterName("Vollenby LP-420B", withSerial), "Vollenby_LP-420B_A_B_7");
+  EXPECT_EQ(print_app::AutoPrinterName(withSerial), "Vollenby_LP-420B_A_B_7");
 }
 
 // A printer whose writes follow a script: each entry is how many bytes one write takes before the limit (-1: the

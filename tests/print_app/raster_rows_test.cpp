@@ -5,7 +5,6 @@
 #include "config_tool/raster/cut_command.h"
 #include "config_tool/raster/grey_rows.h"
 #include "config_tool/raster/page_encoder.h"
-#include "config_tool/raster/paper_families.h"
 
 namespace {
 
@@ -89,14 +88,6 @@ TEST(PageEncoderStreaming, APageSentWhileItIsEncodedIsThePageEncodedWhole) {
     sent.insert(sent.end(), out.begin(), out.end());
     EXPECT_EQ(sent, quorvel::EncodePage(width, paper, rows));
   }
-}
-
-TEST(PaperFamilies, EachMediumIsWiderThanWhatItsHeadPrints) {
-  for (const quorvel::PaperFamily& family : quorvel::PaperFamilies()) {
-    EXPECT_GE(quorvel::DotsAcross(family.widthHundredthsMm), family.printableDots) << family.driver;
-    EXPECT_EQ(quorvel::PaperFamilyOfDriver(family.driver), &family);
-  }
-  EXPECT_EQ(quorvel::PaperFamilyOfDriver("qrx-label-1x1"), nullptr);
 }
 
 }  // namespace
